@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QString>
+#include <functional>
+
+class FileSystem;
+
+namespace modShredder {
+
+// What a run of ShredFile achieved.
+struct ShredResult
+{
+    OpenStatus open = OpenStatus::Failed; // Opened: the file was ours and is now gone
+    bool writesOk = true;                 // every write completed in full
+    bool syncsOk = true;                  // every sweep reached the storage device
+
+    bool opened() const { return open == OpenStatus::Opened; }
+    // The file is gone and every sweep was written and synced.
+    bool fullyOverwritten() const { return opened() && writesOk && syncsOk; }
+};
+
+// Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes
+// random sweeps) and removes it. yieldToEvents is called after every full block of each first sweep and
+// before every random sweep, so the caller's window stays responsive.
+// Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
+// or written then. A failed open writes nothing and is reported in the result.
+ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
+                      const std::function<void()>& yieldToEvents);
+
+} // namespace modShredder

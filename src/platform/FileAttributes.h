@@ -1,0 +1,12 @@
+#pragma once
+
+// The attribute word of a file: a bit set shared by the engine and the information panel.
+namespace FileAttributes {
+enum : int {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+};
+} // namespace FileAttributes

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the running program knows of itself and of how it was started.
+struct ProgramInfo
+{
+    QString executableName; // file name without folder and extension
+    QString programFolder;  // folder of the executable, no trailing separator
+    QStringList arguments;  // the arguments after the program's own name
+    QString workingFolder;  // the folder relative paths are taken against
+
+    // The values of the current process (QCoreApplication must exist).
+    static ProgramInfo current();
+};

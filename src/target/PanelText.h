@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QLocale;
+
+// The texts of the file information panel, worked out from the path and the file system's answers.
+namespace PanelText {
+
+// The window title at every refresh: "Tilgomatic 1.0".
+QString windowTitle();
+
+// Last component of path, from the text alone; empty for the empty path.
+QString fileName(const QString& path);
+// Folder that holds the last component, from the text alone; empty for the empty path.
+QString parentFolder(const QString& path);
+
+// The words for an attribute word from the sixteen-row table; nullopt when the value is not in it.
+std::optional<QString> attributeText(int attributeWord);
+
+// "Dateigrösse: " + bytes/1024 with two decimals in locale (half away from zero) + " KB".
+QString sizeText(qint64 bytes, const QLocale& locale);
+
+// Shown in place of the attribute words and the size when the target cannot be read.
+QString unreadableAttributeText();
+QString unknownSizeText();
+// Shown in place of the red question when the target names no file that can be destroyed.
+QString notDescribableText();
+
+} // namespace PanelText
