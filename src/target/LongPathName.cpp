@@ -1,0 +1,18 @@
+#include "target/LongPathName.h"
+
+#include "platform/FileSystem.h"
+
+namespace modLongPathName {
+
+// The long form of path as the file system gives it, or "" when path names nothing that exists.
+// Linux has no short names, so the long form is the path itself; it is returned whole whatever its
+// length: cutting a path at a fixed buffer size would name a different file or none at all.
+QString GetLongPath(FileSystem& fileSystem, const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QString longForm = fileSystem.longPathName(path);
+    return longForm.isEmpty() ? QString() : longForm;
+}
+
+} // namespace modLongPathName

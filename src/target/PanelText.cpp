@@ -1,0 +1,132 @@
+#include "target/PanelText.h"
+
+#include <QLocale>
+
+namespace {
+
+// path without its trailing separators, unless it is made of separators only.
+QString withoutTrailingSeparators(const QString& path)
+{
+    qsizetype end = path.size();
+    while (end > 1 && path.at(end - 1) == u'/')
+        --end;
+    return path.left(end);
+}
+
+} // namespace
+
+namespace PanelText {
+
+// "Tilgomatic", a blank and the version.
+QString windowTitle()
+{
+    return QStringLiteral("Tilgomatic") + u' ' + QStringLiteral("1.0");
+}
+
+// The last name of path ("/a/b/c.txt" gives "c.txt", "/a/b/" gives "b"); "" for "" and for "/".
+QString fileName(const QString& path)
+{
+    const QString trimmed = withoutTrailingSeparators(path);
+    if (trimmed == u"/")
+        return QString();
+    return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
+}
+
+// The folder that holds the last name ("/a/b/c.txt" gives "/a/b", "/c.txt" gives "/", "/a/b/" gives
+// "/a"); "" for "", for "/" and for a bare name without folder.
+QString parentFolder(const QString& path)
+{
+    const QString trimmed = withoutTrailingSeparators(path);
+    const qsizetype separator = trimmed.lastIndexOf(u'/');
+    if (separator < 0 || trimmed == u"/")
+        return QString();
+    return withoutTrailingSeparators(trimmed.left(separator + 1));
+}
+
+// The row of the sixteen-row table for exactly this value. Every other value, one that does not fit
+// 16 bits included, gives nullopt rather than being cut to 16 bits and landing on a wrong row.
+std::optional<QString> attributeText(int attributeWord)
+{
+    switch (attributeWord) {
+    case 0:
+        return QStringLiteral("Normal");
+    case 1:
+        return QStringLiteral("Schreibgeschützt");
+    case 2:
+        return QStringLiteral("Versteckt");
+    case 3:
+        return QStringLiteral("Schreibgeschützt, Versteckt");
+    case 4:
+        return QStringLiteral("System");
+    case 5:
+        return QStringLiteral("Schreibgeschützt, System");
+    case 6:
+        return QStringLiteral("System, Versteckt");
+    case 7:
+        return QStringLiteral("Schreibgeschützt, System, Versteckt");
+    case 32:
+        return QStringLiteral("Archiv");
+    case 33:
+        return QStringLiteral("Archiv, Schreibgeschützt");
+    case 34:
+        return QStringLiteral("Archiv, Versteckt");
+    case 35:
+        return QStringLiteral("Archiv, Schreibgeschützt, Versteckt");
+    case 36:
+        return QStringLiteral("Archiv, System");
+    case 37:
+        return QStringLiteral("Archiv, Schreibgeschützt, System");
+    case 38:
+        return QStringLiteral("Archiv, System, Versteckt");
+    case 39:
+        return QStringLiteral("Archiv, Schreibgeschützt, System, Versteckt");
+    default:
+        return std::nullopt;
+    }
+}
+
+// "Dateigrösse: " + bytes/1024 in the locale with exactly two decimals, no grouping + " KB".
+// Worked out in whole hundredths of a KB so that halves round away from zero exactly for every 64-bit
+// size (a double would misplace some of them and lose digits above 2^53 bytes).
+QString sizeText(qint64 bytes, const QLocale& locale)
+{
+    const bool negative = bytes < 0;
+    // The magnitude in unsigned arithmetic, so that the most negative value does not overflow.
+    const quint64 magnitude = negative ? quint64(0) - quint64(bytes) : quint64(bytes);
+    const quint64 whole = magnitude / 1024;
+    const quint64 restHundredths = (magnitude % 1024) * 100;
+    quint64 hundredths = restHundredths / 1024;
+    if ((restHundredths % 1024) * 2 >= 1024)
+        ++hundredths;
+    hundredths += whole * 100; // whole <= 2^53, so this stays well inside 64 bits
+
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString fraction = plain.toString(hundredths % 100);
+    if (hundredths % 100 < 10)
+        fraction.prepend(plain.zeroDigit());
+    QString number = plain.toString(hundredths / 100) + plain.decimalPoint() + fraction;
+    if (negative && hundredths != 0)
+        number.prepend(plain.negativeSign());
+    return QStringLiteral("Dateigrösse: ") + number + QStringLiteral(" KB");
+}
+
+// In place of the attribute words when the attributes cannot be read.
+QString unreadableAttributeText()
+{
+    return QStringLiteral("unbekannt");
+}
+
+// In place of the size when the length cannot be read (a vanished file, a folder, no access).
+QString unknownSizeText()
+{
+    return QStringLiteral("Dateigrösse: unbekannt");
+}
+
+// In place of the red question when the target is no file that can be read.
+QString notDescribableText()
+{
+    return QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden.");
+}
+
+} // namespace PanelText

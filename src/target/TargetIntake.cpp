@@ -1,0 +1,94 @@
+#include "target/TargetIntake.h"
+
+#include "platform/FileSystem.h"
+#include "target/LongPathName.h"
+
+#include <QMimeData>
+#include <QSysInfo>
+#include <QUrl>
+
+namespace {
+
+// The word that the file-manager entry puts in front of the file's path.
+const QString ContextMenuWord = QStringLiteral("1% ");
+
+// text without the blanks (code 32 only) at both ends; tabs and other white space stay.
+QString trimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// path made absolute against workingFolder when it is relative and not empty; otherwise unchanged.
+// The text is joined as it stands, without resolving "." or ".." lexically: with symbolic links that
+// could name another file than the one the kernel will open.
+QString absoluteAgainst(const QString& path, const QString& workingFolder)
+{
+    if (path.isEmpty() || path.startsWith(u'/') || workingFolder.isEmpty())
+        return path;
+    if (workingFolder.endsWith(u'/'))
+        return workingFolder + path;
+    return workingFolder + u'/' + path;
+}
+
+// True when host names this machine: empty, "localhost" or its own host name.
+bool isThisHost(const QString& host)
+{
+    return host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0 ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+namespace TargetIntake {
+
+// The start-up target from the arguments; "" when there is none or the "~" lookup fails.
+QString commandLineTarget(const QStringList& arguments, const QString& workingFolder, FileSystem& fileSystem)
+{
+    QString text = arguments.join(u' ');
+    if (text.isEmpty())
+        return QString();
+
+    // Only at the very start of the joined text: that is where the file-manager entry puts it.
+    if (text.startsWith(ContextMenuWord))
+        text.remove(0, ContextMenuWord.size() - 1);
+
+    text = trimBlanks(text);
+
+    // The lookup sees the text with its quotes, so a quoted name with "~" finds nothing. A "~" that
+    // reaches us is part of a name (the shell expands the home folder before we start), and the
+    // lookup is taken against the working folder like the final path.
+    if (text.contains(u'~'))
+        text = modLongPathName::GetLongPath(fileSystem, absoluteAgainst(text, workingFolder));
+
+    text.remove(u'"');
+    return absoluteAgainst(text, workingFolder);
+}
+
+// The first entry of the drop as a local path, or a null QString when that entry is no file of this
+// machine (text, a web address, a file URL naming another host) or names no path at all.
+QString droppedTarget(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return QString();
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty())
+        return QString();
+
+    const QUrl& first = urls.first();
+    if (!first.isLocalFile())
+        return QString();
+    // toLocalFile() turns file://host/p into "//host/p", which Linux reads as "/host/p": a file of
+    // this machine that the user never chose. Only our own host may stand in the URL.
+    if (!isThisHost(first.host()))
+        return QString();
+    const QString path = first.host().isEmpty() ? first.toLocalFile() : first.path(QUrl::FullyDecoded);
+    return path.isEmpty() ? QString() : path;
+}
+
+} // namespace TargetIntake

@@ -1,0 +1,199 @@
+#include "target/TargetIntake.h"
+#include "FakeFileSystem.h"
+#include "target/LongPathName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString WorkingFolder = QStringLiteral("/work/dir");
+
+struct CommandLineCase
+{
+    const char* name;
+    QStringList arguments;
+    QString expected;
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CommandLineText : public ::testing::TestWithParam<CommandLineCase>
+{
+};
+
+// Texts without "~": no lookup takes place, so nothing depends on the disk.
+TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
+{
+    FakeFileSystem fileSystem;
+    const CommandLineCase& c = GetParam();
+    EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
+    EXPECT_TRUE(fileSystem.lookedUp.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CommandLineText,
+    ::testing::Values(CommandLineCase{"none", {}, ""}, CommandLineCase{"oneEmpty", {""}, ""},
+                      CommandLineCase{"onlyBlanks", {"   "}, ""},
+                      CommandLineCase{"blankArguments", {" ", " "}, ""},
+                      CommandLineCase{"blanksAround", {"  /a b/c.txt  "}, "/a b/c.txt"},
+                      CommandLineCase{"splitPathJoined", {"/a", "b/c.txt"}, "/a b/c.txt"},
+                      CommandLineCase{"quotedAround", {"\"/a b/c.txt\""}, "/a b/c.txt"},
+                      CommandLineCase{"quotesInside", {"/a\"b/c\".txt"}, "/ab/c.txt"},
+                      CommandLineCase{"quotesThenBlanks", {" \" /a.txt\" "}, "/work/dir/ /a.txt"},
+                      CommandLineCase{"tabKept", {" /a/c.txt\t "}, "/a/c.txt\t"},
+                      CommandLineCase{"leadingTabMakesItRelative", {"\t/a.txt"}, "/work/dir/\t/a.txt"},
+                      CommandLineCase{"contextMenuWord", {"1%", "/path/file"}, "/path/file"},
+                      CommandLineCase{"contextMenuWordOneArgument", {"1% /path/file"}, "/path/file"},
+                      CommandLineCase{"contextMenuWordExtraBlanks", {"1%", "", " /path/file"}, "/path/file"},
+                      CommandLineCase{"contextMenuWordQuotedPath", {"1%", "\"/a b/file\""}, "/a b/file"},
+                      CommandLineCase{"contextMenuWordOnly", {"1%", ""}, ""},
+                      CommandLineCase{"percentWordNotFollowedByBlank", {"1%x"}, "/work/dir/1%x"},
+                      CommandLineCase{"bareWordIsAName", {"1%"}, "/work/dir/1%"},
+                      CommandLineCase{"wordNotAtVeryStart", {" 1% a"}, "/work/dir/1% a"},
+                      CommandLineCase{"wordOnlyOnce", {"1%", "1%", "/p"}, "/work/dir/1% /p"},
+                      CommandLineCase{"relative", {"file.txt"}, "/work/dir/file.txt"},
+                      CommandLineCase{"relativeQuoted", {"\"rel name.txt\""}, "/work/dir/rel name.txt"},
+                      CommandLineCase{"dotDotKeptRelative", {"sub/../file.txt"}, "/work/dir/sub/../file.txt"},
+                      CommandLineCase{"dotDotKeptAbsolute", {"/a/b/../c"}, "/a/b/../c"},
+                      CommandLineCase{"missingFileWithoutTildeKept", {"/no/such/file"}, "/no/such/file"}));
+
+TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
+{
+    FakeFileSystem fileSystem;
+    EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
+}
+
+// "~" cases against real files: the lookup keeps a path that exists and empties one that does not.
+class CommandLineTilde : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        root = folder.path();
+        ASSERT_TRUE(touch(root + "/a~b.txt"));
+        ASSERT_TRUE(QDir(root).mkdir("~"));
+        ASSERT_TRUE(touch(root + "/~/file"));
+    }
+
+    static bool touch(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    }
+
+    QString target(const QStringList& arguments, const QString& workingFolder = WorkingFolder)
+    {
+        return TargetIntake::commandLineTarget(arguments, workingFolder, fileSystem);
+    }
+
+    QTemporaryDir folder;
+    QString root;
+    FakeFileSystem fileSystem;
+};
+
+TEST_F(CommandLineTilde, ExistingPathIsKept)
+{
+    EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
+    EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
+    EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
+    EXPECT_EQ(fileSystem.lookedUp.size(), 3);
+}
+
+TEST_F(CommandLineTilde, QuotedPathFindsNothing)
+{
+    EXPECT_EQ(target({"\"" + root + "/a~b.txt\""}), "");
+}
+
+TEST_F(CommandLineTilde, MissingPathFindsNothing)
+{
+    EXPECT_EQ(target({root + "/missing~1.txt"}), "");
+}
+
+TEST_F(CommandLineTilde, RelativePathIsLookedUpInTheWorkingFolder)
+{
+    EXPECT_EQ(target({"a~b.txt"}, root), root + "/a~b.txt");
+    EXPECT_EQ(target({"a~b.txt"}, WorkingFolder), "");
+}
+
+TEST_F(CommandLineTilde, LiteralTildeIsANameNotTheHomeFolder)
+{
+    EXPECT_EQ(target({"~/file"}, root), root + "/~/file");
+    EXPECT_EQ(fileSystem.lookedUp, QStringList{root + "/~/file"});
+}
+
+TEST_F(CommandLineTilde, LongPathIsNotCut)
+{
+    QString path = root;
+    while (path.size() < 400) {
+        path += "/" + QString(60, u'd');
+        ASSERT_TRUE(QDir().mkdir(path));
+    }
+    path += "/long~name.txt";
+    ASSERT_TRUE(touch(path));
+    EXPECT_EQ(target({path}), path);
+    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, path), path);
+}
+
+TEST(GetLongPath, EmptyForNothingAndForEmptyText)
+{
+    FakeFileSystem fileSystem;
+    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
+    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
+}
+
+QMimeData* withUrls(QMimeData& data, const QList<QUrl>& urls)
+{
+    data.setUrls(urls);
+    return &data;
+}
+
+TEST(DroppedTarget, FirstOfThreeFilesUnchanged)
+{
+    QMimeData data;
+    withUrls(data, {QUrl::fromLocalFile("/tmp/erste \"datei\"~1.txt"), QUrl::fromLocalFile("/tmp/zwei"),
+                    QUrl::fromLocalFile("/tmp/drei")});
+    EXPECT_EQ(TargetIntake::droppedTarget(&data), "/tmp/erste \"datei\"~1.txt");
+}
+
+TEST(DroppedTarget, DecodesPercentEscapesAndLocalHost)
+{
+    QMimeData data;
+    EXPECT_EQ(TargetIntake::droppedTarget(withUrls(data, {QUrl("file:///tmp/a%20b%25.txt")})),
+              "/tmp/a b%.txt");
+    EXPECT_EQ(TargetIntake::droppedTarget(withUrls(data, {QUrl("file://localhost/tmp/x")})), "/tmp/x");
+}
+
+TEST(DroppedTarget, RefusesWhatIsNoLocalFile)
+{
+    QMimeData text;
+    text.setText("/tmp/some/file.txt");
+    EXPECT_TRUE(TargetIntake::droppedTarget(&text).isNull());
+
+    QMimeData web;
+    EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(web, {QUrl("https://example.org/file.txt")})).isNull());
+
+    // Only the first entry counts, even when a local file follows it.
+    QMimeData mixed;
+    withUrls(mixed, {QUrl("http://example.org/a"), QUrl::fromLocalFile("/tmp/b")});
+    EXPECT_TRUE(TargetIntake::droppedTarget(&mixed).isNull());
+
+    // A file of another machine must not turn into "//host/path", which names a local file.
+    QMimeData remote;
+    EXPECT_TRUE(
+        TargetIntake::droppedTarget(withUrls(remote, {QUrl("file://remote.example/etc/x")})).isNull());
+
+    QMimeData empty;
+    EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(empty, {})).isNull());
+    EXPECT_TRUE(TargetIntake::droppedTarget(nullptr).isNull());
+}
+
+} // namespace
