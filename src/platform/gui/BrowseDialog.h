@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <functional>
 
@@ -23,6 +24,8 @@ public:
         // Called at every change of the selection with the selected path (empty when the selection has
         // no file-system path) and the status line's width in pixels; returns the status line's text.
         std::function<QString(const QString& selectedPath, int statusLineWidth)> statusText;
+        // The font the status text was measured in; the dialog draws its status line in it.
+        QFont statusFont;
     };
 
     virtual ~BrowseDialog() = default;

@@ -1,0 +1,100 @@
+#include "platform/linux/IniSettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace {
+
+// True when name can stand as one folder and file name: not empty, no separator, not "." or "..".
+bool usableName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..") && !name.contains(QChar(0));
+}
+
+// The text of a stored value. QSettings turns an unquoted value with commas, written by hand, into a
+// list; its text is then the items joined by commas.
+QString valueText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+// Reads one key from the INI file at path. Returns nothing when the key is missing or the file could
+// not be read cleanly: a half-parsed file is not trusted.
+std::optional<QString> readValue(const QString& path, const QString& section, const QString& key)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt; // also keeps QSettings from looking at a folder of that name
+    const QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return std::nullopt;
+    const QVariant value = settings.value(section + QLatin1Char('/') + key);
+    if (!value.isValid())
+        return std::nullopt;
+    return valueText(value);
+}
+
+} // namespace
+
+IniSettingsStore::IniSettingsStore()
+    : m_configFolder(defaultConfigFolder())
+{}
+
+IniSettingsStore::IniSettingsStore(const QString& configFolder)
+    : m_configFolder(configFolder)
+{}
+
+QString IniSettingsStore::defaultConfigFolder()
+{
+    // Qt 6.4 takes a relative $XDG_CONFIG_HOME as it is; the base directory rules say to ignore it.
+    const QString fromEnvironment = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!fromEnvironment.isEmpty() && QDir::isRelativePath(fromEnvironment) &&
+        !QStandardPaths::isTestModeEnabled())
+        return QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+QString IniSettingsStore::filePath(const QString& application) const
+{
+    if (!usableName(application))
+        return QString();
+    return m_configFolder + QLatin1Char('/') + application + QLatin1Char('/') + application +
+           QStringLiteral(".conf");
+}
+
+QString IniSettingsStore::read(const QString& application, const QString& section, const QString& key,
+                               const QString& defaultValue)
+{
+    const QString path = filePath(application);
+    if (path.isEmpty())
+        return defaultValue;
+    return readValue(path, section, key).value_or(defaultValue);
+}
+
+bool IniSettingsStore::save(const QString& application, const QString& section, const QString& key,
+                            const QString& value)
+{
+    const QString path = filePath(application);
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        settings.setValue(section + QLatin1Char('/') + key, value);
+        settings.sync();
+        // A damaged file reports FormatError although QSettings rewrote it; only AccessError means
+        // that nothing was written. Whether the value really landed is checked below.
+        if (settings.status() == QSettings::AccessError)
+            return false;
+    }
+    return readValue(path, section, key) == value;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <QString>
+
+// The settings store as one INI file per application under the user's configuration folder:
+// <config>/<application>/<application>.conf, each section a [group], every value a text.
+class IniSettingsStore : public SettingsStore
+{
+public:
+    // Uses the user's configuration folder (defaultConfigFolder()).
+    IniSettingsStore();
+    // Uses configFolder instead; for tests and for a non-standard location.
+    explicit IniSettingsStore(const QString& configFolder);
+
+    // The stored text; defaultValue when the key is missing, the file is missing, unreadable or
+    // damaged, or application is no usable file name. Never creates or changes a file.
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) override;
+    // Writes value and checks that it reads back. False when the folder or the file could not be
+    // written (or application is no usable file name).
+    bool save(const QString& application, const QString& section, const QString& key,
+              const QString& value) override;
+
+    // The file that holds application's settings; empty when application is no usable file name.
+    QString filePath(const QString& application) const;
+
+    // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute path, otherwise
+    // ~/.config (or Qt's test location in QStandardPaths' test mode).
+    static QString defaultConfigFolder();
+
+private:
+    QString m_configFolder;
+};

@@ -1,0 +1,173 @@
+#include "platform/linux/IniSettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString App = QStringLiteral("tilgomatic");
+const QString Section = QStringLiteral("Options");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class IniSettingsStoreTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir temp;
+    QString config() const { return temp.filePath(QStringLiteral("config")); }
+    QString fileOf(const QString& application) const
+    {
+        return config() + QLatin1Char('/') + application + QLatin1Char('/') + application +
+               QStringLiteral(".conf");
+    }
+};
+
+TEST_F(IniSettingsStoreTest, FirstRunReadsDefaultsAndWritesNothing)
+{
+    IniSettingsStore store(config());
+    EXPECT_EQ(store.read(App, Section, "ExplorerMnu", "0"), "0");
+    EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "0");
+    EXPECT_EQ(store.read(App, Section, "BGColor", ""), "");
+    EXPECT_FALSE(QFileInfo::exists(config())) << "reading created the configuration folder";
+}
+
+TEST_F(IniSettingsStoreTest, TheThreeKeysSurviveARestartInTheOptionsGroup)
+{
+    {
+        IniSettingsStore store(config());
+        EXPECT_TRUE(store.save(App, Section, "ExplorerMnu", "1"));
+        EXPECT_TRUE(store.save(App, Section, "QuitAction", "0"));
+        EXPECT_TRUE(store.save(App, Section, "BGColor", "&H00FFFFFF"));
+        EXPECT_TRUE(store.save(App, Section, "BGColor", "&H8000000F")); // replaces, not adds
+    }
+    IniSettingsStore later(config());
+    EXPECT_EQ(later.read(App, Section, "ExplorerMnu", "0"), "1");
+    EXPECT_EQ(later.read(App, Section, "QuitAction", "1"), "0");
+    EXPECT_EQ(later.read(App, Section, "BGColor", ""), "&H8000000F");
+
+    EXPECT_EQ(later.filePath(App), fileOf(App));
+    const QByteArray text = readAll(fileOf(App));
+    EXPECT_TRUE(text.startsWith("[Options]\n")) << text.constData();
+    // Plain lines a user can read and edit: no quoting or escaping of the colour text.
+    EXPECT_TRUE(text.contains("\nBGColor=&H8000000F\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\nExplorerMnu=1\n")) << text.constData();
+    EXPECT_EQ(text.count("BGColor"), 1);
+}
+
+TEST_F(IniSettingsStoreTest, AHandWrittenFileReadsAsWrittenAndIsNotTouchedByReading)
+{
+    const QByteArray handWritten = "; von Hand geschrieben\n[Other]\nBGColor=&H000000FF\n\n"
+                                   "[Options]\nExplorerMnu=1\nQuitAction = 1\nBGColor=&H00FFFFFF\n";
+    writeAll(fileOf(App), handWritten);
+    const QDateTime before = QFileInfo(fileOf(App)).lastModified();
+
+    IniSettingsStore store(config());
+    EXPECT_EQ(store.read(App, Section, "ExplorerMnu", "0"), "1");
+    EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "1");
+    EXPECT_EQ(store.read(App, Section, "BGColor", ""), "&H00FFFFFF");
+    EXPECT_EQ(store.read(App, Section, "Missing", "vorgabe"), "vorgabe");
+    EXPECT_EQ(store.read(App, "Other", "BGColor", ""), "&H000000FF");
+
+    EXPECT_EQ(readAll(fileOf(App)), handWritten) << "reading changed the file";
+    EXPECT_EQ(QFileInfo(fileOf(App)).lastModified(), before);
+}
+
+TEST_F(IniSettingsStoreTest, SavingKeepsTheOtherKeysAndGroups)
+{
+    writeAll(fileOf(App), "[Other]\nKeep=ja\n\n[Options]\nQuitAction=1\n");
+    IniSettingsStore store(config());
+    EXPECT_TRUE(store.save(App, Section, "ExplorerMnu", "1"));
+    EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "1");
+    EXPECT_EQ(store.read(App, "Other", "Keep", ""), "ja");
+}
+
+TEST_F(IniSettingsStoreTest, ARenamedExecutableHasItsOwnSettings)
+{
+    IniSettingsStore store(config());
+    ASSERT_TRUE(store.save(App, Section, "QuitAction", "1"));
+    EXPECT_EQ(store.read("tilgo-kopie", Section, "QuitAction", "0"), "0");
+    EXPECT_TRUE(store.save("tilgo-kopie", Section, "QuitAction", "0"));
+    EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "1");
+    EXPECT_TRUE(QFileInfo::exists(fileOf("tilgo-kopie")));
+    EXPECT_NE(store.filePath("tilgo-kopie"), store.filePath(App));
+}
+
+TEST_F(IniSettingsStoreTest, ADamagedFileGivesDefaultsAndIsRepairedByTheNextSave)
+{
+    const QList<QByteArray> damaged = {
+        QByteArray("\x00\xff\xfe\x01[[[==\n\x7f", 12), // binary garbage
+        "[Options\nQuitAction=1\n",                    // unclosed group: half parsed, not trusted
+        "[Options]\nQuitAction=1\n[Opti",              // cut off while it was written
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toHex().constData());
+        writeAll(fileOf(App), bytes);
+        IniSettingsStore store(config());
+        EXPECT_NO_THROW(EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "0"));
+        EXPECT_TRUE(store.save(App, Section, "QuitAction", "1"));
+        EXPECT_EQ(IniSettingsStore(config()).read(App, Section, "QuitAction", "0"), "1");
+    }
+}
+
+TEST_F(IniSettingsStoreTest, AStoreThatCannotBeWrittenReportsFailure)
+{
+    // A folder where the file belongs: it can neither be read nor replaced (also as root).
+    QDir().mkpath(fileOf(App));
+    IniSettingsStore store(config());
+    EXPECT_EQ(store.read(App, Section, "QuitAction", "0"), "0");
+    EXPECT_FALSE(store.save(App, Section, "QuitAction", "1"));
+
+    // A plain file where the configuration folder belongs.
+    writeAll(temp.filePath("plain"), "x");
+    IniSettingsStore blocked(temp.filePath("plain"));
+    EXPECT_EQ(blocked.read(App, Section, "QuitAction", "0"), "0");
+    EXPECT_FALSE(blocked.save(App, Section, "QuitAction", "1"));
+}
+
+TEST_F(IniSettingsStoreTest, ApplicationNamesThatAreNoFileNamesAreRefused)
+{
+    IniSettingsStore store(config());
+    for (const QString& name :
+         {QString(), QStringLiteral(".."), QStringLiteral("../evil"), QStringLiteral("a/b")}) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(store.filePath(name).isEmpty());
+        EXPECT_FALSE(store.save(name, Section, "QuitAction", "1"));
+        EXPECT_EQ(store.read(name, Section, "QuitAction", "0"), "0");
+    }
+    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(IniSettingsStoreFolder, FollowsAnAbsoluteXdgConfigHomeAndIgnoresARelativeOne)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QString standard = QDir::homePath() + "/.config";
+
+    qputenv("XDG_CONFIG_HOME", "/srv/konfig/");
+    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), "/srv/konfig");
+    qputenv("XDG_CONFIG_HOME", "relativ/konfig");
+    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), standard);
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), standard);
+    EXPECT_EQ(IniSettingsStore().filePath("tilgomatic"), standard + "/tilgomatic/tilgomatic.conf");
+
+    if (wasSet)
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "shell/HelpFile.h"
+#include "platform/gui/Desktop.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what it is asked to open; opens what exists and has a registered type.
+class FakeDesktop : public Desktop
+{
+public:
+    QStringList registeredSuffixes;
+    QStringList asked;
+
+    bool openDocument(const QString& path) override
+    {
+        asked.append(path);
+        return QFileInfo(path).isFile() && registeredSuffixes.contains(QFileInfo(path).suffix());
+    }
+};
+
+class HelpFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        folder = temp.path();
+        ASSERT_TRUE(QDir(folder).mkpath("TGHilfe"));
+        write(folder + "/TGHilfe/index.html", "<html></html>");
+    }
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir temp;
+    QString folder;
+    FakeDesktop desktop;
+};
+
+TEST_F(HelpFileTest, AMissingHelpFileOpensNothing)
+{
+    desktop.registeredSuffixes = {"chm", "html"};
+    EXPECT_FALSE(HelpFile::open(desktop, folder));
+    EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join(", ").toStdString();
+}
+
+TEST_F(HelpFileTest, TheCompiledHelpOpensWhereAViewerIsRegistered)
+{
+    write(folder + "/TGHilfe.chm", "ITSF");
+    desktop.registeredSuffixes = {"chm", "html"};
+    EXPECT_TRUE(HelpFile::open(desktop, folder));
+    EXPECT_EQ(desktop.asked, QStringList{folder + "/TGHilfe.chm"});
+}
+
+TEST_F(HelpFileTest, WithoutAViewerTheSameHelpOpensAsHtml)
+{
+    write(folder + "/TGHilfe.chm", "ITSF");
+    desktop.registeredSuffixes = {"html"};
+    EXPECT_TRUE(HelpFile::open(desktop, folder));
+    EXPECT_EQ(desktop.asked, (QStringList{folder + "/TGHilfe.chm", folder + "/TGHilfe/index.html"}));
+
+    // Nothing to show it with: false, and nothing else is tried.
+    desktop.asked.clear();
+    desktop.registeredSuffixes.clear();
+    EXPECT_FALSE(HelpFile::open(desktop, folder));
+    EXPECT_EQ(desktop.asked.size(), 2);
+}
+
+// The help the build produces beside the executable.
+class BuiltHelp : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The test program lies in <build>/tests.
+        buildDir = qEnvironmentVariable("TILGOMATIC_BUILD_DIR");
+        if (buildDir.isEmpty())
+            buildDir = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
+        if (!QFileInfo::exists(buildDir + "/CMakeCache.txt"))
+            GTEST_SKIP() << "no build folder found for " << buildDir.toStdString();
+    }
+    QString buildDir;
+};
+
+TEST_F(BuiltHelp, TheCompiledHelpLiesBesideTheExecutableAndHoldsEveryPage)
+{
+    QFile chm(HelpFile::chmPath(buildDir));
+    ASSERT_TRUE(chm.open(QIODevice::ReadOnly)) << chm.fileName().toStdString();
+    const QByteArray bytes = chm.readAll();
+    EXPECT_TRUE(bytes.startsWith("ITSF")) << "not a compiled help file";
+
+    const QDir html(QFileInfo(HelpFile::htmlPath(buildDir)).absolutePath());
+    ASSERT_TRUE(QFileInfo::exists(HelpFile::htmlPath(buildDir)));
+    const QStringList pages = html.entryList({"*.html", "*.css"}, QDir::Files);
+    EXPECT_GE(pages.size(), 2);
+    // The archive's directory keeps the names in plain text.
+    for (const QString& page : pages)
+        EXPECT_TRUE(bytes.contains(("/" + page).toUtf8())) << page.toStdString() << " is not in the .chm";
+}
+
+TEST_F(BuiltHelp, EveryLinkOfTheHtmlCopyLeadsToAnExistingPage)
+{
+    const QDir html(QFileInfo(HelpFile::htmlPath(buildDir)).absolutePath());
+    const QRegularExpression link(R"((?:href|src)\s*=\s*"([^"#]*)(#[^"]*)?")");
+    int links = 0;
+    for (const QString& page : html.entryList({"*.html"}, QDir::Files)) {
+        QFile file(html.filePath(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(text.contains("charset=utf-8")) << page.toStdString();
+        for (auto match = link.globalMatch(text); match.hasNext();) {
+            const QString target = match.next().captured(1);
+            if (target.isEmpty() || QUrl(target).scheme().size() > 1)
+                continue; // an anchor on the same page or an outside address
+            ++links;
+            EXPECT_TRUE(QFileInfo::exists(html.filePath(target)))
+                << page.toStdString() << " links to missing " << target.toStdString();
+        }
+    }
+    EXPECT_GT(links, 0);
+}
+
+} // namespace
