@@ -13,7 +13,7 @@ namespace modShredder {
 struct ShredResult
 {
     OpenStatus open = OpenStatus::Failed; // Opened: the file was ours and is now gone
-    bool writesOk = true;                 // every write completed in full
+    bool writesOk = true;                 // every write completed in full (and every rewind succeeded)
     bool syncsOk = true;                  // every sweep reached the storage device
 
     bool opened() const { return open == OpenStatus::Opened; }
@@ -28,5 +28,12 @@ struct ShredResult
 // or written then. A failed open writes nothing and is reported in the result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
                       const std::function<void()>& yieldToEvents);
+
+// The uniform value r in [0, 1) at single precision made from 32 random bits: their top 24 bits over
+// 2^24, exact in a float and never 1.
+float unitInterval(quint32 bits);
+
+// The byte value of a random block for r in [0, 1): floor(r * 255) + 1, so 1 to 255 and never 0.
+quint8 randomByte(float r);
 
 } // namespace modShredder

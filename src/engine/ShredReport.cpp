@@ -1,0 +1,43 @@
+#include "engine/ShredReport.h"
+
+namespace ShredReport {
+
+// Three lines, the middle one empty. They are joined with "\n" alone: a Qt label turns a "\r" into a
+// blank, so "\r\n" would look the same but leave blanks at the ends of the first two lines.
+QString successText()
+{
+    return QStringLiteral("Die Datei wurde umgebracht!") + QLatin1Char('\n') + QLatin1Char('\n') +
+           QStringLiteral("Ziehen Sie eine neue Datei die gelöscht werden soll in dieses Fenster oder "
+                          "benutzen Sie das Ordnericon oben rechts um eine Datei zu suchen.");
+}
+
+QString incompleteText()
+{
+    return QStringLiteral("Die Datei wurde gelöscht, konnte aber nicht vollständig überschrieben werden.") +
+           QLatin1Char('\n') + QLatin1Char('\n') +
+           QStringLiteral("Teile ihres Inhalts können noch auf dem Datenträger vorhanden sein.");
+}
+
+// One sentence per reason; the empty string for Opened, which is no failure.
+QString openFailureText(OpenStatus status)
+{
+    switch (status) {
+    case OpenStatus::Opened:
+        return QString();
+    case OpenStatus::InUse:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie gerade von einem anderen Programm "
+                              "benutzt wird.");
+    case OpenStatus::AccessDenied:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde.");
+    case OpenStatus::NotRegularFile:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist "
+                              "(sondern ein Ordner, eine Verknüpfung oder ein Gerät).");
+    case OpenStatus::NotFound:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde.");
+    case OpenStatus::Failed:
+        break;
+    }
+    return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
+}
+
+} // namespace ShredReport

@@ -1,0 +1,178 @@
+#include "engine/Shredder.h"
+
+#include "platform/FileAttributes.h"
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace modShredder {
+
+namespace {
+
+constexpr qint64 BlockSize = 0x8000;
+
+// The bytes of one fixed-pattern sweep: every full block, then the tail.
+struct FixedSweep
+{
+    unsigned char blockByte;
+    unsigned char tailByte;
+    bool yieldAfterEachBlock;
+};
+
+constexpr FixedSweep FixedSweeps[] = {
+    {0x00, 0x5A, true},
+    {0xFF, 0xFF, false},
+    {0xFF, 0x8C, false},
+};
+
+// True for a read-only word whose other bits are hidden, system or archive only (1, 3, 5, 7, 33, 35, 37,
+// 39): such a file is made archive-only before the open.
+bool isPlainReadOnly(int word)
+{
+    constexpr int plainBits =
+        FileAttributes::ReadOnly | FileAttributes::Hidden | FileAttributes::System | FileAttributes::Archive;
+    return (word & FileAttributes::ReadOnly) && (word & ~plainBits) == 0;
+}
+
+// A seed from the clock, taken once per run.
+std::seed_seq::result_type clockSeed()
+{
+    const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
+    const auto steady = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::seed_seq::result_type(quint64(wall) ^ (quint64(wall) >> 32) ^ quint64(steady));
+}
+
+// Writes the sweeps of one run over an open handle and keeps count of what failed. Every sweep writes
+// bytes 0 to length - 1 and nothing beyond: the full blocks, the tail in one write (of zero bytes when the
+// tail is empty), a sync so that the sweep reaches the device before the next one overwrites it in the
+// page cache, and the rewind to offset 0.
+class SweepWriter
+{
+public:
+    SweepWriter(FileSystem& fileSystem, FileSystem::Handle handle, qint64 length,
+                const std::function<void()>& yieldToEvents, ShredResult& result)
+        : m_fileSystem(fileSystem)
+        , m_handle(handle)
+        , m_blocks(length / BlockSize)
+        , m_tail(length % BlockSize)
+        , m_yield(yieldToEvents)
+        , m_result(result)
+    {
+        m_tailBuffer.reserve(BlockSize);
+    }
+
+    // One fixed-pattern sweep; block is one of the two constant blocks.
+    void fixedSweep(const std::vector<unsigned char>& block, const FixedSweep& sweep)
+    {
+        for (qint64 i = 0; i < m_blocks; ++i) {
+            write(block.data(), BlockSize);
+            if (sweep.yieldAfterEachBlock)
+                yield();
+        }
+        finishSweep(sweep.tailByte);
+    }
+
+    // One random sweep: a fresh value per full block, one more for the whole tail.
+    void randomSweep(std::mt19937& generator)
+    {
+        for (qint64 i = 0; i < m_blocks; ++i) {
+            std::memset(m_randomBlock.data(), randomByte(unitInterval(generator())), BlockSize);
+            write(m_randomBlock.data(), BlockSize);
+        }
+        finishSweep(randomByte(unitInterval(generator())));
+    }
+
+    void yield()
+    {
+        if (m_yield)
+            m_yield();
+    }
+
+private:
+    void write(const void* data, qint64 size)
+    {
+        if (!m_fileSystem.write(m_handle, data, size))
+            m_result.writesOk = false;
+    }
+
+    void finishSweep(unsigned char tailByte)
+    {
+        m_tailBuffer.assign(size_t(m_tail), tailByte);
+        write(m_tailBuffer.data(), m_tail);
+        m_tailBuffer.clear();
+        if (!m_fileSystem.sync(m_handle))
+            m_result.syncsOk = false;
+        // A failed rewind would send the next sweep past the end of the file instead of over its bytes.
+        if (!m_fileSystem.seekToStart(m_handle))
+            m_result.writesOk = false;
+    }
+
+    FileSystem& m_fileSystem;
+    const FileSystem::Handle m_handle;
+    const qint64 m_blocks;
+    const qint64 m_tail;
+    const std::function<void()>& m_yield;
+    ShredResult& m_result;
+    std::vector<unsigned char> m_tailBuffer;
+    std::vector<unsigned char> m_randomBlock = std::vector<unsigned char>(BlockSize);
+};
+
+} // namespace
+
+// Runs the steps of a shredding run in their order: constant blocks, length, attributes, exclusive open,
+// passes x (sweeps 1, 2, 3), seeding, passes x (yield, random sweep), close. Returns the outcome; throws
+// FileError from the length and attribute steps, before anything is opened.
+ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
+                      const std::function<void()>& yieldToEvents)
+{
+    // The two constant blocks serve every fixed-pattern sweep. With the tail buffer and the random block
+    // they are all the memory a run takes, whatever the size of the file.
+    const std::vector<unsigned char> zeroBlock(BlockSize, 0x00);
+    const std::vector<unsigned char> ffBlock(BlockSize, 0xFF);
+
+    // The query raises the error for a missing or unreadable file while nothing has been touched. Its
+    // value is not used: the sweeps take the length of the opened file, so a file swapped in between is
+    // never written past its end.
+    fileSystem.fileLength(path);
+
+    if (isPlainReadOnly(fileSystem.attributes(path)))
+        fileSystem.setAttributes(path, FileAttributes::Archive);
+
+    const FileSystem::OpenResult opened = fileSystem.openExclusive(path);
+    ShredResult result;
+    result.open = opened.status;
+    if (opened.status != OpenStatus::Opened)
+        return result;
+
+    SweepWriter writer(fileSystem, opened.handle, qMax<qint64>(opened.length, 0), yieldToEvents, result);
+    for (int pass = 0; pass < passes; ++pass) {
+        writer.fixedSweep(zeroBlock, FixedSweeps[0]);
+        writer.fixedSweep(ffBlock, FixedSweeps[1]);
+        writer.fixedSweep(ffBlock, FixedSweeps[2]);
+    }
+
+    std::mt19937 generator(clockSeed());
+    for (int pass = 0; pass < passes; ++pass) {
+        writer.yield();
+        writer.randomSweep(generator);
+    }
+
+    // The name is gone since the open and every sweep has been synced, so a failing close loses nothing.
+    fileSystem.close(opened.handle);
+    return result;
+}
+
+float unitInterval(quint32 bits)
+{
+    return float(bits >> 8) * (1.0f / 16777216.0f);
+}
+
+quint8 randomByte(float r)
+{
+    // In double precision r * 255 stays below 255 for every float r below 1, so the sum never reaches 256.
+    return quint8(int(double(r) * 255.0) + 1);
+}
+
+} // namespace modShredder

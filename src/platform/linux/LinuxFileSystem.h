@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+// The file operations on Linux, through POSIX calls on the 8-bit form of the path (QFile::encodeName).
+//
+// Attribute word: read-only = the owner's write permission is missing, hidden = the name begins with a
+// dot, directory = a directory; system and archive have no counterpart and are never reported.
+// Attributes are those of the name itself (a symbolic link is never followed), while fileLength follows
+// links so that it describes the file a link leads to.
+//
+// openExclusive takes a write lease on the new descriptor, which fails while any other descriptor of the
+// file exists (in any process, ours included), and removes the name before it returns.
+class LinuxFileSystem : public FileSystem
+{
+public:
+    LinuxFileSystem() = default;
+
+    qint64 fileLength(const QString& path) override;
+    int attributes(const QString& path) override;
+    void setAttributes(const QString& path, int attributeWord) override;
+    OpenResult openExclusive(const QString& path) override;
+    bool write(Handle handle, const void* data, qint64 size) override;
+    bool seekToStart(Handle handle) override;
+    bool sync(Handle handle) override;
+    bool close(Handle handle) override;
+    QString longPathName(const QString& path) override;
+
+    // The outcome an errno value of a failed open stands for.
+    static OpenStatus statusForError(int errorNumber);
+};

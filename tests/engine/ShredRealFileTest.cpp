@@ -1,0 +1,297 @@
+// Shredding real files in a temporary folder through the Linux file layer.
+
+#include "engine/Shredder.h"
+#include "platform/FileError.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using modShredder::ShredFile;
+using modShredder::ShredResult;
+
+namespace {
+
+constexpr qint64 Block = 32768;
+
+// Bytes that no sweep can leave behind: no block of them is uniform.
+QByteArray patterned(qint64 length)
+{
+    QByteArray bytes(length, Qt::Uninitialized);
+    for (qint64 i = 0; i < length; ++i)
+        bytes[i] = char((i * 7 + 3) % 251);
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// True when every byte of bytes[from, from + count) equals value.
+bool uniform(const QByteArray& bytes, qint64 from, qint64 count, char value)
+{
+    for (qint64 i = from; i < from + count; ++i)
+        if (bytes[i] != value)
+            return false;
+    return true;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return info.st_mode & 07777;
+}
+
+bool nameExists(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+class ShredRealFile : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    ShredResult shred(const QString& target, const std::function<void()>& onYield = {})
+    {
+        return ShredFile(target, 9, fs, onYield);
+    }
+
+    QTemporaryDir dir;
+    LinuxFileSystem fs;
+};
+
+} // namespace
+
+TEST_F(ShredRealFile, FilesOfEverySizeAreGoneAfterwards)
+{
+    for (qint64 length : {qint64(0), qint64(1), Block - 1, Block, Block + 1, 3 * Block + 17}) {
+        const QString target = path("victim.dat");
+        writeFile(target, patterned(length));
+        const ShredResult result = shred(target);
+        EXPECT_TRUE(result.fullyOverwritten()) << length;
+        EXPECT_FALSE(nameExists(target)) << length;
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// A second hard link keeps the inode reachable, so the bytes the run really wrote can be read back.
+TEST_F(ShredRealFile, EverySweepOverwritesTheBytesInPlace)
+{
+    const qint64 length = 3 * Block + 5;
+    const QString target = path("victim.dat");
+    const QString witness = path("witness.dat");
+    writeFile(target, patterned(length));
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(witness).constData()), 0);
+
+    int yields = 0;
+    QByteArray afterFirstBlock, beforeFirstRandomSweep;
+    const ShredResult result = shred(target, [&] {
+        ++yields;
+        if (yields == 1)
+            afterFirstBlock = readFile(witness);
+        if (yields == 9 * 3 + 1) // after the blocks of nine first sweeps
+            beforeFirstRandomSweep = readFile(witness);
+    });
+
+    EXPECT_TRUE(result.fullyOverwritten());
+    EXPECT_FALSE(nameExists(target));
+    EXPECT_EQ(yields, 9 * 3 + 9);
+
+    ASSERT_EQ(afterFirstBlock.size(), length);
+    EXPECT_TRUE(uniform(afterFirstBlock, 0, Block, 0x00));
+    EXPECT_EQ(afterFirstBlock.mid(Block), patterned(length).mid(Block))
+        << "only the first block is written yet";
+
+    ASSERT_EQ(beforeFirstRandomSweep.size(), length);
+    EXPECT_TRUE(uniform(beforeFirstRandomSweep, 0, 3 * Block, char(0xFF)));
+    EXPECT_TRUE(uniform(beforeFirstRandomSweep, 3 * Block, 5, char(0x8C)));
+
+    const QByteArray last = readFile(witness);
+    ASSERT_EQ(last.size(), length) << "the length never changes";
+    for (qint64 from = 0; from < length; from += Block) {
+        const qint64 count = std::min(Block, length - from);
+        EXPECT_NE(last[from], 0) << "random bytes are never 0";
+        EXPECT_TRUE(uniform(last, from, count, last[from])) << "one value per block, at " << from;
+    }
+}
+
+TEST_F(ShredRealFile, ReadOnlyFileIsMadeWritableAndDestroyed)
+{
+    const QString target = path("readonly.dat");
+    const QString witness = path("witness.dat");
+    writeFile(target, patterned(Block + 1));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(witness).constData()), 0);
+
+    const ShredResult result = shred(target);
+
+    EXPECT_TRUE(result.fullyOverwritten());
+    EXPECT_FALSE(nameExists(target));
+    // The mode belongs to the inode, so the other link shows the permission the run gave back.
+    EXPECT_EQ(modeOf(witness), mode_t(0644));
+    EXPECT_NE(readFile(witness), patterned(Block + 1));
+}
+
+TEST_F(ShredRealFile, FileHeldOpenByAnotherProcessIsRefusedAndKept)
+{
+    const QString target = path("busy.dat");
+    const QByteArray content = patterned(2 * Block + 9);
+    writeFile(target, content);
+
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const QByteArray name = QFile::encodeName(target);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(release[1]); // so that the parent's close reads here as end of file
+        const int fd = ::open(name.constData(), O_RDONLY);
+        char byte = fd >= 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &byte, 1);
+        (void)!::read(release[0], &byte, 1); // holds the file until the parent lets go
+        ::_exit(0);
+    }
+    ::close(ready[1]); // a child that dies early then reads as end of file, not as a hang
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+
+    const ShredResult refused = shred(target);
+
+    ::close(release[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], release[0]})
+        ::close(fd);
+
+    EXPECT_EQ(refused.open, OpenStatus::InUse);
+    EXPECT_EQ(readFile(target), content);
+
+    // Once the other process has let go, the same file is destroyed.
+    EXPECT_TRUE(shred(target).fullyOverwritten());
+    EXPECT_FALSE(nameExists(target));
+}
+
+TEST_F(ShredRealFile, SymbolicLinkIsRefusedAndNeitherEndIsTouched)
+{
+    const QString target = path("target.dat");
+    const QString link = path("link.dat");
+    const QByteArray content = patterned(Block + 3);
+    writeFile(target, content);
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+
+    const ShredResult result = shred(link);
+
+    EXPECT_EQ(result.open, OpenStatus::NotRegularFile);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(target), content);
+    EXPECT_EQ(modeOf(target), mode_t(0444)) << "the attribute step must not act through the link";
+}
+
+TEST_F(ShredRealFile, FifoIsRefusedWithoutWaitingForAReader)
+{
+    const QString fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+
+    const ShredResult result = shred(fifo);
+
+    EXPECT_EQ(result.open, OpenStatus::NotRegularFile);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(ShredRealFile, DirectoryRaisesTheLengthErrorAndStays)
+{
+    const QString folder = path("folder");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    writeFile(folder + QStringLiteral("/inside.txt"), "kept");
+
+    try {
+        shred(folder);
+        ADD_FAILURE() << "no error raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), EISDIR);
+    }
+    EXPECT_EQ(readFile(folder + QStringLiteral("/inside.txt")), QByteArray("kept"));
+}
+
+TEST_F(ShredRealFile, MissingFileRaisesTheLengthErrorAndCreatesNothing)
+{
+    const QString missing = path("missing.dat");
+    try {
+        shred(missing);
+        ADD_FAILURE() << "no error raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), ENOENT);
+        EXPECT_EQ(error.path(), missing);
+    }
+    EXPECT_FALSE(nameExists(missing));
+}
+
+TEST_F(ShredRealFile, ProcessKilledMidRunLeavesNoFile)
+{
+    const QString target = path("large.dat");
+    writeFile(target, patterned(64 * Block));
+
+    int started[2], never[2];
+    ASSERT_EQ(::pipe(started), 0);
+    ASSERT_EQ(::pipe(never), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // At the first yield the run has written a block: say so, then wait to be killed.
+        LinuxFileSystem childFs;
+        ShredFile(target, 9, childFs, [&] {
+            char byte = 's';
+            (void)!::write(started[1], &byte, 1);
+            (void)!::read(never[0], &byte, 1);
+        });
+        ::_exit(0);
+    }
+    ::close(started[1]);
+    char byte = 0;
+    const bool signalled = ::read(started[0], &byte, 1) == 1;
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {started[0], never[0], never[1]})
+        ::close(fd);
+
+    ASSERT_TRUE(signalled);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_FALSE(nameExists(target));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}

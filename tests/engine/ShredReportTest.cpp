@@ -1,0 +1,47 @@
+// The German texts for the outcome of a run.
+
+#include "engine/ShredReport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QSet>
+
+TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
+{
+    const QString text = ShredReport::successText();
+    EXPECT_EQ(text,
+              QString::fromUtf8("Die Datei wurde umgebracht!\n\nZiehen Sie eine neue Datei die gelöscht "
+                                "werden soll in dieses Fenster oder benutzen Sie das Ordnericon oben "
+                                "rechts um eine Datei zu suchen."));
+
+    // Drawn without wrapping it takes the height of three lines.
+    const QFontMetrics metrics(QGuiApplication::font());
+    const QRect wide(0, 0, 100000, 1000);
+    EXPECT_EQ(metrics.boundingRect(wide, Qt::AlignLeft, text).height(),
+              metrics.boundingRect(wide, Qt::AlignLeft, QStringLiteral("A\nB\nC")).height());
+}
+
+TEST(ShredReportText, IncompleteSaysGoneButNotFullyOverwritten)
+{
+    const QString text = ShredReport::incompleteText();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("gelöscht")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("nicht vollständig überschrieben")));
+    EXPECT_NE(text, ShredReport::successText());
+}
+
+TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
+{
+    QSet<QString> texts;
+    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
+                              OpenStatus::NotFound, OpenStatus::Failed}) {
+        const QString text = ShredReport::openFailureText(status);
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
+            << text.toStdString();
+        texts.insert(text);
+    }
+    EXPECT_EQ(texts.size(), 5);
+    EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
+    EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
+}

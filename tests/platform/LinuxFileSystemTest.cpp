@@ -1,0 +1,290 @@
+// The Linux file layer on real files in a temporary folder.
+
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileError.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, mode_t mode = 0644)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    ASSERT_EQ(::chmod(native(path).constData(), mode), 0);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(native(path).constData(), &info) != 0)
+        return 0;
+    return info.st_mode & 07777;
+}
+
+bool nameExists(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(native(path).constData(), &info) == 0;
+}
+
+class LinuxFileSystemTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    // The errno of the FileError that call raises, or 0 when it raises none.
+    template <typename Call>
+    static int errorOf(Call call)
+    {
+        try {
+            call();
+        } catch (const FileError& error) {
+            return error.errorNumber();
+        }
+        return 0;
+    }
+
+    QTemporaryDir dir;
+    LinuxFileSystem fs;
+};
+
+} // namespace
+
+TEST_F(LinuxFileSystemTest, AttributeWordFromModeNameAndKind)
+{
+    writeFile(path("plain.txt"), "x");
+    writeFile(path("locked.txt"), "x", 0444);
+    writeFile(path(".hidden"), "x");
+    writeFile(path(".hidden-locked"), "x", 0400);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    ASSERT_TRUE(QDir().mkdir(path(".folder")));
+    ASSERT_TRUE(QDir().mkdir(path("locked-folder")));
+    ASSERT_EQ(::chmod(native(path("locked-folder")).constData(), 0555), 0);
+    // Only the owner's write permission counts.
+    writeFile(path("others-cannot-write.txt"), "x", 0600);
+
+    EXPECT_EQ(fs.attributes(path("plain.txt")), 0);
+    EXPECT_EQ(fs.attributes(path("locked.txt")), FileAttributes::ReadOnly);
+    EXPECT_EQ(fs.attributes(path(".hidden")), FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(path(".hidden-locked")), FileAttributes::ReadOnly | FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(path("folder")), FileAttributes::Directory);
+    EXPECT_EQ(fs.attributes(path("folder") + QStringLiteral("/")), FileAttributes::Directory);
+    EXPECT_EQ(fs.attributes(path(".folder")), FileAttributes::Directory | FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(path("locked-folder")), FileAttributes::Directory | FileAttributes::ReadOnly);
+    EXPECT_EQ(fs.attributes(path("others-cannot-write.txt")), 0);
+    EXPECT_EQ(fs.attributes(path("folder") + QStringLiteral("/..")), FileAttributes::Directory);
+}
+
+TEST_F(LinuxFileSystemTest, AttributesOfALinkAreTheLinksOwn)
+{
+    writeFile(path("locked.txt"), "x", 0444);
+    ASSERT_EQ(::symlink("locked.txt", native(path("link")).constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", native(path("dangling")).constData()), 0);
+
+    EXPECT_EQ(fs.attributes(path("link")), 0);
+    EXPECT_EQ(fs.attributes(path("dangling")), 0);
+}
+
+TEST_F(LinuxFileSystemTest, AttributesOfAMissingFileRaise)
+{
+    EXPECT_EQ(errorOf([&] { fs.attributes(path("missing")); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.attributes(QString()); }), ENOENT);
+}
+
+TEST_F(LinuxFileSystemTest, SetAttributesChangesOnlyTheOwnersWritePermission)
+{
+    writeFile(path("a.txt"), "x", 0664);
+    fs.setAttributes(path("a.txt"), FileAttributes::ReadOnly | FileAttributes::Hidden);
+    EXPECT_EQ(modeOf(path("a.txt")), mode_t(0464));
+    fs.setAttributes(path("a.txt"), FileAttributes::Archive);
+    EXPECT_EQ(modeOf(path("a.txt")), mode_t(0664));
+    fs.setAttributes(path("a.txt"), 0);
+    EXPECT_EQ(modeOf(path("a.txt")), mode_t(0664));
+
+    writeFile(path("b.sh"), "x", 0555);
+    fs.setAttributes(path("b.sh"), FileAttributes::Archive);
+    EXPECT_EQ(modeOf(path("b.sh")), mode_t(0755));
+    EXPECT_EQ(fs.attributes(path("b.sh")), 0);
+}
+
+TEST_F(LinuxFileSystemTest, SetAttributesNeverActsThroughALink)
+{
+    writeFile(path("locked.txt"), "x", 0444);
+    writeFile(path("open.txt"), "x", 0644);
+    ASSERT_EQ(::symlink("locked.txt", native(path("to-locked")).constData()), 0);
+    ASSERT_EQ(::symlink("open.txt", native(path("to-open")).constData()), 0);
+
+    // Nothing to change: a link reads as writable.
+    fs.setAttributes(path("to-locked"), FileAttributes::Archive);
+    EXPECT_EQ(modeOf(path("locked.txt")), mode_t(0444));
+    // A change would have to go through the link: refused.
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(path("to-open"), FileAttributes::ReadOnly); }), ELOOP);
+    EXPECT_EQ(modeOf(path("open.txt")), mode_t(0644));
+}
+
+TEST_F(LinuxFileSystemTest, SetAttributesOfAMissingFileRaises)
+{
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(path("missing"), 32); }), ENOENT);
+    EXPECT_FALSE(nameExists(path("missing")));
+}
+
+TEST_F(LinuxFileSystemTest, FileLengthFollowsLinksAndRefusesFolders)
+{
+    writeFile(path("empty"), "");
+    writeFile(path("some"), QByteArray(12345, 'x'));
+    ASSERT_EQ(::symlink("some", native(path("link")).constData()), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+
+    EXPECT_EQ(fs.fileLength(path("empty")), 0);
+    EXPECT_EQ(fs.fileLength(path("some")), 12345);
+    EXPECT_EQ(fs.fileLength(path("link")), 12345);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(path("folder")); }), EISDIR);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(path("missing")); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(QString()); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(path("some") + QStringLiteral("/x")); }), ENOTDIR);
+}
+
+TEST_F(LinuxFileSystemTest, LengthBeyondTwoGibibytes)
+{
+    // A sparse file: the length is there without the blocks.
+    const QString big = path("big");
+    writeFile(big, "");
+    ASSERT_EQ(::truncate(native(big).constData(), (qint64(5) << 30) + 7), 0);
+    EXPECT_EQ(fs.fileLength(big), (qint64(5) << 30) + 7);
+}
+
+TEST_F(LinuxFileSystemTest, PathWithANulIsNeverCutShort)
+{
+    writeFile(path("abc"), "kept");
+    const QString withNul = path("abc") + QChar(0) + QStringLiteral("def");
+
+    EXPECT_EQ(errorOf([&] { fs.fileLength(withNul); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { fs.attributes(withNul); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(withNul, FileAttributes::ReadOnly); }), EINVAL);
+    EXPECT_EQ(fs.openExclusive(withNul).status, OpenStatus::Failed);
+    EXPECT_TRUE(fs.longPathName(withNul).isEmpty());
+    EXPECT_EQ(readFile(path("abc")), QByteArray("kept"));
+    EXPECT_EQ(modeOf(path("abc")), mode_t(0644));
+}
+
+TEST_F(LinuxFileSystemTest, OpenRemovesTheNameAndWritesInPlace)
+{
+    const QString target = path("victim");
+    const QString witness = path("witness");
+    writeFile(target, "abcdef");
+    ASSERT_EQ(::link(native(target).constData(), native(witness).constData()), 0);
+
+    const FileSystem::OpenResult opened = fs.openExclusive(target);
+    ASSERT_EQ(opened.status, OpenStatus::Opened);
+    EXPECT_EQ(opened.length, 6);
+    EXPECT_FALSE(nameExists(target)) << "the name goes at the open";
+
+    EXPECT_TRUE(fs.write(opened.handle, "XY", 2));
+    EXPECT_TRUE(fs.seekToStart(opened.handle));
+    EXPECT_TRUE(fs.write(opened.handle, "Z", 1));
+    EXPECT_TRUE(fs.write(opened.handle, "", 0));
+    EXPECT_TRUE(fs.sync(opened.handle));
+    EXPECT_EQ(readFile(witness), QByteArray("ZYcdef"));
+    EXPECT_TRUE(fs.close(opened.handle));
+    EXPECT_EQ(readFile(witness), QByteArray("ZYcdef"));
+}
+
+TEST_F(LinuxFileSystemTest, OpenIsRefusedWhileAnotherDescriptorExists)
+{
+    const QString target = path("busy");
+    writeFile(target, "content");
+    QFile reader(target);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+
+    const FileSystem::OpenResult refused = fs.openExclusive(target);
+    EXPECT_EQ(refused.status, OpenStatus::InUse);
+    EXPECT_EQ(refused.handle, FileSystem::InvalidHandle);
+    EXPECT_EQ(readFile(target), QByteArray("content"));
+
+    reader.close();
+    const FileSystem::OpenResult opened = fs.openExclusive(target);
+    ASSERT_EQ(opened.status, OpenStatus::Opened);
+    EXPECT_TRUE(fs.close(opened.handle));
+}
+
+TEST_F(LinuxFileSystemTest, OpenRefusesAnythingButARegularFile)
+{
+    writeFile(path("target"), "content", 0644);
+    ASSERT_EQ(::symlink("target", native(path("link")).constData()), 0);
+    ASSERT_EQ(::mkfifo(native(path("fifo")).constData(), 0644), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+
+    for (const char* name : {"link", "fifo", "folder"}) {
+        const FileSystem::OpenResult result = fs.openExclusive(path(name));
+        EXPECT_EQ(result.status, OpenStatus::NotRegularFile) << name;
+        EXPECT_TRUE(nameExists(path(name))) << name;
+    }
+    EXPECT_EQ(fs.openExclusive(QStringLiteral("/dev/null")).status, OpenStatus::NotRegularFile);
+    EXPECT_EQ(readFile(path("target")), QByteArray("content"));
+}
+
+TEST_F(LinuxFileSystemTest, OpenOfAMissingFileCreatesNothing)
+{
+    EXPECT_EQ(fs.openExclusive(path("missing")).status, OpenStatus::NotFound);
+    EXPECT_FALSE(nameExists(path("missing")));
+    writeFile(path("file"), "x");
+    EXPECT_EQ(fs.openExclusive(path("file") + QStringLiteral("/child")).status, OpenStatus::NotFound);
+    EXPECT_EQ(fs.openExclusive(QString()).status, OpenStatus::NotFound);
+}
+
+TEST_F(LinuxFileSystemTest, OpenWithoutPermissionIsDenied)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write and remove anything here";
+    writeFile(path("locked"), "content", 0444);
+    EXPECT_EQ(fs.openExclusive(path("locked")).status, OpenStatus::AccessDenied);
+
+    // Writable, but its folder is not: the name could not be removed, so nothing is written.
+    ASSERT_TRUE(QDir().mkdir(path("shut")));
+    writeFile(path("shut/inner"), "content", 0644);
+    ASSERT_EQ(::chmod(native(path("shut")).constData(), 0555), 0);
+    EXPECT_EQ(fs.openExclusive(path("shut/inner")).status, OpenStatus::AccessDenied);
+    EXPECT_EQ(readFile(path("shut/inner")), QByteArray("content"));
+    ::chmod(native(path("shut")).constData(), 0755);
+}
+
+TEST_F(LinuxFileSystemTest, LongPathNameIsThePathWhenTheNameExists)
+{
+    writeFile(path("file"), "x");
+    ASSERT_EQ(::symlink("nowhere", native(path("dangling")).constData()), 0);
+
+    EXPECT_EQ(fs.longPathName(path("file")), path("file"));
+    EXPECT_EQ(fs.longPathName(path("dangling")), path("dangling"));
+    EXPECT_EQ(fs.longPathName(dir.path()), dir.path());
+    EXPECT_TRUE(fs.longPathName(path("missing")).isEmpty());
+    EXPECT_TRUE(fs.longPathName(QString()).isEmpty());
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QString>
+#include <set>
+#include <vector>
+
+// A FileSystem double that touches no file: it answers from its configuration and records every call in
+// order. A test's yield callback calls recordYield() so that yields land in the same log.
+class RecordingFileSystem : public FileSystem
+{
+public:
+    enum class Kind {
+        FileLength,
+        Attributes,
+        SetAttributes,
+        Open,
+        Write,
+        Seek,
+        Sync,
+        Close,
+        LongPathName,
+        Yield
+    };
+
+    struct Call
+    {
+        Kind kind;
+        QString path;                  // FileLength, Attributes, SetAttributes, Open, LongPathName
+        qint64 size = 0;               // Write: the byte count
+        int value = -1;                // Write: the byte when all bytes are equal (-1 when mixed or empty);
+                                       // SetAttributes: the word
+        Handle handle = InvalidHandle; // Write, Seek, Sync, Close
+    };
+
+    // Configuration -----------------------------------------------------------------------------------
+    qint64 length = 0;          // what fileLength answers
+    qint64 openedLength = -1;   // what the open reports; -1: the same as length
+    int attributeWord = 0;      // what attributes answers (setAttributes changes it)
+    int lengthError = 0;        // errno: fileLength throws FileError when non-zero
+    int attributesError = 0;    // errno: attributes throws FileError when non-zero
+    int setAttributesError = 0; // errno: setAttributes throws FileError when non-zero
+    OpenStatus openStatus = OpenStatus::Opened;
+    std::set<int> failingWrites; // 0-based numbers of the writes that report failure
+    std::set<int> failingSyncs;  // 0-based numbers of the syncs that report failure
+    std::set<int> failingSeeks;  // 0-based numbers of the seeks that report failure
+    bool pathExists = true;      // what longPathName looks at
+    bool inspectBytes = true;    // false: record writes by size only (for very long runs)
+
+    static constexpr Handle TheHandle = 7;
+
+    // Record --------------------------------------------------------------------------------------------
+    std::vector<Call> calls;
+
+    // Where the simulated position went furthest: a correct run never passes the opened length.
+    qint64 furthestPosition = 0;
+    // Calls made with a handle other than the one the open gave out, or after the close.
+    int strayHandleUses = 0;
+
+    void recordYield();
+    // The recorded calls of one kind, in order.
+    std::vector<Call> callsOf(Kind kind) const;
+
+    // FileSystem ----------------------------------------------------------------------------------------
+    qint64 fileLength(const QString& path) override;
+    int attributes(const QString& path) override;
+    void setAttributes(const QString& path, int attributeWord) override;
+    OpenResult openExclusive(const QString& path) override;
+    bool write(Handle handle, const void* data, qint64 size) override;
+    bool seekToStart(Handle handle) override;
+    bool sync(Handle handle) override;
+    bool close(Handle handle) override;
+    QString longPathName(const QString& path) override;
+
+private:
+    void checkHandle(Handle handle);
+
+    bool m_open = false;
+    qint64 m_position = 0;
+    int m_writes = 0;
+    int m_syncs = 0;
+    int m_seeks = 0;
+};
+
+// A short text for a recorded call, for failure messages: "W32768:0x00", "W1:0x5a", "Seek", "Yield" ...
+QString describe(const RecordingFileSystem::Call& call);
