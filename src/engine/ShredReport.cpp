@@ -30,8 +30,7 @@ QString openFailureText(OpenStatus status)
     case OpenStatus::AccessDenied:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde.");
     case OpenStatus::NotRegularFile:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist "
-                              "(sondern ein Ordner, eine Verknüpfung oder ein Gerät).");
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist.");
     case OpenStatus::NotFound:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde.");
     case OpenStatus::Failed:

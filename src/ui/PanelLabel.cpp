@@ -1,0 +1,77 @@
+#include "ui/PanelLabel.h"
+
+#include <QPainter>
+#include <QTextLayout>
+
+PanelLabel::PanelLabel(QWidget* parent)
+    : QLabel(parent)
+{
+    setWordWrap(true);
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAutoFillBackground(false);
+}
+
+template <typename LineAction>
+void PanelLabel::layOut(LineAction&& action, int* total, int* visible) const
+{
+    // CR LF, a lone CR and LF all end a line; QTextLayout only breaks at the line separator.
+    QString shown = text();
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+
+    QTextLayout layout(shown, font());
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+
+    layout.beginLayout();
+    qreal y = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width());
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+
+    *total = layout.lineCount();
+    *visible = 0;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        if (line.y() + line.height() > height() + 0.01)
+            break;
+        ++*visible;
+        action(line);
+    }
+}
+
+int PanelLabel::visibleLineCount() const
+{
+    int total = 0;
+    int visible = 0;
+    layOut([](const QTextLine&) {}, &total, &visible);
+    return visible;
+}
+
+int PanelLabel::lineCount() const
+{
+    int total = 0;
+    int visible = 0;
+    layOut([](const QTextLine&) {}, &total, &visible);
+    return total;
+}
+
+void PanelLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    painter.setFont(font());
+    int total = 0;
+    int visible = 0;
+    layOut([&painter](const QTextLine& line) { line.draw(&painter, QPointF(0, 0)); }, &total, &visible);
+}

@@ -1,0 +1,677 @@
+#include "ui/frmMain.h"
+
+#include "engine/ShredReport.h"
+#include "engine/Shredder.h"
+#include "platform/FileError.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+#include "platform/gui/ColorNumber.h"
+#include "shell/BrowseFolders.h"
+#include "shell/ExplorerKontext.h"
+#include "shell/HelpFile.h"
+#include "target/CompactPath.h"
+#include "target/PanelText.h"
+#include "target/TargetIntake.h"
+#include "ui/PanelLabel.h"
+#include "ui/PictureBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolTip>
+
+#include <exception>
+
+namespace {
+
+const QString DropToolTip = QStringLiteral("Ziehen Sie eine Datei in dieses Fenster");
+const QString Question =
+    QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, damit "
+                   "sie nie wieder hergestellt werden kann?");
+const QString EmptyText =
+    QStringLiteral("Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder "
+                   "suchen Sie die Datei mit einem Klick auf den Ordner oben rechts.");
+const QString RootForOtherUserToolTip =
+    QStringLiteral("Tilgomatic läuft mit den Rechten von root für einen anderen Benutzer. Die "
+                   "Explorererweiterung würde bei root eingetragen, wo Ihr Dateimanager sie nie findet; "
+                   "starten Sie Tilgomatic ohne sudo, um sie ein- oder auszuschalten.");
+const QString BrowseTitle = QStringLiteral("Datei zum löschen suchen");
+const QString OptionsSection = QStringLiteral("Options");
+const QString SystemFaceColor = QStringLiteral("&H8000000F");
+const QString WhiteColor = QStringLiteral("&H00FFFFFF");
+
+// The pointing hand over both pictures; its hotspot is the fingertip (resources/icons/README.md).
+constexpr int HandHotspotX = 6;
+constexpr int HandHotspotY = 0;
+
+// The window's client area in twips.
+constexpr int ClientWidthTwips = 4890;
+constexpr int ClientHeightTwips = 3390;
+
+// 1440 twips to the inch over the primary screen's logical dots per inch; 15 when there is no screen.
+double screenTwipsPerPixel()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+// The pointing hand from the resources; the toolkit's own when the picture is missing.
+QCursor handCursor()
+{
+    const QPixmap hand(QStringLiteral(":/icons/hand-32.png"));
+    if (hand.isNull())
+        return QCursor(Qt::PointingHandCursor);
+    return QCursor(hand, HandHotspotX, HandHotspotY);
+}
+
+// The grey skull at the three sizes the desktop picks from.
+QIcon skullIcon()
+{
+    QIcon icon;
+    for (const char* size : {"16", "32", "48"})
+        icon.addFile(QStringLiteral(":/icons/skull-%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+// Paints widget's background (its Window role) in color.
+void setWindowColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// The action a file drop is taken with: a copy where the source offers one, else a link, so that no
+// source ever deletes its file because we answered "moved". Ignore for a drop without a local file.
+Qt::DropAction fileDropAction(const QDropEvent* event)
+{
+    if (TargetIntake::droppedTarget(event->mimeData()).isNull())
+        return Qt::IgnoreAction;
+    if (event->possibleActions() & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (event->possibleActions() & Qt::LinkAction)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
+} // namespace
+
+const QString frmMain::ExplorerVerb = QStringLiteral("Tilgomatic");
+
+frmMain::frmMain(const MainServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+    , m_fileSystem(services.fileSystem)
+    , m_settings(services.settings)
+    , m_registry(services.registry)
+    , m_desktop(services.desktop)
+    , m_browseDialog(services.browseDialog)
+    , m_program(services.program)
+    , m_twipsPerPixel(screenTwipsPerPixel())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setFont(dialogFont());
+    setWindowTitle(QStringLiteral("Tilgomatic"));
+    setWindowIcon(skullIcon());
+    setWindowColor(this, Qt::white);
+    setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
+
+    createControls();
+
+    if (services.rootForOtherUser) {
+        chkExplorer->setEnabled(false);
+        chkExplorer->setToolTip(RootForOtherUserToolTip);
+    }
+
+    setTabOrder(chkExplorer, chkQuit);
+    setTabOrder(chkQuit, cmdCancel);
+    setTabOrder(cmdCancel, cmdDelete);
+    chkExplorer->setFocus(Qt::OtherFocusReason);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry())
+                 .topLeft());
+}
+
+frmMain::~frmMain() = default;
+
+QFont frmMain::dialogFont()
+{
+    // 7.5 points are 10 pixels at 96 dots per inch: a line of it fits the 15-pixel labels, the question
+    // takes two lines of its label and "Nach Löschen schliessen" fits its check box.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(7.5);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+int frmMain::twipsToPixels(int twips) const
+{
+    return qRound(twips / m_twipsPerPixel);
+}
+
+// Creates the controls in the stored order. Within one container an earlier control lies in front of a
+// later one, so each new control goes to the back.
+void frmMain::createControls()
+{
+    const auto makeButton = [this](const char* name, const QString& text, int left) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(twipsToPixels(left), twipsToPixels(2850), twipsToPixels(2235),
+                            twipsToPixels(345));
+        button->setFocusPolicy(Qt::StrongFocus);
+        // Enter on the focused button presses it, as Space does.
+        button->setAutoDefault(true);
+        button->lower();
+        return button;
+    };
+    const auto makeFrame = [this](const char* name, int top, int height) {
+        auto* frame = new QFrame(this);
+        frame->setObjectName(QLatin1String(name));
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        frame->setLineWidth(1);
+        frame->setMidLineWidth(0);
+        frame->setGeometry(twipsToPixels(30), twipsToPixels(top), twipsToPixels(4815), twipsToPixels(height));
+        frame->setToolTip(DropToolTip);
+        setWindowColor(frame, Qt::white);
+        frame->lower();
+        return frame;
+    };
+
+    cmdDelete = makeButton("cmdDelete", QStringLiteral("&Datei löschen"), 2460);
+    cmdCancel = makeButton("cmdCancel", QStringLiteral("&Beenden"), 180);
+    Frame1 = makeFrame("Frame1", 0, 2625);
+
+    const auto makeCheckBox = [this](const char* name, const QString& text, int left) {
+        auto* box = new QCheckBox(text, Frame1);
+        box->setObjectName(QLatin1String(name));
+        placeInFrame(box, left, 2250, 2235, 225);
+        box->setToolTip(DropToolTip);
+        box->setFocusPolicy(Qt::StrongFocus);
+        // A check box fills its background with the button colour by default; ours takes the window colour
+        // like the frame around it.
+        box->setBackgroundRole(QPalette::Window);
+        setWindowColor(box, Qt::white);
+        return box;
+    };
+    const auto makePicture = [this](const char* name, const char* image, const QString& toolTip, int left,
+                                    int top) {
+        auto* picture = new PictureBox(Frame1);
+        picture->setObjectName(QLatin1String(name));
+        picture->setPixmap(QPixmap(QStringLiteral(":/icons/%1").arg(QLatin1String(image))));
+        placeInFrame(picture, left, top, 240, 240);
+        picture->setToolTip(toolTip);
+        picture->setCursor(handCursor());
+        return picture;
+    };
+    const auto makeLabel = [this](const char* name, const QString& text, int left, int top, int width,
+                                  int height) {
+        auto* label = new PanelLabel(Frame1);
+        label->setObjectName(QLatin1String(name));
+        label->setText(text);
+        placeInFrame(label, left, top, width, height);
+        return label;
+    };
+
+    chkQuit = makeCheckBox("chkQuit", QStringLiteral("Nach Löschen schliessen"), 2430);
+    chkExplorer = makeCheckBox("chkExplorer", QStringLiteral("Explorererweiterung"), 120);
+    Image2 = makePicture("Image2", "help-16.png", QStringLiteral("Hilfe"), 4050, 180);
+    lblEmpty = makeLabel("lblEmpty", EmptyText, 1020, 600, 2805, 1335);
+    lblEmpty->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblEmpty->hide();
+    Image1 = makePicture("Image1", "browse-16.png", QStringLiteral("Datei laden"), 4440, 150);
+    lblMsg = makeLabel("lblMsg", Question, 120, 1740, 4575, 525);
+    lblFileAttribute = makeLabel("lblFileAttribute", QString(), 120, 1470, 4575, 225);
+    lblFileAttributeTitle =
+        makeLabel("lblFileAttributeTitle", QStringLiteral("Dateiattribute"), 120, 1260, 4575, 225);
+    lblFilePath = makeLabel("lblFilePath", QString(), 120, 960, 4575, 225);
+    lblFilePathTitle = makeLabel("lblFilePathTitle", QStringLiteral("Speicherort"), 120, 750, 4575, 225);
+    lblFileName = makeLabel("lblFileName", QString(), 120, 450, 4605, 225);
+    lblFileNameTitle = makeLabel("lblFileNameTitle", QStringLiteral("Dateiname"), 120, 240, 1575, 225);
+    lblFileSize = makeLabel("lblFileSize", QStringLiteral("Dateigrösse"), 1710, 240, 2685, 225);
+
+    QPalette red = lblMsg->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    lblMsg->setPalette(red);
+
+    for (PanelLabel* label : {lblMsg, lblFileAttribute, lblFileAttributeTitle, lblFilePath, lblFilePathTitle,
+                              lblFileName, lblFileNameTitle, lblFileSize})
+        label->setToolTip(DropToolTip);
+
+    Frame2 = makeFrame("Frame2", 2610, 735);
+
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    connect(chkExplorer, &QCheckBox::toggled, this, &frmMain::chkExplorer_Click);
+    connect(chkQuit, &QCheckBox::toggled, this, &frmMain::chkQuit_Click);
+    connect(Image1, &PictureBox::clicked, this, &frmMain::Image1_Click);
+    connect(Image2, &PictureBox::clicked, this, &frmMain::Image2_Click);
+    cmdCancel->installEventFilter(this);
+    lblEmpty->installEventFilter(this);
+
+    acceptDropsFor(this, &frmMain::Form_OLEDragDrop);
+    acceptDropsFor(Frame1, &frmMain::Frame1_OLEDragDrop);
+    acceptDropsFor(chkExplorer, &frmMain::chkExplorer_OLEDragDrop);
+    acceptDropsFor(chkQuit, &frmMain::chkQuit_OLEDragDrop);
+    acceptDropsFor(lblEmpty, &frmMain::lblEmpty_OLEDragDrop);
+    acceptDropsFor(lblMsg, &frmMain::lblMsg_OLEDragDrop);
+    acceptDropsFor(lblFileName, &frmMain::lblFileName_OLEDragDrop);
+    acceptDropsFor(lblFileNameTitle, &frmMain::lblFileNameTitle_OLEDragDrop);
+    acceptDropsFor(lblFilePath, &frmMain::lblFilePath_OLEDragDrop);
+    acceptDropsFor(lblFilePathTitle, &frmMain::lblFilePathTitle_OLEDragDrop);
+    acceptDropsFor(lblFileSize, &frmMain::lblFileSize_OLEDragDrop);
+    acceptDropsFor(lblFileAttribute, &frmMain::lblFileAttribute_OLEDragDrop);
+    acceptDropsFor(lblFileAttributeTitle, &frmMain::lblFileAttributeTitle_OLEDragDrop);
+    for (QWidget* control :
+         {static_cast<QWidget*>(Frame2), static_cast<QWidget*>(cmdCancel), static_cast<QWidget*>(cmdDelete),
+          static_cast<QWidget*>(Image1), static_cast<QWidget*>(Image2)})
+        refuseDropsFor(control);
+}
+
+// Places a control of Frame1 (positions relative to the frame's outer corner) and sends it to the back.
+void frmMain::placeInFrame(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                         twipsToPixels(height));
+    control->lower();
+}
+
+void frmMain::acceptDropsFor(QWidget* surface, DropHandler handler)
+{
+    surface->setAcceptDrops(true);
+    surface->installEventFilter(this);
+    m_dropSurfaces.insert(surface, handler);
+}
+
+void frmMain::refuseDropsFor(QWidget* control)
+{
+    // The control has to take part in drag and drop to refuse: a control that ignores the drag hands it
+    // on to the frame or window behind it, which would take the file.
+    control->setAcceptDrops(true);
+    control->installEventFilter(this);
+    m_dropRefusers.insert(control);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (handleDragEvent(watched, event))
+            return true;
+        break;
+    case QEvent::KeyPress:
+        if (watched == cmdCancel) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            cmdCancel_KeyDown(key->key(), key->modifiers());
+        }
+        break;
+    case QEvent::ToolTip:
+        // lblEmpty has no tool tip of its own and must not show the frame's behind it.
+        if (watched == lblEmpty) {
+            QToolTip::hideText();
+            event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Answers the drag events of drop surfaces and refusing controls. True when the event was answered here.
+bool frmMain::handleDragEvent(QObject* watched, QEvent* event)
+{
+    auto* drag = static_cast<QDropEvent*>(event);
+    const auto refuse = [drag, event] {
+        // Taking the enter event with the ignore action ends the drag's search for a target here; the
+        // refused moves and drop then keep the file out.
+        drag->setDropAction(Qt::IgnoreAction);
+        if (event->type() == QEvent::DragEnter)
+            drag->accept();
+        else
+            drag->ignore();
+        return true;
+    };
+    if (m_dropRefusers.contains(watched))
+        return refuse();
+
+    const auto surface = m_dropSurfaces.constFind(watched);
+    if (surface == m_dropSurfaces.constEnd())
+        return false;
+    // A disabled control passes its drag events on to the surface behind it; over a control that refuses
+    // drops the surface refuses too.
+    auto* surfaceWidget = static_cast<QWidget*>(watched);
+    for (QWidget* under = surfaceWidget->childAt(drag->position().toPoint()); under && under != surfaceWidget;
+         under = under->parentWidget())
+        if (m_dropRefusers.contains(under))
+            return refuse();
+    const Qt::DropAction action = fileDropAction(drag);
+    if (action == Qt::IgnoreAction) {
+        // Not ours to take: the surface behind may refuse it as well.
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(action);
+    drag->accept();
+    if (event->type() == QEvent::Drop)
+        (this->*surface.value())(drag->mimeData());
+    return true;
+}
+
+void frmMain::Form_Initialize()
+{
+    // The toolkit's controls are ready once QApplication exists; nothing is left to prepare.
+}
+
+void frmMain::Form_Load()
+{
+    IsLoading = true;
+    chkExplorer->setChecked(readOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0")).trimmed() ==
+                            QLatin1String("1"));
+    chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")).trimmed() ==
+                        QLatin1String("1"));
+    TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
+    RefreshTarget();
+    ApplyBackColor();
+    IsLoading = false;
+}
+
+void frmMain::RefreshTarget()
+{
+    setWindowTitle(PanelText::windowTitle());
+    ShowNameAndFolder();
+    SetPanelState();
+    m_describable = true;
+    if (!TargetPath.isEmpty()) {
+        ShowFileAttributes();
+        ShowFileSize();
+    }
+    // A target that cannot be read cannot be destroyed either: say so in place of the question.
+    lblMsg->setText(m_describable ? Question : PanelText::notDescribableText());
+    if (!m_describable)
+        cmdDelete->setEnabled(false);
+}
+
+void frmMain::ShowNameAndFolder()
+{
+    lblFileName->setText(PanelText::fileName(TargetPath));
+    const QString folder = PanelText::parentFolder(TargetPath);
+    lblFilePath->setText(modCompactPath::CompactPath(
+        QFontMetrics(font()), folder, lblFilePath->width() * m_twipsPerPixel, m_twipsPerPixel));
+}
+
+void frmMain::SetPanelState()
+{
+    const bool empty = TargetPath.isEmpty();
+    lblEmpty->setVisible(empty);
+    for (PanelLabel* label : {lblFileAttribute, lblFileAttributeTitle, lblFileName, lblFileNameTitle,
+                              lblFilePath, lblFilePathTitle, lblFileSize, lblMsg})
+        label->setVisible(!empty);
+    cmdDelete->setEnabled(!empty);
+}
+
+void frmMain::ShowFileAttributes()
+{
+    try {
+        if (const auto text = PanelText::attributeText(m_fileSystem.attributes(TargetPath)))
+            lblFileAttribute->setText(*text);
+    } catch (const FileError&) {
+        lblFileAttribute->setText(PanelText::unreadableAttributeText());
+        m_describable = false;
+    }
+}
+
+void frmMain::ShowFileSize()
+{
+    try {
+        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale()));
+    } catch (const FileError&) {
+        lblFileSize->setText(PanelText::unknownSizeText());
+        m_describable = false;
+    }
+}
+
+void frmMain::ApplyBackColor()
+{
+    if (readOption(QStringLiteral("BGColor"), QString()).size() <= 1)
+        return;
+    // A text that does not convert, or a system colour the toolkit does not know, keeps the colours the
+    // window has rather than painting it black.
+    const auto number = ColorNumber::fromText(readOption(QStringLiteral("BGColor"), QString()));
+    if (!number)
+        return;
+    const auto color = ColorNumber::toColor(*number, QApplication::palette());
+    if (!color)
+        return;
+    for (QWidget* control :
+         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(chkExplorer),
+          static_cast<QWidget*>(chkQuit), static_cast<QWidget*>(this)})
+        setWindowColor(control, *color);
+}
+
+void frmMain::cmdDelete_Click()
+{
+    // A click while a run is going on is ignored: the new target it would destroy is dropped by the
+    // finishing run anyway, and a nested run would interleave two files' sweeps.
+    if (m_shredding)
+        return;
+
+    const QPointer<frmMain> alive(this);
+    m_shredding = true;
+    modShredder::ShredResult result;
+    try {
+        result = modShredder::ShredFile(TargetPath, ShredPasses, m_fileSystem,
+                                        [] { QCoreApplication::processEvents(); });
+    } catch (const std::exception&) {
+        // The file vanished or cannot be queried; nothing was opened or written. The command ends
+        // without a word and the panel still shows the file.
+        if (alive)
+            endRun();
+        return;
+    }
+    if (!alive)
+        return;
+    m_shredding = false;
+
+    if (!result.opened()) {
+        // Nothing was destroyed: the file, the target and the panel stay, and the window says why.
+        lblMsg->setText(ShredReport::openFailureText(result.open));
+    } else {
+        TargetPath.clear();
+        if (chkQuit->isChecked()) {
+            m_closeWanted = false;
+            close();
+            return;
+        }
+        RefreshTarget();
+        lblEmpty->setText(result.fullyOverwritten() ? ShredReport::successText()
+                                                    : ShredReport::incompleteText());
+    }
+    endRun();
+}
+
+// The run is over: a close asked for meanwhile happens now.
+void frmMain::endRun()
+{
+    m_shredding = false;
+    if (m_closeWanted) {
+        m_closeWanted = false;
+        close();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Closing in the middle of a run would leave the running command without its window; it closes the
+    // window once the file is destroyed.
+    if (m_shredding) {
+        m_closeWanted = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    // "&Beenden" is the window's cancel button: Esc presses it from anywhere in the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmMain::cmdCancel_Click()
+{
+    close();
+}
+
+void frmMain::cmdCancel_KeyDown(int keyCode, Qt::KeyboardModifiers)
+{
+    if (keyCode == Qt::Key_F12)
+        saveOption(QStringLiteral("BGColor"), SystemFaceColor);
+    else if (keyCode == Qt::Key_F11)
+        saveOption(QStringLiteral("BGColor"), WhiteColor);
+    ApplyBackColor();
+}
+
+void frmMain::chkExplorer_Click()
+{
+    if (IsLoading)
+        return;
+    try {
+        if (chkExplorer->isChecked()) {
+            saveOption(QStringLiteral("ExplorerMnu"), QStringLiteral("1"));
+            modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb,
+                                                modExplorerKontext::programCommand(m_program));
+        } else {
+            saveOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0"));
+            modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb, QString());
+        }
+    } catch (const std::exception&) {
+        // The box and the stored wish keep their new state whether or not the entry could be changed.
+    }
+}
+
+void frmMain::chkQuit_Click()
+{
+    saveOption(QStringLiteral("QuitAction"),
+               chkQuit->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void frmMain::Image1_Click()
+{
+    const QString chosen = modBrowseFolders::BrowseForFolder(
+        m_browseDialog, BrowseTitle, m_program.programFolder, this, false, std::nullopt, true, true);
+    // A cancel keeps the loaded target, so the target and the panel still agree.
+    if (chosen.isEmpty())
+        return;
+    TargetPath = chosen;
+    RefreshTarget();
+}
+
+void frmMain::Image2_Click()
+{
+    HelpFile::open(m_desktop, m_program.programFolder);
+}
+
+// The stored text of key, or defaultValue; a damaged store never stops the window.
+QString frmMain::readOption(const QString& key, const QString& defaultValue)
+{
+    try {
+        return m_settings.read(m_program.executableName, OptionsSection, key, defaultValue);
+    } catch (const std::exception&) {
+        return defaultValue;
+    }
+}
+
+void frmMain::saveOption(const QString& key, const QString& value)
+{
+    try {
+        m_settings.save(m_program.executableName, OptionsSection, key, value);
+    } catch (const std::exception&) {
+        // The option then lasts only while the program runs.
+    }
+}
+
+void frmMain::takeDrop(const QMimeData* data)
+{
+    const QString path = TargetIntake::droppedTarget(data);
+    if (path.isNull())
+        return;
+    TargetPath = path;
+    RefreshTarget();
+}
+
+void frmMain::Form_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::Frame1_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::chkExplorer_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::chkQuit_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblEmpty_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblMsg_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFileName_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFileNameTitle_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFilePath_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFilePathTitle_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFileSize_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFileAttribute_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}
+void frmMain::lblFileAttributeTitle_OLEDragDrop(const QMimeData* data)
+{
+    takeDrop(data);
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "ui/MainServices.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QWidget>
+
+class PanelLabel;
+class PictureBox;
+class QCheckBox;
+class QFrame;
+class QMimeData;
+class QPushButton;
+
+// The program's one window: the information panel that describes the target file, the two options,
+// the browse and help pictures and the two push buttons. Its handlers carry the names of the controls
+// and events they serve (cmdDelete_Click, Form_Load, ...).
+//
+// Everything runs on the user-interface thread. The delete command lets pending events through while it
+// overwrites the file, so every handler here may run nested inside cmdDelete_Click.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Passes that the delete command asks of the shredder.
+    static constexpr qint16 ShredPasses = 9;
+    // The registered verb of the file managers' context menu.
+    static const QString ExplorerVerb;
+
+    explicit frmMain(const MainServices& services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The dialog font of the window and of the whole program: one line of it fits the 15-pixel labels.
+    static QFont dialogFont();
+
+    // Screen twips per pixel: 1440 divided by the screen's logical dots per inch (15 at 96).
+    double twipsPerPixel() const { return m_twipsPerPixel; }
+    // Pixels for a figure in twips at this screen's twips per pixel.
+    int twipsToPixels(int twips) const;
+
+    // The full path of the file to destroy; empty when none is loaded.
+    QString TargetPath;
+    // True exactly while Form_Load runs.
+    bool IsLoading = false;
+
+    // True while the delete command is overwriting a file.
+    bool isShredding() const { return m_shredding; }
+
+    // Controls, named as in the layout; each also carries its name as objectName.
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QFrame* Frame1 = nullptr;
+    QCheckBox* chkQuit = nullptr;
+    QCheckBox* chkExplorer = nullptr;
+    PictureBox* Image2 = nullptr;
+    PanelLabel* lblEmpty = nullptr;
+    PictureBox* Image1 = nullptr;
+    PanelLabel* lblMsg = nullptr;
+    PanelLabel* lblFileAttribute = nullptr;
+    PanelLabel* lblFileAttributeTitle = nullptr;
+    PanelLabel* lblFilePath = nullptr;
+    PanelLabel* lblFilePathTitle = nullptr;
+    PanelLabel* lblFileName = nullptr;
+    PanelLabel* lblFileNameTitle = nullptr;
+    PanelLabel* lblFileSize = nullptr;
+    QFrame* Frame2 = nullptr;
+
+public slots:
+    // Start-up.
+    void Form_Initialize();
+    void Form_Load();
+
+    // The information panel: RefreshTarget brings title, labels, their visibility and cmdDelete in line
+    // with TargetPath; the other four are its steps.
+    void RefreshTarget();
+    void ShowNameAndFolder();
+    void SetPanelState();
+    void ShowFileAttributes();
+    void ShowFileSize();
+
+    // Recolours the window, the frames and the check boxes from the stored colour scheme.
+    void ApplyBackColor();
+
+    void cmdDelete_Click();
+    void cmdCancel_Click();
+    // A key pressed while "&Beenden" has the focus: F12 and F11 store a colour scheme; every key
+    // re-applies the stored one.
+    void cmdCancel_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void chkExplorer_Click();
+    void chkQuit_Click();
+    void Image1_Click();
+    void Image2_Click();
+
+    // Drop handlers, one per drop surface, all with the same body: the first local file of the drop
+    // becomes the target.
+    void Form_OLEDragDrop(const QMimeData* data);
+    void Frame1_OLEDragDrop(const QMimeData* data);
+    void chkExplorer_OLEDragDrop(const QMimeData* data);
+    void chkQuit_OLEDragDrop(const QMimeData* data);
+    void lblEmpty_OLEDragDrop(const QMimeData* data);
+    void lblMsg_OLEDragDrop(const QMimeData* data);
+    void lblFileName_OLEDragDrop(const QMimeData* data);
+    void lblFileNameTitle_OLEDragDrop(const QMimeData* data);
+    void lblFilePath_OLEDragDrop(const QMimeData* data);
+    void lblFilePathTitle_OLEDragDrop(const QMimeData* data);
+    void lblFileSize_OLEDragDrop(const QMimeData* data);
+    void lblFileAttribute_OLEDragDrop(const QMimeData* data);
+    void lblFileAttributeTitle_OLEDragDrop(const QMimeData* data);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    using DropHandler = void (frmMain::*)(const QMimeData*);
+
+    void createControls();
+    void placeInFrame(QWidget* control, int left, int top, int width, int height);
+    void takeDrop(const QMimeData* data);
+    void acceptDropsFor(QWidget* surface, DropHandler handler);
+    void refuseDropsFor(QWidget* control);
+    bool handleDragEvent(QObject* watched, QEvent* event);
+    QString readOption(const QString& key, const QString& defaultValue);
+    void saveOption(const QString& key, const QString& value);
+    void endRun();
+
+    FileSystem& m_fileSystem;
+    SettingsStore& m_settings;
+    Registry& m_registry;
+    Desktop& m_desktop;
+    BrowseDialog& m_browseDialog;
+    const ProgramInfo m_program;
+    const double m_twipsPerPixel;
+
+    QHash<QObject*, DropHandler> m_dropSurfaces;
+    QSet<QObject*> m_dropRefusers;
+
+    bool m_describable = true;  // the last refresh could read the target's attributes and length
+    bool m_shredding = false;   // a delete command is running
+    bool m_closeWanted = false; // the window was asked to close while a delete command ran
+};

@@ -1,0 +1,278 @@
+#include "WindowFixture.h"
+#include "engine/ShredReport.h"
+#include "ui/PanelLabel.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+
+namespace {
+
+const QString Question = QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, "
+                                        "damit sie nie wieder hergestellt werden kann?");
+const QString EmptyText =
+    QStringLiteral("Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder "
+                   "suchen Sie die Datei mit einem Klick auf den Ordner oben rechts.");
+
+// Two full blocks: the run yields after each of the first sweep's block writes.
+constexpr qint64 TwoBlocks = 65536;
+
+class DeleteCommandTest : public WindowFixture
+{
+protected:
+    void expectDestroyedAndEmpty(const QString& file)
+    {
+        EXPECT_FALSE(QFileInfo::exists(file));
+        EXPECT_TRUE(window->TargetPath.isEmpty());
+        EXPECT_TRUE(window->lblEmpty->isVisible());
+        EXPECT_FALSE(window->lblMsg->isVisible());
+        EXPECT_FALSE(window->lblFileName->isVisible());
+        EXPECT_FALSE(window->cmdDelete->isEnabled());
+        EXPECT_FALSE(window->isShredding());
+    }
+    // Posts a drop of file onto widget: it is handled at the run's next yield.
+    void postDrop(QWidget* widget, const QMimeData* data)
+    {
+        const QPoint at = widget->rect().center();
+        QCoreApplication::postEvent(
+            widget, new QDragEnterEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(widget,
+                                    new QDropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier));
+    }
+};
+
+TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("geheim.txt"), 100000);
+    load(file);
+    window->cmdDelete->click();
+    expectDestroyedAndEmpty(file);
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+    EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(fileSystem.opens, 1);
+}
+
+// The file is gone but its overwriting cannot be vouched for: the window must not claim it was destroyed.
+TEST_F(DeleteCommandTest, FailedSyncIsReportedAsIncomplete)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("a.txt"), 40000);
+    load(file);
+    fileSystem.failSyncs = true;
+    window->cmdDelete->click();
+    expectDestroyedAndEmpty(file);
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::incompleteText());
+    EXPECT_NE(window->lblEmpty->text(), ShredReport::successText());
+}
+
+TEST_F(DeleteCommandTest, TwoFilesInARowShowTheSameText)
+{
+    open();
+    const QString a = makeFile(QStringLiteral("a.txt"), 5);
+    const QString b = makeFile(QStringLiteral("b.txt"), 0);
+    load(a);
+    window->cmdDelete->click();
+    load(b);
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+    window->cmdDelete->click();
+    expectDestroyedAndEmpty(b);
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+}
+
+TEST_F(DeleteCommandTest, EnterOnTheFocusedButtonDeletes)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("a.txt"));
+    load(file);
+    window->cmdDelete->setFocus();
+    sendKey(window->cmdDelete, Qt::Key_Return);
+    expectDestroyedAndEmpty(file);
+}
+
+TEST_F(DeleteCommandTest, ReadOnlyFileIsDestroyed)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("schreibgeschützt.txt"), 40000);
+    QFile::setPermissions(file, QFile::ReadOwner);
+    load(file);
+    ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
+    window->cmdDelete->click();
+    expectDestroyedAndEmpty(file);
+}
+
+TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
+{
+    open();
+    window->chkQuit->setChecked(true);
+    const QString file = makeFile(QStringLiteral("a.txt"), 1000);
+    load(file);
+    window->cmdDelete->click();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->lblEmpty->text(), EmptyText);
+    EXPECT_TRUE(window->TargetPath.isEmpty());
+}
+
+TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("weg.txt"));
+    load(file);
+    ASSERT_TRUE(QFile::remove(file));
+    window->cmdDelete->click();
+    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("weg.txt"));
+    EXPECT_TRUE(window->lblMsg->isVisible());
+    EXPECT_EQ(window->lblMsg->text(), Question);
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+    EXPECT_TRUE(window->cmdDelete->isEnabled());
+    EXPECT_EQ(fileSystem.opens, 0);
+    EXPECT_FALSE(window->isShredding());
+}
+
+// Another process holds the file open: nothing is destroyed, and the window says why.
+TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("offen.txt"), 5000);
+    QProcess holder;
+    holder.start(QStringLiteral("/bin/bash"),
+                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$1\"; echo bereit; exec sleep 120"),
+                  QStringLiteral("holder"), file});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    load(file);
+    window->cmdDelete->click();
+    holder.kill();
+    holder.waitForFinished();
+
+    {
+        QFile content(file);
+        ASSERT_TRUE(content.open(QIODevice::ReadOnly));
+        EXPECT_EQ(content.readAll(), QByteArray(5000, 'x'));
+    }
+    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_TRUE(window->lblMsg->isVisible());
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::InUse));
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+    EXPECT_TRUE(window->cmdDelete->isEnabled());
+
+    // The next refresh asks the question again; now the file can be destroyed.
+    window->RefreshTarget();
+    EXPECT_EQ(window->lblMsg->text(), Question);
+    window->cmdDelete->click();
+    expectDestroyedAndEmpty(file);
+}
+
+TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
+{
+    open();
+    load(makeFile(QStringLiteral("a.txt")));
+    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
+                              OpenStatus::NotFound, OpenStatus::Failed}) {
+        window->lblMsg->setText(ShredReport::openFailureText(status));
+        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
+            << window->lblMsg->text().toStdString();
+    }
+    window->lblEmpty->setText(ShredReport::incompleteText());
+    EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
+}
+
+// A file dropped during the run replaces the target at once; the finishing run clears it all the same.
+TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
+{
+    open();
+    const QString shredded = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
+    const QString dropped = makeFile(QStringLiteral("neu.txt"));
+    const auto data = filesData({dropped});
+    load(shredded);
+    QString targetDuringRun;
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1)
+            postDrop(window->lblMsg, data.get());
+        if (number == 3)
+            targetDuringRun = window->TargetPath;
+    };
+    window->cmdDelete->click();
+    EXPECT_EQ(targetDuringRun, dropped);
+    expectDestroyedAndEmpty(shredded);
+    EXPECT_TRUE(QFileInfo::exists(dropped));
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+}
+
+// Closing during the run lets the run finish; then the window closes.
+TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
+    load(file);
+    bool visibleDuringRun = false;
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1)
+            QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+        if (number == 3)
+            visibleDuringRun = window->isVisible();
+    };
+    window->cmdDelete->click();
+    EXPECT_TRUE(visibleDuringRun);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->TargetPath.isEmpty());
+}
+
+TEST_F(DeleteCommandTest, QuitButtonDuringTheRunClosesAfterIt)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
+    load(file);
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1)
+            QMetaObject::invokeMethod(window->cmdCancel, &QPushButton::click, Qt::QueuedConnection);
+    };
+    window->cmdDelete->click();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(DeleteCommandTest, SecondClickDuringTheRunIsIgnored)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
+    const QString dropped = makeFile(QStringLiteral("neu.txt"));
+    const auto data = filesData({dropped});
+    load(file);
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1) {
+            postDrop(window.get(), data.get());
+            QMetaObject::invokeMethod(window->cmdDelete, &QPushButton::click, Qt::QueuedConnection);
+        }
+    };
+    window->cmdDelete->click();
+    EXPECT_EQ(fileSystem.opens, 1);
+    expectDestroyedAndEmpty(file);
+    EXPECT_TRUE(QFileInfo::exists(dropped));
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+}
+
+// The option is read when the run ends, so ticking it during the run closes the window afterwards.
+TEST_F(DeleteCommandTest, QuitTickedDuringTheRunCloses)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
+    load(file);
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1)
+            QMetaObject::invokeMethod(window->chkQuit, &QCheckBox::click, Qt::QueuedConnection);
+    };
+    window->cmdDelete->click();
+    EXPECT_EQ(settings.saves, QStringList{QStringLiteral("tilgomatic/Options/QuitAction=1")});
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "WindowFixture.h"
+#include "ui/PanelLabel.h"
+#include "ui/PictureBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QPushButton>
+
+namespace {
+
+class DropTest : public WindowFixture
+{
+protected:
+    // Every surface that takes a file, with the window in the state in which the surface is visible.
+    QList<QWidget*> loadedSurfaces() const
+    {
+        return {window.get(),
+                window->Frame1,
+                window->chkExplorer,
+                window->chkQuit,
+                window->lblMsg,
+                window->lblFileName,
+                window->lblFileNameTitle,
+                window->lblFilePath,
+                window->lblFilePathTitle,
+                window->lblFileSize,
+                window->lblFileAttribute,
+                window->lblFileAttributeTitle};
+    }
+    QList<QWidget*> refusers() const
+    {
+        return {window->Frame2, window->cmdCancel, window->cmdDelete, window->Image1, window->Image2};
+    }
+};
+
+TEST_F(DropTest, EverySurfaceTakesADroppedFile)
+{
+    open();
+    const QString first = makeFile(QStringLiteral("erste.txt"));
+    load(first);
+    for (QWidget* surface : loadedSurfaces()) {
+        SCOPED_TRACE(surface->objectName().toStdString());
+        const QString file = makeFile(surface->objectName() + QStringLiteral(".txt"));
+        const auto data = filesData({file});
+        const DropOutcome outcome =
+            dragAndDrop(surface, *data, surface == window.get() ? QPoint(1, 1) : QPoint());
+        EXPECT_TRUE(outcome.enterAccepted);
+        EXPECT_EQ(outcome.enterAction, Qt::CopyAction);
+        EXPECT_TRUE(outcome.dropAccepted);
+        EXPECT_EQ(window->TargetPath, file);
+        EXPECT_EQ(window->lblFileName->text(), surface->objectName() + QStringLiteral(".txt"));
+    }
+}
+
+TEST_F(DropTest, EmptyStateTextTakesADroppedFile)
+{
+    open();
+    ASSERT_TRUE(window->lblEmpty->isVisible());
+    const QString file = makeFile(QStringLiteral("leer.txt"));
+    const auto data = filesData({file});
+    EXPECT_TRUE(dragAndDrop(window->lblEmpty, *data).dropAccepted);
+    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+    EXPECT_TRUE(window->lblMsg->isVisible());
+    EXPECT_TRUE(window->cmdDelete->isEnabled());
+}
+
+TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsTaken)
+{
+    open();
+    const QString a = makeFile(QStringLiteral("a.txt"));
+    const QString b = makeFile(QStringLiteral("b.txt"));
+    const QString c = makeFile(QStringLiteral("c.txt"));
+    const auto data = filesData({b, a, c});
+    dragAndDrop(window->lblEmpty, *data);
+    EXPECT_EQ(window->TargetPath, b);
+}
+
+TEST_F(DropTest, DroppedPathIsKeptAsItIs)
+{
+    open();
+    const QString odd = makeFile(QStringLiteral(" \"zitiert\" ~1 %1 .txt "));
+    load(odd);
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral(" \"zitiert\" ~1 %1 .txt "));
+}
+
+// Frame2, the buttons and the pictures refuse a file, and the frame or window behind them must not take it.
+TEST_F(DropTest, RefusingControlsKeepTheFileFromTheSurfaceBehind)
+{
+    open();
+    const QString loaded = makeFile(QStringLiteral("geladen.txt"));
+    load(loaded);
+    const QString other = makeFile(QStringLiteral("andere.txt"));
+    const auto data = filesData({other});
+    for (QWidget* control : refusers()) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        ASSERT_TRUE(control->isEnabled());
+        const DropOutcome outcome = dragAndDrop(control, *data);
+        EXPECT_EQ(outcome.enterAction, Qt::IgnoreAction);
+        EXPECT_FALSE(outcome.dropAccepted);
+        EXPECT_EQ(window->TargetPath, loaded);
+        EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
+    }
+}
+
+// A disabled button hands its drag events to the window; the window refuses over it all the same.
+TEST_F(DropTest, WindowRefusesOverTheDisabledDeleteButton)
+{
+    open();
+    ASSERT_FALSE(window->cmdDelete->isEnabled());
+    const auto data = filesData({makeFile(QStringLiteral("a.txt"))});
+    const DropOutcome outcome = dragAndDrop(window->cmdDelete, *data);
+    EXPECT_FALSE(outcome.dropAccepted);
+    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_FALSE(dragAndDrop(window.get(), *data, window->cmdDelete->geometry().center()).dropAccepted);
+    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->lblEmpty->isVisible());
+}
+
+TEST_F(DropTest, DropsWithoutALocalFileAreRefusedEverywhere)
+{
+    open();
+    const QString loaded = makeFile(QStringLiteral("geladen.txt"));
+    load(loaded);
+    QMimeData text;
+    text.setText(QStringLiteral("/etc/passwd"));
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/datei.txt"))});
+    QMimeData nothing;
+    for (const QMimeData* data : {&text, &web, &nothing}) {
+        for (QWidget* surface : loadedSurfaces()) {
+            SCOPED_TRACE(surface->objectName().toStdString());
+            const DropOutcome outcome =
+                dragAndDrop(surface, *data, surface == window.get() ? QPoint(1, 1) : QPoint());
+            EXPECT_FALSE(outcome.enterAccepted);
+            EXPECT_EQ(window->TargetPath, loaded);
+        }
+    }
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
+}
+
+TEST_F(DropTest, ADropReplacesTheLoadedTargetAtOnce)
+{
+    open();
+    load(makeFile(QStringLiteral("a.txt"), 6));
+    const QString b = makeFile(QStringLiteral("b.txt"), 1536);
+    load(b);
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("b.txt"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50 KB"));
+}
+
+TEST_F(DropTest, MovesAreAnsweredAsCopiesOrLinks)
+{
+    open();
+    const auto data = filesData({makeFile(QStringLiteral("a.txt"))});
+    QDragEnterEvent linkOnly(QPoint(1, 1), Qt::LinkAction | Qt::MoveAction, data.get(), Qt::LeftButton,
+                             Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &linkOnly);
+    EXPECT_TRUE(linkOnly.isAccepted());
+    EXPECT_EQ(linkOnly.dropAction(), Qt::LinkAction);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(window.get(), &leave);
+
+    QDragEnterEvent moveOnly(QPoint(1, 1), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
+}
+
+} // namespace

@@ -1,0 +1,222 @@
+#include "WindowFixture.h"
+#include "target/PanelText.h"
+#include "ui/PanelLabel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPushButton>
+
+namespace {
+
+const QString Question = QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, "
+                                        "damit sie nie wieder hergestellt werden kann?");
+
+class PanelTest : public WindowFixture
+{
+protected:
+    QList<PanelLabel*> fileLabels() const
+    {
+        return {window->lblMsg,           window->lblFileAttribute, window->lblFileAttributeTitle,
+                window->lblFilePath,      window->lblFilePathTitle, window->lblFileName,
+                window->lblFileNameTitle, window->lblFileSize};
+    }
+    void expectEmptyState()
+    {
+        EXPECT_TRUE(window->TargetPath.isEmpty());
+        EXPECT_TRUE(window->lblEmpty->isVisible());
+        for (PanelLabel* label : fileLabels())
+            EXPECT_FALSE(label->isVisible()) << label->objectName().toStdString();
+        EXPECT_FALSE(window->cmdDelete->isEnabled());
+    }
+    void expectLoadedState()
+    {
+        EXPECT_FALSE(window->lblEmpty->isVisible());
+        for (PanelLabel* label : fileLabels())
+            EXPECT_TRUE(label->isVisible()) << label->objectName().toStdString();
+        EXPECT_TRUE(window->cmdDelete->isEnabled());
+    }
+};
+
+TEST_F(PanelTest, EmptyStartShowsOnlyTheInvitation)
+{
+    open();
+    expectEmptyState();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tilgomatic 1.0"));
+    EXPECT_EQ(window->lblFileName->text(), QString());
+    EXPECT_EQ(window->lblFilePath->text(), QString());
+    // Nothing was asked of the file system for an empty target: the stored texts stay.
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse"));
+    EXPECT_EQ(window->lblFileAttribute->text(), QString());
+}
+
+TEST_F(PanelTest, LoadedFileIsDescribed)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("Ordner/Brief an Anna.txt"), 1536);
+    load(file);
+    expectLoadedState();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tilgomatic 1.0"));
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("Brief an Anna.txt"));
+    EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("Ordner")));
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50 KB"));
+    EXPECT_EQ(window->lblMsg->text(), Question);
+}
+
+TEST_F(PanelTest, SizesInGermanAndEnglish)
+{
+    open();
+    const struct
+    {
+        qint64 bytes;
+        const char* german;
+        const char* english;
+    } cases[] = {{0, "0,00", "0.00"},   {5, "0,00", "0.00"},    {6, "0,01", "0.01"},
+                 {128, "0,13", "0.13"}, {1536, "1,50", "1.50"}, {1048576, "1024,00", "1024.00"}};
+    for (const auto& c : cases) {
+        const QString file = makeFile(QStringLiteral("size-%1.bin").arg(c.bytes), c.bytes);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        load(file);
+        EXPECT_EQ(window->lblFileSize->text(),
+                  QStringLiteral("Dateigrösse: %1 KB").arg(QLatin1String(c.german)));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        window->RefreshTarget();
+        EXPECT_EQ(window->lblFileSize->text(),
+                  QStringLiteral("Dateigrösse: %1 KB").arg(QLatin1String(c.english)));
+    }
+}
+
+TEST_F(PanelTest, AttributesOfRealFiles)
+{
+    open();
+    load(makeFile(QStringLiteral("plain.txt")));
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+
+    const QString readOnly = makeFile(QStringLiteral("locked.txt"));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    load(readOnly);
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
+
+    load(makeFile(QStringLiteral(".hidden")));
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Versteckt"));
+
+    const QString both = makeFile(QStringLiteral(".locked"));
+    QFile::setPermissions(both, QFile::ReadOwner);
+    load(both);
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt, Versteckt"));
+}
+
+TEST_F(PanelTest, AttributeWordsOutsideTheTableKeepTheLastText)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("a.txt"));
+    fileSystem.attributeWord = 32;
+    load(file);
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv"));
+    for (int word : {8, 16, 31, 40, 0x10020}) {
+        fileSystem.attributeWord = word;
+        window->RefreshTarget();
+        EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv")) << word;
+    }
+    fileSystem.attributeWord = 33;
+    window->RefreshTarget();
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv, Schreibgeschützt"));
+    fileSystem.attributeWord = 39;
+    window->RefreshTarget();
+    EXPECT_EQ(window->lblFileAttribute->text(),
+              QStringLiteral("Archiv, Schreibgeschützt, System, Versteckt"));
+    expectLoadedState();
+}
+
+TEST_F(PanelTest, LongFolderIsShortenedToTheLabel)
+{
+    open();
+    const QString deep =
+        QStringLiteral("Dokumente/Projekte mit langen Namen/Steuererklärung für das Jahr 2026/"
+                       "Belege und Quittungen/Originale aus dem Scanner");
+    load(makeFile(deep + QStringLiteral("/beleg.pdf")));
+    const QString shown = window->lblFilePath->text();
+    EXPECT_TRUE(shown.contains(QLatin1String("..."))) << shown.toStdString();
+    EXPECT_LE(QFontMetrics(window->font()).horizontalAdvance(shown), window->lblFilePath->width());
+    EXPECT_EQ(window->lblFilePath->visibleLineCount(), 1);
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("beleg.pdf"));
+}
+
+TEST_F(PanelTest, ShortFolderIsShownWhole)
+{
+    open();
+    load(makeFile(QStringLiteral("kurz/a.txt")));
+    EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("kurz")));
+}
+
+// A target that cannot be read is named, marked as unknown, and cannot be deleted.
+TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
+{
+    open();
+    const QString missing = path(QStringLiteral("gibt es nicht.txt"));
+    load(missing);
+    EXPECT_EQ(window->TargetPath, missing);
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gibt es nicht.txt"));
+    EXPECT_EQ(window->lblFileAttribute->text(), PanelText::unreadableAttributeText());
+    EXPECT_EQ(window->lblFileSize->text(), PanelText::unknownSizeText());
+    EXPECT_EQ(window->lblMsg->text(), PanelText::notDescribableText());
+    EXPECT_TRUE(window->lblMsg->isVisible());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
+
+    // Once the file is there, the next refresh offers it again.
+    makeFile(QStringLiteral("gibt es nicht.txt"), 6);
+    window->RefreshTarget();
+    EXPECT_EQ(window->lblMsg->text(), Question);
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 0,01 KB"));
+    EXPECT_TRUE(window->cmdDelete->isEnabled());
+}
+
+TEST_F(PanelTest, FolderAsTargetKeepsItsAttributeTextAndHasNoSize)
+{
+    open();
+    load(makeFile(QStringLiteral("a.txt")));
+    ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    QDir(files.path()).mkdir(QStringLiteral("Ordner"));
+    load(path(QStringLiteral("Ordner")));
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    EXPECT_EQ(window->lblFileSize->text(), PanelText::unknownSizeText());
+    EXPECT_EQ(window->lblMsg->text(), PanelText::notDescribableText());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+}
+
+// The command line as the window starts with it: the path it names is loaded, or the window starts empty.
+TEST_F(PanelTest, CommandLineTargetAtStart)
+{
+    const QString blanks = makeFile(QStringLiteral("mit Leerzeichen.txt"), 128);
+    const QString tilde = makeFile(QStringLiteral("a~1.txt"));
+    const struct
+    {
+        QStringList arguments;
+        QString target;
+    } cases[] = {
+        {{QStringLiteral("  \"") + blanks + QStringLiteral("\"  ")}, blanks},
+        {{QStringLiteral("1%"), blanks}, blanks}, // as the file managers' entry starts it
+        {{QStringLiteral("mit"), QStringLiteral("Leerzeichen.txt")}, blanks}, // relative, in two words
+        {{tilde}, tilde},
+        {{QLatin1Char('"') + tilde + QLatin1Char('"')}, QString()}, // the quotes reach the long-form lookup
+        {{QStringLiteral("   ")}, QString()},
+        {{}, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char('|')).toStdString());
+        open(c.arguments);
+        EXPECT_EQ(window->TargetPath, c.target);
+        if (c.target.isEmpty()) {
+            expectEmptyState();
+        } else {
+            expectLoadedState();
+            EXPECT_EQ(window->lblFileName->text(), QFileInfo(c.target).fileName());
+        }
+    }
+}
+
+} // namespace

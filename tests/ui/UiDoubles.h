@@ -1,0 +1,106 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/SettingsStore.h"
+#include "platform/gui/BrowseDialog.h"
+#include "platform/gui/Desktop.h"
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// Settings kept in memory; every save is logged as "application/section/key=value".
+class MemorySettingsStore : public SettingsStore
+{
+public:
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) override;
+    bool save(const QString& application, const QString& section, const QString& key,
+              const QString& value) override;
+
+    // Stores a value without logging it, as an earlier run would have left it.
+    void preset(const QString& application, const QString& key, const QString& value);
+    QString stored(const QString& application, const QString& key) const;
+
+    QStringList saves;
+    bool throwOnRead = false; // a damaged store whose reads fail with an exception
+
+private:
+    QMap<QString, QString> m_values;
+};
+
+// A registry of keys held in memory, enough for the context-menu module: case-insensitive paths below
+// HKEY_CLASSES_ROOT, default values, subkeys. Every call is logged.
+class MemoryRegistry : public Registry
+{
+public:
+    long createKey(Key root, const QString& subKey, Key* result) override;
+    long setValue(Key root, const QString& subKey, int type, const QString& data) override;
+    long openKey(Key root, const QString& subKey, int options, int access, Key* result) override;
+    long deleteKey(Key key, const QString& name) override;
+    long closeKey(Key key) override;
+
+    bool hasKey(const QString& path) const;
+    QString value(const QString& path) const;
+
+    QStringList calls;
+
+private:
+    QString pathOf(Key root, const QString& subKey) const;
+
+    QMap<QString, QString> m_keys; // lower-case path => default value
+    QHash<Key, QString> m_handles;
+    Key m_nextHandle = 1;
+};
+
+// A desktop that records what it was asked to open and answers opened.
+class RecordingDesktop : public Desktop
+{
+public:
+    bool openDocument(const QString& path) override;
+    QStringList opened;
+};
+
+// A browse dialog that never shows: it records the request and gives back a prepared answer.
+class ScriptedBrowseDialog : public BrowseDialog
+{
+public:
+    QString exec(const Request& request) override;
+    QString answer;
+    std::optional<Request> lastRequest;
+    int shown = 0;
+};
+
+// Passes every call on to another file system, with hooks: a fixed attribute word, and a callback before
+// each write (which runs inside the engine's run, just before the yields that follow the writes).
+class HookedFileSystem : public FileSystem
+{
+public:
+    explicit HookedFileSystem(FileSystem& inner)
+        : m_inner(inner)
+    {}
+
+    qint64 fileLength(const QString& path) override { return m_inner.fileLength(path); }
+    int attributes(const QString& path) override;
+    void setAttributes(const QString& path, int attributeWord) override;
+    OpenResult openExclusive(const QString& path) override;
+    bool write(Handle handle, const void* data, qint64 size) override;
+    bool seekToStart(Handle handle) override { return m_inner.seekToStart(handle); }
+    bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
+    bool close(Handle handle) override { return m_inner.close(handle); }
+    QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
+
+    std::optional<int> attributeWord;             // answered instead of the real attributes
+    std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
+    bool failSyncs = false;                       // every sync reports failure
+    int opens = 0;
+    int writes = 0;
+
+private:
+    FileSystem& m_inner;
+};
