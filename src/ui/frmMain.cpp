@@ -33,6 +33,7 @@
 #include <QToolTip>
 
 #include <exception>
+#include <initializer_list>
 
 namespace {
 
@@ -277,9 +278,7 @@ void frmMain::createControls()
     acceptDropsFor(lblFileSize, &frmMain::lblFileSize_OLEDragDrop);
     acceptDropsFor(lblFileAttribute, &frmMain::lblFileAttribute_OLEDragDrop);
     acceptDropsFor(lblFileAttributeTitle, &frmMain::lblFileAttributeTitle_OLEDragDrop);
-    for (QWidget* control :
-         {static_cast<QWidget*>(Frame2), static_cast<QWidget*>(cmdCancel), static_cast<QWidget*>(cmdDelete),
-          static_cast<QWidget*>(Image1), static_cast<QWidget*>(Image2)})
+    for (QWidget* control : std::initializer_list<QWidget*>{Frame2, cmdCancel, cmdDelete, Image1, Image2})
         refuseDropsFor(control);
 }
 
@@ -451,19 +450,18 @@ void frmMain::ShowFileSize()
 
 void frmMain::ApplyBackColor()
 {
-    if (readOption(QStringLiteral("BGColor"), QString()).size() <= 1)
+    const QString stored = readOption(QStringLiteral("BGColor"), QString());
+    if (stored.size() <= 1)
         return;
     // A text that does not convert, or a system colour the toolkit does not know, keeps the colours the
     // window has rather than painting it black.
-    const auto number = ColorNumber::fromText(readOption(QStringLiteral("BGColor"), QString()));
+    const auto number = ColorNumber::fromText(stored);
     if (!number)
         return;
     const auto color = ColorNumber::toColor(*number, QApplication::palette());
     if (!color)
         return;
-    for (QWidget* control :
-         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(chkExplorer),
-          static_cast<QWidget*>(chkQuit), static_cast<QWidget*>(this)})
+    for (QWidget* control : std::initializer_list<QWidget*>{Frame1, Frame2, chkExplorer, chkQuit, this})
         setWindowColor(control, *color);
 }
 

@@ -3,6 +3,7 @@
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -33,19 +34,6 @@ QByteArray patterned(qint64 length)
     return bytes;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 // True when every byte of bytes[from, from + count) equals value.
 bool uniform(const QByteArray& bytes, qint64 from, qint64 count, char value)
 {
@@ -53,24 +41,6 @@ bool uniform(const QByteArray& bytes, qint64 from, qint64 count, char value)
         if (bytes[i] != value)
             return false;
     return true;
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info
-    {
-    };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return info.st_mode & 07777;
-}
-
-bool nameExists(const QString& path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 class ShredRealFile : public ::testing::Test
@@ -147,8 +117,7 @@ TEST_F(ShredRealFile, ReadOnlyFileIsMadeWritableAndDestroyed)
 {
     const QString target = path("readonly.dat");
     const QString witness = path("witness.dat");
-    writeFile(target, patterned(Block + 1));
-    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    writeFile(target, patterned(Block + 1), 0444);
     ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(witness).constData()), 0);
 
     const ShredResult result = shred(target);
@@ -206,8 +175,7 @@ TEST_F(ShredRealFile, SymbolicLinkIsRefusedAndNeitherEndIsTouched)
     const QString target = path("target.dat");
     const QString link = path("link.dat");
     const QByteArray content = patterned(Block + 3);
-    writeFile(target, content);
-    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    writeFile(target, content, 0444);
     ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
 
     const ShredResult result = shred(link);

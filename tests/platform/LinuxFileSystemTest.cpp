@@ -3,6 +3,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,39 +21,6 @@ namespace {
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes, mode_t mode = 0644)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
-    ASSERT_EQ(::chmod(native(path).constData(), mode), 0);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info
-    {
-    };
-    if (::lstat(native(path).constData(), &info) != 0)
-        return 0;
-    return info.st_mode & 07777;
-}
-
-bool nameExists(const QString& path)
-{
-    struct stat info
-    {
-    };
-    return ::lstat(native(path).constData(), &info) == 0;
 }
 
 class LinuxFileSystemTest : public ::testing::Test

@@ -2,6 +2,8 @@
 
 #include "platform/FileError.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -18,6 +20,14 @@ std::vector<RecordingFileSystem::Call> RecordingFileSystem::callsOf(Kind kind) c
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(found),
                  [kind](const Call& call) { return call.kind == kind; });
     return found;
+}
+
+QStringList RecordingFileSystem::pathsOf(Kind kind) const
+{
+    QStringList paths;
+    for (const Call& call : callsOf(kind))
+        paths.append(call.path);
+    return paths;
 }
 
 qint64 RecordingFileSystem::fileLength(const QString& path)
@@ -104,7 +114,7 @@ bool RecordingFileSystem::close(Handle handle)
 QString RecordingFileSystem::longPathName(const QString& path)
 {
     calls.push_back({Kind::LongPathName, path});
-    return pathExists ? path : QString();
+    return QFileInfo::exists(path) ? path : QString();
 }
 
 void RecordingFileSystem::checkHandle(Handle handle)

@@ -3,11 +3,13 @@
 #include "platform/FileSystem.h"
 
 #include <QString>
+#include <QStringList>
 #include <set>
 #include <vector>
 
-// A FileSystem double that touches no file: it answers from its configuration and records every call in
-// order. A test's yield callback calls recordYield() so that yields land in the same log.
+// A FileSystem double that records every call in order and answers from its configuration, touching no
+// file; only the long-form lookup looks at the real disk (the path itself when something exists there).
+// A test's yield callback calls recordYield() so that yields land in the same log.
 class RecordingFileSystem : public FileSystem
 {
 public:
@@ -45,7 +47,6 @@ public:
     std::set<int> failingWrites; // 0-based numbers of the writes that report failure
     std::set<int> failingSyncs;  // 0-based numbers of the syncs that report failure
     std::set<int> failingSeeks;  // 0-based numbers of the seeks that report failure
-    bool pathExists = true;      // what longPathName looks at
     bool inspectBytes = true;    // false: record writes by size only (for very long runs)
 
     static constexpr Handle TheHandle = 7;
@@ -61,6 +62,8 @@ public:
     void recordYield();
     // The recorded calls of one kind, in order.
     std::vector<Call> callsOf(Kind kind) const;
+    // The paths of the recorded calls of one kind, in order.
+    QStringList pathsOf(Kind kind) const;
 
     // FileSystem ----------------------------------------------------------------------------------------
     qint64 fileLength(const QString& path) override;

@@ -1,5 +1,5 @@
 #include "target/TargetIntake.h"
-#include "FakeFileSystem.h"
+#include "support/RecordingFileSystem.h"
 #include "target/LongPathName.h"
 
 #include <QDir>
@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using Kind = RecordingFileSystem::Kind;
 
 const QString WorkingFolder = QStringLiteral("/work/dir");
 
@@ -32,10 +34,10 @@ class CommandLineText : public ::testing::TestWithParam<CommandLineCase>
 // Texts without "~": no lookup takes place, so nothing depends on the disk.
 TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
 {
-    FakeFileSystem fileSystem;
+    RecordingFileSystem fileSystem;
     const CommandLineCase& c = GetParam();
     EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
-    EXPECT_TRUE(fileSystem.lookedUp.isEmpty());
+    EXPECT_TRUE(fileSystem.pathsOf(Kind::LongPathName).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
 {
-    FakeFileSystem fileSystem;
+    RecordingFileSystem fileSystem;
     EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
 }
 
@@ -97,7 +99,7 @@ protected:
 
     QTemporaryDir folder;
     QString root;
-    FakeFileSystem fileSystem;
+    RecordingFileSystem fileSystem;
 };
 
 TEST_F(CommandLineTilde, ExistingPathIsKept)
@@ -105,7 +107,7 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
-    EXPECT_EQ(fileSystem.lookedUp.size(), 3);
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 3);
 }
 
 TEST_F(CommandLineTilde, QuotedPathFindsNothing)
@@ -127,7 +129,7 @@ TEST_F(CommandLineTilde, RelativePathIsLookedUpInTheWorkingFolder)
 TEST_F(CommandLineTilde, LiteralTildeIsANameNotTheHomeFolder)
 {
     EXPECT_EQ(target({"~/file"}, root), root + "/~/file");
-    EXPECT_EQ(fileSystem.lookedUp, QStringList{root + "/~/file"});
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName), QStringList{root + "/~/file"});
 }
 
 TEST_F(CommandLineTilde, LongPathIsNotCut)
@@ -145,7 +147,7 @@ TEST_F(CommandLineTilde, LongPathIsNotCut)
 
 TEST(GetLongPath, EmptyForNothingAndForEmptyText)
 {
-    FakeFileSystem fileSystem;
+    RecordingFileSystem fileSystem;
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
 }

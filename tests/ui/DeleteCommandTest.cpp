@@ -46,9 +46,7 @@ protected:
 
 TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("geheim.txt"), 100000);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("geheim.txt"), 100000);
     window->cmdDelete->click();
     expectDestroyedAndEmpty(file);
     EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
@@ -60,9 +58,7 @@ TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
 // The file is gone but its overwriting cannot be vouched for: the window must not claim it was destroyed.
 TEST_F(DeleteCommandTest, FailedSyncIsReportedAsIncomplete)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("a.txt"), 40000);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
     fileSystem.failSyncs = true;
     window->cmdDelete->click();
     expectDestroyedAndEmpty(file);
@@ -87,9 +83,7 @@ TEST_F(DeleteCommandTest, TwoFilesInARowShowTheSameText)
 
 TEST_F(DeleteCommandTest, EnterOnTheFocusedButtonDeletes)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("a.txt"));
-    load(file);
+    const QString file = openWithFile(QStringLiteral("a.txt"));
     window->cmdDelete->setFocus();
     sendKey(window->cmdDelete, Qt::Key_Return);
     expectDestroyedAndEmpty(file);
@@ -121,9 +115,7 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
 
 TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("weg.txt"));
-    load(file);
+    const QString file = openWithFile(QStringLiteral("weg.txt"));
     ASSERT_TRUE(QFile::remove(file));
     window->cmdDelete->click();
     EXPECT_EQ(window->TargetPath, file);
@@ -171,8 +163,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 
 TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
 {
-    open();
-    load(makeFile(QStringLiteral("a.txt")));
+    openWithFile(QStringLiteral("a.txt"));
     for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
                               OpenStatus::NotFound, OpenStatus::Failed}) {
         window->lblMsg->setText(ShredReport::openFailureText(status));
@@ -208,9 +199,7 @@ TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
 // Closing during the run lets the run finish; then the window closes.
 TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
     bool visibleDuringRun = false;
     fileSystem.onWrite = [&](int number) {
         if (number == 1)
@@ -227,9 +216,7 @@ TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
 
 TEST_F(DeleteCommandTest, QuitButtonDuringTheRunClosesAfterIt)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
     fileSystem.onWrite = [&](int number) {
         if (number == 1)
             QMetaObject::invokeMethod(window->cmdCancel, &QPushButton::click, Qt::QueuedConnection);
@@ -262,9 +249,7 @@ TEST_F(DeleteCommandTest, SecondClickDuringTheRunIsIgnored)
 // The option is read when the run ends, so ticking it during the run closes the window afterwards.
 TEST_F(DeleteCommandTest, QuitTickedDuringTheRunCloses)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("weg.bin"), TwoBlocks);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
     fileSystem.onWrite = [&](int number) {
         if (number == 1)
             QMetaObject::invokeMethod(window->chkQuit, &QCheckBox::click, Qt::QueuedConnection);

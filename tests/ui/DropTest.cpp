@@ -36,9 +36,7 @@ protected:
 
 TEST_F(DropTest, EverySurfaceTakesADroppedFile)
 {
-    open();
-    const QString first = makeFile(QStringLiteral("erste.txt"));
-    load(first);
+    const QString first = openWithFile(QStringLiteral("erste.txt"));
     for (QWidget* surface : loadedSurfaces()) {
         SCOPED_TRACE(surface->objectName().toStdString());
         const QString file = makeFile(surface->objectName() + QStringLiteral(".txt"));
@@ -79,18 +77,14 @@ TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsTaken)
 
 TEST_F(DropTest, DroppedPathIsKeptAsItIs)
 {
-    open();
-    const QString odd = makeFile(QStringLiteral(" \"zitiert\" ~1 %1 .txt "));
-    load(odd);
+    const QString odd = openWithFile(QStringLiteral(" \"zitiert\" ~1 %1 .txt "));
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral(" \"zitiert\" ~1 %1 .txt "));
 }
 
 // Frame2, the buttons and the pictures refuse a file, and the frame or window behind them must not take it.
 TEST_F(DropTest, RefusingControlsKeepTheFileFromTheSurfaceBehind)
 {
-    open();
-    const QString loaded = makeFile(QStringLiteral("geladen.txt"));
-    load(loaded);
+    const QString loaded = openWithFile(QStringLiteral("geladen.txt"));
     const QString other = makeFile(QStringLiteral("andere.txt"));
     const auto data = filesData({other});
     for (QWidget* control : refusers()) {
@@ -120,9 +114,7 @@ TEST_F(DropTest, WindowRefusesOverTheDisabledDeleteButton)
 
 TEST_F(DropTest, DropsWithoutALocalFileAreRefusedEverywhere)
 {
-    open();
-    const QString loaded = makeFile(QStringLiteral("geladen.txt"));
-    load(loaded);
+    const QString loaded = openWithFile(QStringLiteral("geladen.txt"));
     QMimeData text;
     text.setText(QStringLiteral("/etc/passwd"));
     QMimeData web;
@@ -142,8 +134,7 @@ TEST_F(DropTest, DropsWithoutALocalFileAreRefusedEverywhere)
 
 TEST_F(DropTest, ADropReplacesTheLoadedTargetAtOnce)
 {
-    open();
-    load(makeFile(QStringLiteral("a.txt"), 6));
+    openWithFile(QStringLiteral("a.txt"), 6);
     const QString b = makeFile(QStringLiteral("b.txt"), 1536);
     load(b);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("b.txt"));

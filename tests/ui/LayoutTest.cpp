@@ -215,8 +215,7 @@ TEST_F(LayoutTest, ColoursAndAlignment)
 // The labels are transparent: what shows between their letters is the frame's white.
 TEST_F(LayoutTest, LabelsShowTheFrameBehindThem)
 {
-    open();
-    load(makeFile("a.txt"));
+    openWithFile("a.txt");
     const QImage frame = window->Frame1->grab().toImage();
     const QRect row = window->lblFileAttribute->geometry();
     EXPECT_EQ(frame.pixelColor(row.right() - 2, row.center().y()), QColor(Qt::white));
@@ -242,8 +241,7 @@ TEST_F(LayoutTest, AccessKeysOfTheButtons)
 
 TEST_F(LayoutTest, FocusStartsOnExplorerAndCyclesThroughFourControls)
 {
-    open();
-    load(makeFile("a.txt"));
+    openWithFile("a.txt");
     window->chkExplorer->setFocus();
     EXPECT_EQ(window->focusWidget(), window->chkExplorer);
     const QList<QWidget*> expected = {window->chkQuit, window->cmdCancel, window->cmdDelete,
@@ -276,8 +274,7 @@ TEST_F(LayoutTest, OnlyCheckBoxesAndButtonsTakeTheFocus)
 
 TEST_F(LayoutTest, FontFitsTheLabels)
 {
-    open();
-    load(makeFile("a.txt"));
+    openWithFile("a.txt");
     const QFontMetrics metrics(window->font());
     EXPECT_LE(metrics.height(), px(225));
     for (PanelLabel* label : window->findChildren<PanelLabel*>())

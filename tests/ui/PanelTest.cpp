@@ -54,9 +54,7 @@ TEST_F(PanelTest, EmptyStartShowsOnlyTheInvitation)
 
 TEST_F(PanelTest, LoadedFileIsDescribed)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("Ordner/Brief an Anna.txt"), 1536);
-    load(file);
+    const QString file = openWithFile(QStringLiteral("Ordner/Brief an Anna.txt"), 1536);
     expectLoadedState();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tilgomatic 1.0"));
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("Brief an Anna.txt"));
@@ -91,8 +89,7 @@ TEST_F(PanelTest, SizesInGermanAndEnglish)
 
 TEST_F(PanelTest, AttributesOfRealFiles)
 {
-    open();
-    load(makeFile(QStringLiteral("plain.txt")));
+    openWithFile(QStringLiteral("plain.txt"));
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
 
     const QString readOnly = makeFile(QStringLiteral("locked.txt"));
@@ -147,8 +144,7 @@ TEST_F(PanelTest, LongFolderIsShortenedToTheLabel)
 
 TEST_F(PanelTest, ShortFolderIsShownWhole)
 {
-    open();
-    load(makeFile(QStringLiteral("kurz/a.txt")));
+    openWithFile(QStringLiteral("kurz/a.txt"));
     EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("kurz")));
 }
 
@@ -177,8 +173,7 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
 
 TEST_F(PanelTest, FolderAsTargetKeepsItsAttributeTextAndHasNoSize)
 {
-    open();
-    load(makeFile(QStringLiteral("a.txt")));
+    openWithFile(QStringLiteral("a.txt"));
     ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
     QDir(files.path()).mkdir(QStringLiteral("Ordner"));
     load(path(QStringLiteral("Ordner")));

@@ -264,8 +264,7 @@ TEST_F(StartupTest, ColourTextThatDoesNotConvertKeepsTheColours)
 TEST_F(StartupTest, PlainColourNumberPaintsThePanel)
 {
     settings.preset(App, QStringLiteral("BGColor"), QStringLiteral("&H000000FF"));
-    open();
-    load(makeFile(QStringLiteral("a.txt")));
+    openWithFile(QStringLiteral("a.txt"));
     expectColour(QColor(255, 0, 0));
     const QImage frame = window->Frame1->grab().toImage();
     const QRect row = window->lblFileAttribute->geometry();
@@ -322,9 +321,7 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
 
 TEST_F(StartupTest, CancelledBrowseKeepsTheLoadedTarget)
 {
-    open();
-    const QString file = makeFile(QStringLiteral("geladen.txt"));
-    load(file);
+    const QString file = openWithFile(QStringLiteral("geladen.txt"));
     browseDialog.answer.clear();
     click(window->Image1);
     EXPECT_EQ(browseDialog.shown, 1);

@@ -89,6 +89,14 @@ void WindowFixture::load(const QString& filePath)
     ASSERT_EQ(window->TargetPath, filePath);
 }
 
+QString WindowFixture::openWithFile(const QString& name, qint64 size)
+{
+    open();
+    const QString filePath = makeFile(name, size);
+    load(filePath);
+    return filePath;
+}
+
 void WindowFixture::sendKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers)
 {
     QKeyEvent press(QEvent::KeyPress, key, modifiers);

@@ -42,6 +42,8 @@ protected:
 
     // Loads path as the target by dropping it on the window.
     void load(const QString& path);
+    // open(), then makeFile(name, size) loaded as the target; returns the file's path.
+    QString openWithFile(const QString& name, qint64 size = 10);
 
     static void sendKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     static void click(QWidget* widget);

@@ -218,54 +218,62 @@ void HiveRegistry::afterChange(const Node& root, const QStringList& path)
     m_actions->sync(verbs);
 }
 
+struct HiveRegistry::Reach
+{
+    Node tree;
+    Node* key = nullptr;
+    QStringList path; // of key, in the stored spelling
+    bool created = false;
+};
+
+long HiveRegistry::reach(Key root, const QString& subKey, Reach& into) const
+{
+    const std::optional<QStringList> base = handlePath(root);
+    if (!base)
+        return RegistryStatus::InvalidHandle;
+    into.tree = load();
+    Node* start = find(into.tree, *base);
+    if (!start)
+        return RegistryStatus::FileNotFound;
+    into.path = *base;
+    into.key = &findOrCreate(*start, splitPath(subKey), into.path, into.created);
+    return RegistryStatus::Success;
+}
+
 long HiveRegistry::createKey(Key root, const QString& subKey, Key* result)
 {
     if (result)
         *result = NoKey;
-    const std::optional<QStringList> base = handlePath(root);
-    if (!base)
-        return RegistryStatus::InvalidHandle;
-    Node tree = load();
-    Node* start = find(tree, *base);
-    if (!start)
-        return RegistryStatus::FileNotFound;
-
-    QStringList path = *base;
-    bool created = false;
-    findOrCreate(*start, splitPath(subKey), path, created);
-    if (created) {
-        if (!save(tree))
+    Reach reached;
+    if (const long status = reach(root, subKey, reached); status != RegistryStatus::Success)
+        return status;
+    if (reached.created) {
+        if (!save(reached.tree))
             return RegistryStatus::WriteFault;
-        afterChange(tree, path);
+        afterChange(reached.tree, reached.path);
     }
     if (result)
-        *result = openHandle(path);
+        *result = openHandle(reached.path);
     return RegistryStatus::Success;
 }
 
 long HiveRegistry::setValue(Key root, const QString& subKey, int type, const QString& data)
 {
-    const std::optional<QStringList> base = handlePath(root);
-    if (!base)
-        return RegistryStatus::InvalidHandle;
-    Node tree = load();
-    Node* start = find(tree, *base);
-    if (!start)
-        return RegistryStatus::FileNotFound;
-
-    QStringList path = *base;
-    bool changed = false;
-    Node& key = findOrCreate(*start, splitPath(subKey), path, changed);
+    Reach reached;
+    if (const long status = reach(root, subKey, reached); status != RegistryStatus::Success)
+        return status;
+    Node& key = *reached.key;
+    bool changed = reached.created;
     if (!key.hasValue || key.type != type || key.value != data) {
         key.hasValue = true;
         key.type = type;
         key.value = data;
         changed = true;
     }
-    if (changed && !save(tree))
+    if (changed && !save(reached.tree))
         return RegistryStatus::WriteFault;
     // Also when nothing changed: registering again restores action files the user may have deleted.
-    afterChange(tree, path);
+    afterChange(reached.tree, reached.path);
     return RegistryStatus::Success;
 }
 

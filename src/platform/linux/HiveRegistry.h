@@ -63,6 +63,10 @@ private:
     // The path of the key behind handle (empty for ClassesRoot); nullopt for an unknown handle.
     std::optional<QStringList> handlePath(Key handle) const;
     Key openHandle(const QStringList& path);
+    // The loaded hive with subKey below root's key found or created in it (nothing saved yet).
+    struct Reach;
+    // Fills into; Success, InvalidHandle for an unknown root, FileNotFound when root's key has gone.
+    long reach(Key root, const QString& subKey, Reach& into) const;
     // Tells the file managers about the verbs when path lies below "*\shell".
     void afterChange(const HiveNode& root, const QStringList& path);
 

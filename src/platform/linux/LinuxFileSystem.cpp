@@ -32,6 +32,24 @@ QString lastComponent(const QString& path)
     return path.mid(slash + 1, end - slash - 1);
 }
 
+// The stat of path (lstat when followLink is false); its 8-bit form goes to nativeName when that is not
+// null. Throws FileError naming operation when the path holds a NUL (EINVAL) or cannot be stat'ed (errno).
+struct stat statOrThrow(const QString& path, bool followLink, const char* operation,
+                        QByteArray* nativeName = nullptr)
+{
+    QByteArray name;
+    if (!toNative(path, name))
+        throw FileError(path, EINVAL, operation);
+    struct stat info
+    {
+    };
+    if ((followLink ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info)) != 0)
+        throw FileError(path, errno, operation);
+    if (nativeName)
+        *nativeName = name;
+    return info;
+}
+
 FileSystem::OpenResult openFailure(OpenStatus status, int errorNumber)
 {
     FileSystem::OpenResult result;
@@ -87,14 +105,7 @@ OpenStatus LinuxFileSystem::statusForError(int errorNumber)
 qint64 LinuxFileSystem::fileLength(const QString& path)
 {
     static const char* const operation = "Reading the length";
-    QByteArray name;
-    if (!toNative(path, name))
-        throw FileError(path, EINVAL, operation);
-    struct stat info
-    {
-    };
-    if (::stat(name.constData(), &info) != 0)
-        throw FileError(path, errno, operation);
+    const struct stat info = statOrThrow(path, true, operation);
     if (S_ISDIR(info.st_mode))
         throw FileError(path, EISDIR, operation);
     return info.st_size;
@@ -103,15 +114,7 @@ qint64 LinuxFileSystem::fileLength(const QString& path)
 // The attribute word of the name itself (lstat). Throws FileError when it cannot be stat'ed.
 int LinuxFileSystem::attributes(const QString& path)
 {
-    static const char* const operation = "Reading the attributes";
-    QByteArray name;
-    if (!toNative(path, name))
-        throw FileError(path, EINVAL, operation);
-    struct stat info
-    {
-    };
-    if (::lstat(name.constData(), &info) != 0)
-        throw FileError(path, errno, operation);
+    const struct stat info = statOrThrow(path, false, "Reading the attributes");
 
     int word = 0;
     if (!(info.st_mode & S_IWUSR))
@@ -132,13 +135,7 @@ void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
 {
     static const char* const operation = "Changing the attributes";
     QByteArray name;
-    if (!toNative(path, name))
-        throw FileError(path, EINVAL, operation);
-    struct stat info
-    {
-    };
-    if (::lstat(name.constData(), &info) != 0)
-        throw FileError(path, errno, operation);
+    const struct stat info = statOrThrow(path, false, operation, &name);
 
     const mode_t mode = info.st_mode & 07777;
     const mode_t wanted =
