@@ -7,5 +7,4 @@ FileError::FileError(const QString& path, int errorNumber, const char* operation
                          std::strerror(errorNumber))
     , m_path(path)
     , m_errorNumber(errorNumber)
-{
-}
+{}
