@@ -2,11 +2,14 @@
 
 namespace ShredReport {
 
-// Three lines, the middle one empty. They are joined with "\n" alone: a Qt label turns a "\r" into a
-// blank, so "\r\n" would look the same but leave blanks at the ends of the first two lines.
+namespace {
+const QString LineEnd = QStringLiteral("\r\n");
+} // namespace
+
+// Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.
 QString successText()
 {
-    return QStringLiteral("Die Datei wurde umgebracht!") + QLatin1Char('\n') + QLatin1Char('\n') +
+    return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd +
            QStringLiteral("Ziehen Sie eine neue Datei die gelöscht werden soll in dieses Fenster oder "
                           "benutzen Sie das Ordnericon oben rechts um eine Datei zu suchen.");
 }
@@ -14,7 +17,7 @@ QString successText()
 QString incompleteText()
 {
     return QStringLiteral("Die Datei wurde gelöscht, konnte aber nicht vollständig überschrieben werden.") +
-           QLatin1Char('\n') + QLatin1Char('\n') +
+           LineEnd + LineEnd +
            QStringLiteral("Teile ihres Inhalts können noch auf dem Datenträger vorhanden sein.");
 }
 

@@ -70,25 +70,23 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
     return absoluteAgainst(text, workingFolder);
 }
 
-// The first entry of the drop as a local path, or a null QString when that entry is no file of this
-// machine (text, a web address, a file URL naming another host) or names no path at all.
+// The first file of this machine among the drop's entries, as a local path; a null QString when the drop
+// holds none (text, web addresses, file URLs naming another host). Like a file manager's file list, the
+// list is made of this machine's files only; entries of other kinds are not part of it.
 QString droppedTarget(const QMimeData* data)
 {
     if (data == nullptr || !data->hasUrls())
         return QString();
-    const QList<QUrl> urls = data->urls();
-    if (urls.isEmpty())
-        return QString();
-
-    const QUrl& first = urls.first();
-    if (!first.isLocalFile())
-        return QString();
-    // toLocalFile() turns file://host/p into "//host/p", which Linux reads as "/host/p": a file of
-    // this machine that the user never chose. Only our own host may stand in the URL.
-    if (!isThisHost(first.host()))
-        return QString();
-    const QString path = first.host().isEmpty() ? first.toLocalFile() : first.path(QUrl::FullyDecoded);
-    return path.isEmpty() ? QString() : path;
+    for (const QUrl& url : data->urls()) {
+        // toLocalFile() turns file://host/p into "//host/p", which Linux reads as "/host/p": a file of
+        // this machine that the user never chose. Only our own host may stand in the URL.
+        if (!url.isLocalFile() || !isThisHost(url.host()))
+            continue;
+        const QString path = url.host().isEmpty() ? url.toLocalFile() : url.path(QUrl::FullyDecoded);
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
 }
 
 } // namespace TargetIntake

@@ -57,6 +57,9 @@ const QString WhiteColor = QStringLiteral("&H00FFFFFF");
 constexpr int HandHotspotX = 6;
 constexpr int HandHotspotY = 0;
 
+// The dynamic property that holds a control's stored width in twips.
+constexpr char WidthTwipsProperty[] = "widthTwips";
+
 // The window's client area in twips.
 constexpr int ClientWidthTwips = 4890;
 constexpr int ClientHeightTwips = 3390;
@@ -141,7 +144,8 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     setTabOrder(chkExplorer, chkQuit);
     setTabOrder(chkQuit, cmdCancel);
     setTabOrder(cmdCancel, cmdDelete);
-    chkExplorer->setFocus(Qt::OtherFocusReason);
+    // The first control of the tab order takes the focus; a disabled one passes it on.
+    (chkExplorer->isEnabled() ? chkExplorer : chkQuit)->setFocus(Qt::OtherFocusReason);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry())
@@ -283,10 +287,12 @@ void frmMain::createControls()
 }
 
 // Places a control of Frame1 (positions relative to the frame's outer corner) and sends it to the back.
+// The control keeps its width in twips, the unit in which the panel measures what fits in it.
 void frmMain::placeInFrame(QWidget* control, int left, int top, int width, int height)
 {
     control->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                          twipsToPixels(height));
+    control->setProperty(WidthTwipsProperty, width);
     control->lower();
 }
 
@@ -383,10 +389,10 @@ void frmMain::Form_Initialize()
 void frmMain::Form_Load()
 {
     IsLoading = true;
-    chkExplorer->setChecked(readOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0")).trimmed() ==
+    // Only the text "1" ticks a box; anything else stored there counts as unticked.
+    chkExplorer->setChecked(readOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0")) ==
                             QLatin1String("1"));
-    chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")).trimmed() ==
-                        QLatin1String("1"));
+    chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")) == QLatin1String("1"));
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
     RefreshTarget();
     ApplyBackColor();
@@ -414,7 +420,7 @@ void frmMain::ShowNameAndFolder()
     lblFileName->setText(PanelText::fileName(TargetPath));
     const QString folder = PanelText::parentFolder(TargetPath);
     lblFilePath->setText(modCompactPath::CompactPath(
-        QFontMetrics(font()), folder, lblFilePath->width() * m_twipsPerPixel, m_twipsPerPixel));
+        QFontMetrics(font()), folder, lblFilePath->property(WidthTwipsProperty).toDouble(), m_twipsPerPixel));
 }
 
 void frmMain::SetPanelState()
@@ -490,11 +496,15 @@ void frmMain::cmdDelete_Click()
     m_shredding = false;
 
     if (!result.opened()) {
-        // Nothing was destroyed: the file, the target and the panel stay, and the window says why.
+        // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
+        // described afresh first, since a read-only file was made writable before the open.
+        RefreshTarget();
         lblMsg->setText(ShredReport::openFailureText(result.open));
     } else {
         TargetPath.clear();
-        if (chkQuit->isChecked()) {
+        // Only a run that can be vouched for closes the window; otherwise the user has to read that the
+        // file was not completely overwritten.
+        if (chkQuit->isChecked() && result.fullyOverwritten()) {
             m_closeWanted = false;
             close();
             return;

@@ -12,7 +12,7 @@ TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
 {
     const QString text = ShredReport::successText();
     EXPECT_EQ(text,
-              QString::fromUtf8("Die Datei wurde umgebracht!\n\nZiehen Sie eine neue Datei die gelöscht "
+              QString::fromUtf8("Die Datei wurde umgebracht!\r\n\r\nZiehen Sie eine neue Datei die gelöscht "
                                 "werden soll in dieses Fenster oder benutzen Sie das Ordnericon oben "
                                 "rechts um eine Datei zu suchen."));
 

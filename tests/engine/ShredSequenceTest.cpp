@@ -113,7 +113,7 @@ class ShredSequence : public ::testing::TestWithParam<qint64>
 {
 };
 
-TEST_P(ShredSequence, NinePassesWriteTheDocumentedSweeps)
+TEST_P(ShredSequence, NinePassesWriteTheSweepTable)
 {
     RecordingFileSystem fs;
     fs.length = GetParam();

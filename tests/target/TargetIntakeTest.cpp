@@ -166,6 +166,14 @@ TEST(DroppedTarget, FirstOfThreeFilesUnchanged)
     EXPECT_EQ(TargetIntake::droppedTarget(&data), "/tmp/erste \"datei\"~1.txt");
 }
 
+TEST(DroppedTarget, EntriesThatAreNoLocalFileAreNotPartOfTheFileList)
+{
+    QMimeData mixed;
+    withUrls(mixed, {QUrl("http://example.org/a"), QUrl("file://remote.example/etc/x"),
+                     QUrl::fromLocalFile("/tmp/b"), QUrl::fromLocalFile("/tmp/c")});
+    EXPECT_EQ(TargetIntake::droppedTarget(&mixed), "/tmp/b");
+}
+
 TEST(DroppedTarget, DecodesPercentEscapesAndLocalHost)
 {
     QMimeData data;
@@ -182,11 +190,6 @@ TEST(DroppedTarget, RefusesWhatIsNoLocalFile)
 
     QMimeData web;
     EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(web, {QUrl("https://example.org/file.txt")})).isNull());
-
-    // Only the first entry counts, even when a local file follows it.
-    QMimeData mixed;
-    withUrls(mixed, {QUrl("http://example.org/a"), QUrl::fromLocalFile("/tmp/b")});
-    EXPECT_TRUE(TargetIntake::droppedTarget(&mixed).isNull());
 
     // A file of another machine must not turn into "//host/path", which names a local file.
     QMimeData remote;

@@ -66,6 +66,17 @@ TEST_F(DeleteCommandTest, FailedSyncIsReportedAsIncomplete)
     EXPECT_NE(window->lblEmpty->text(), ShredReport::successText());
 }
 
+TEST_F(DeleteCommandTest, WithQuitTickedAnIncompleteRunStaysOpenAndSaysSo)
+{
+    const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
+    window->chkQuit->setChecked(true);
+    fileSystem.failSyncs = true;
+    window->cmdDelete->click();
+    EXPECT_TRUE(window->isVisible());
+    expectDestroyedAndEmpty(file);
+    EXPECT_EQ(window->lblEmpty->text(), ShredReport::incompleteText());
+}
+
 TEST_F(DeleteCommandTest, TwoFilesInARowShowTheSameText)
 {
     open();
@@ -129,6 +140,30 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
 }
 
 // Another process holds the file open: nothing is destroyed, and the window says why.
+TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
+{
+    open();
+    const QString file = makeFile(QStringLiteral("offen.txt"), 5000);
+    QFile::setPermissions(file, QFile::ReadOwner);
+    QProcess holder;
+    holder.start(QStringLiteral("/bin/bash"),
+                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$1\"; echo bereit; exec sleep 120"),
+                  QStringLiteral("holder"), file});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    load(file);
+    ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
+    window->cmdDelete->click();
+    holder.kill();
+    holder.waitForFinished();
+
+    // The run made the file writable before its open failed; the panel says what the file is now.
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_TRUE(QFileInfo(file).permissions() & QFile::WriteOwner);
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::InUse));
+    EXPECT_EQ(window->TargetPath, file);
+}
+
 TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 {
     open();

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct ControlSpec
+struct ControlRow
 {
     const char* name;
     const char* parent;
@@ -23,7 +23,7 @@ struct ControlSpec
 
 const char* const Drop = "Ziehen Sie eine Datei in dieses Fenster";
 
-const ControlSpec Controls[] = {
+const ControlRow Controls[] = {
     {"Frame1", "frmMain", 30, 0, 4815, 2625, nullptr, Drop},
     {"Frame2", "frmMain", 30, 2610, 4815, 735, nullptr, Drop},
     {"cmdCancel", "frmMain", 180, 2850, 2235, 345, "&Beenden", ""},
@@ -110,16 +110,16 @@ TEST_F(LayoutTest, WindowIsCentredOnTheScreen)
 TEST_F(LayoutTest, EveryControlStandsWhereTheLayoutPutsIt)
 {
     created();
-    for (const ControlSpec& spec : Controls) {
-        SCOPED_TRACE(spec.name);
-        QWidget* widget = control(spec.name);
+    for (const ControlRow& row : Controls) {
+        SCOPED_TRACE(row.name);
+        QWidget* widget = control(row.name);
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(spec.parent));
-        EXPECT_EQ(widget->geometry(), QRect(px(spec.left), px(spec.top), px(spec.width), px(spec.height)));
-        if (spec.text) {
-            EXPECT_EQ(textOf(widget), QString::fromUtf8(spec.text));
+        EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(row.parent));
+        EXPECT_EQ(widget->geometry(), QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
+        if (row.text) {
+            EXPECT_EQ(textOf(widget), QString::fromUtf8(row.text));
         }
-        EXPECT_EQ(widget->toolTip(), QString::fromUtf8(spec.toolTip));
+        EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.toolTip));
     }
     EXPECT_EQ(window->toolTip(), QString());
 }

@@ -69,7 +69,7 @@ TEST_F(StartupTest, StoredQuitOptionTicksTheBoxAndIsWrittenBack)
 
 TEST_F(StartupTest, OtherStoredValuesLeaveTheBoxesUnticked)
 {
-    for (const char* value : {"2", "-1", "ja", "", "1x", "true"}) {
+    for (const char* value : {"2", "-1", "ja", "", "1x", "true", " 1", "01"}) {
         SCOPED_TRACE(value);
         settings.preset(App, QStringLiteral("ExplorerMnu"), QLatin1String(value));
         settings.preset(App, QStringLiteral("QuitAction"), QLatin1String(value));
@@ -162,6 +162,7 @@ TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
     open();
     EXPECT_FALSE(window->chkExplorer->isEnabled());
     EXPECT_TRUE(window->chkExplorer->toolTip().contains(QLatin1String("root")));
+    EXPECT_EQ(window->focusWidget(), window->chkQuit);
     window->chkExplorer->click();
     EXPECT_TRUE(registry.calls.isEmpty());
     EXPECT_TRUE(settings.saves.isEmpty());
