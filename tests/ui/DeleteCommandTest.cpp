@@ -33,6 +33,14 @@ protected:
         EXPECT_FALSE(window->cmdDelete->isEnabled());
         EXPECT_FALSE(window->isShredding());
     }
+    // Starts holder, another process that keeps file open until it is killed.
+    static void holdOpen(QProcess& holder, const QString& file)
+    {
+        holder.start(QStringLiteral("/bin/bash"),
+                     {QStringLiteral("-c"), QStringLiteral("exec 3<\"$1\"; echo bereit; exec sleep 120"),
+                      QStringLiteral("holder"), file});
+        ASSERT_TRUE(holder.waitForReadyRead(30000));
+    }
     // Posts a drop of file onto widget: it is handled at the run's next yield.
     void postDrop(QWidget* widget, const QMimeData* data)
     {
@@ -146,10 +154,7 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     const QString file = makeFile(QStringLiteral("offen.txt"), 5000);
     QFile::setPermissions(file, QFile::ReadOwner);
     QProcess holder;
-    holder.start(QStringLiteral("/bin/bash"),
-                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$1\"; echo bereit; exec sleep 120"),
-                  QStringLiteral("holder"), file});
-    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_NO_FATAL_FAILURE(holdOpen(holder, file));
     load(file);
     ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
     window->cmdDelete->click();
@@ -169,10 +174,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
     open();
     const QString file = makeFile(QStringLiteral("offen.txt"), 5000);
     QProcess holder;
-    holder.start(QStringLiteral("/bin/bash"),
-                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$1\"; echo bereit; exec sleep 120"),
-                  QStringLiteral("holder"), file});
-    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_NO_FATAL_FAILURE(holdOpen(holder, file));
     load(file);
     window->cmdDelete->click();
     holder.kill();
