@@ -1,5 +1,6 @@
 #include "platform/linux/HiveRegistry.h"
 #include "platform/linux/FileManagerActions.h"
+#include "platform/linux/UserFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -309,8 +310,7 @@ TEST_F(HiveRegistryTest, TheUsersHiveLivesInTheDataFolderAndServesTheUsersFileMa
 
     const std::unique_ptr<HiveRegistry> hive = HiveRegistry::forUser(QStringLiteral("tilgotest"));
     EXPECT_EQ(hive->hivePath(), temp.filePath(QStringLiteral("xdg data/tilgotest/registry.json")));
-    EXPECT_EQ(FileManagerActions::userConfigHome(),
-              QString::fromLocal8Bit(home) + QStringLiteral("/.config"));
+    EXPECT_EQ(UserFolders::configHome(), QString::fromLocal8Bit(home) + QStringLiteral("/.config"));
 
     ASSERT_EQ(hive->setValue(root, QStringLiteral("*\\shell\\Tilgomatic\\command"), Registry::StringValue,
                              QStringLiteral("/opt/t/tilgomatic 1% %1")),

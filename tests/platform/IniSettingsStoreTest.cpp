@@ -1,4 +1,5 @@
 #include "platform/linux/IniSettingsStore.h"
+#include "platform/linux/UserFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,11 +160,11 @@ TEST(IniSettingsStoreFolder, FollowsAnAbsoluteXdgConfigHomeAndIgnoresARelativeOn
     const QString standard = QDir::homePath() + "/.config";
 
     qputenv("XDG_CONFIG_HOME", "/srv/konfig/");
-    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), "/srv/konfig");
+    EXPECT_EQ(UserFolders::configHome(), "/srv/konfig");
     qputenv("XDG_CONFIG_HOME", "relativ/konfig");
-    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), standard);
+    EXPECT_EQ(UserFolders::configHome(), standard);
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(IniSettingsStore::defaultConfigFolder(), standard);
+    EXPECT_EQ(UserFolders::configHome(), standard);
     EXPECT_EQ(IniSettingsStore().filePath("tilgomatic"), standard + "/tilgomatic/tilgomatic.conf");
 
     if (wasSet)

@@ -1,5 +1,7 @@
 #include "platform/linux/FileManagerActions.h"
 
+#include "platform/linux/UserFolders.h"
+
 #include "platform/linux/ActionCommand.h"
 #include "platform/linux/ThunarActions.h"
 
@@ -46,16 +48,6 @@ bool writeFile(const QString& path, const QByteArray& data, QFile::Permissions m
     if (!written)
         qWarning("Cannot write %s: %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
     return written;
-}
-
-// The folder the XDG variable names when it is absolute (the basedir rules say to ignore a relative one),
-// else belowHome inside the home folder.
-QString xdgFolder(const char* variable, const QString& belowHome)
-{
-    const QString value = qEnvironmentVariable(variable);
-    if (!value.isEmpty() && QDir::isAbsolutePath(value))
-        return QDir::cleanPath(value);
-    return QDir::homePath() + belowHome;
 }
 
 // The menu label of a script is its file name; it must stay one visible name inside the folder.
@@ -108,17 +100,7 @@ FileManagerActions::FileManagerActions(const QString& dataHome, const QString& c
 
 std::unique_ptr<FileManagerActions> FileManagerActions::forUser()
 {
-    return std::make_unique<FileManagerActions>(userDataHome(), userConfigHome());
-}
-
-QString FileManagerActions::userDataHome()
-{
-    return xdgFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"));
-}
-
-QString FileManagerActions::userConfigHome()
-{
-    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral("/.config"));
+    return std::make_unique<FileManagerActions>(UserFolders::dataHome(), UserFolders::configHome());
 }
 
 QString FileManagerActions::markerLine()

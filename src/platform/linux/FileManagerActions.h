@@ -26,14 +26,8 @@ public:
     // off the file managers that live below it.
     FileManagerActions(const QString& dataHome, const QString& configHome);
 
-    // The user's folders: userDataHome() and userConfigHome().
+    // The user's folders (UserFolders).
     static std::unique_ptr<FileManagerActions> forUser();
-
-    // $XDG_DATA_HOME when it holds an absolute path, otherwise ~/.local/share. (QStandardPaths of Qt 6.4
-    // would take a relative value as it is, and the files would land below whatever folder we run in.)
-    static QString userDataHome();
-    // $XDG_CONFIG_HOME when it holds an absolute path, otherwise ~/.config.
-    static QString userConfigHome();
 
     // Where Thunar's shipped actions lie (default /etc/xdg/Thunar/uca.xml); a user without uca.xml
     // starts from a copy, else Thunar's default actions would vanish.

@@ -1,6 +1,7 @@
 #include "platform/linux/HiveRegistry.h"
 
 #include "platform/linux/FileManagerActions.h"
+#include "platform/linux/UserFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,7 +150,7 @@ HiveRegistry::~HiveRegistry() = default;
 std::unique_ptr<HiveRegistry> HiveRegistry::forUser(const QString& programName)
 {
     const QString name = programName.isEmpty() ? QStringLiteral("tilgomatic") : programName;
-    const QString dataHome = FileManagerActions::userDataHome();
+    const QString dataHome = UserFolders::dataHome();
     std::unique_ptr<FileManagerActions> actions = FileManagerActions::forUser();
     auto hive = std::make_unique<HiveRegistry>(
         dataHome + QLatin1Char('/') + name + QStringLiteral("/registry.json"), actions.get());

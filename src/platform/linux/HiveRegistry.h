@@ -28,7 +28,7 @@ public:
     HiveRegistry(const QString& hivePath, FileManagerActions* actions);
     ~HiveRegistry() override;
 
-    // The hive of programName in the user's data folder (FileManagerActions::userDataHome(), then
+    // The hive of programName in the user's data folder (UserFolders::dataHome(), then
     // <programName>/registry.json), keeping the user's file managers in line.
     static std::unique_ptr<HiveRegistry> forUser(const QString& programName);
 

@@ -1,9 +1,10 @@
 #include "platform/linux/IniSettingsStore.h"
 
+#include "platform/linux/UserFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 
@@ -45,22 +46,12 @@ std::optional<QString> readValue(const QString& path, const QString& section, co
 } // namespace
 
 IniSettingsStore::IniSettingsStore()
-    : m_configFolder(defaultConfigFolder())
+    : m_configFolder(UserFolders::configHome())
 {}
 
 IniSettingsStore::IniSettingsStore(const QString& configFolder)
     : m_configFolder(configFolder)
 {}
-
-QString IniSettingsStore::defaultConfigFolder()
-{
-    // Qt 6.4 takes a relative $XDG_CONFIG_HOME as it is; the base directory rules say to ignore it.
-    const QString fromEnvironment = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!fromEnvironment.isEmpty() && QDir::isRelativePath(fromEnvironment) &&
-        !QStandardPaths::isTestModeEnabled())
-        return QDir::homePath() + QStringLiteral("/.config");
-    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
-}
 
 QString IniSettingsStore::filePath(const QString& application) const
 {

@@ -9,7 +9,7 @@
 class IniSettingsStore : public SettingsStore
 {
 public:
-    // Uses the user's configuration folder (defaultConfigFolder()).
+    // Uses the user's configuration folder (UserFolders::configHome()).
     IniSettingsStore();
     // Uses configFolder instead; for tests and for a non-standard location.
     explicit IniSettingsStore(const QString& configFolder);
@@ -25,10 +25,6 @@ public:
 
     // The file that holds application's settings; empty when application is no usable file name.
     QString filePath(const QString& application) const;
-
-    // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute path, otherwise
-    // ~/.config (or Qt's test location in QStandardPaths' test mode).
-    static QString defaultConfigFolder();
 
 private:
     QString m_configFolder;
