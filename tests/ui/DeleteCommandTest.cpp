@@ -41,6 +41,14 @@ protected:
                       QStringLiteral("holder"), file});
         ASSERT_TRUE(holder.waitForReadyRead(30000));
     }
+    // Clicks button at the run's first yield, as a user would in the middle of it.
+    void clickDuringRun(QAbstractButton* button)
+    {
+        fileSystem.onWrite = [button](int number) {
+            if (number == 1)
+                QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        };
+    }
     // Posts a drop of file onto widget: it is handled at the run's next yield.
     void postDrop(QWidget* widget, const QMimeData* data)
     {
@@ -254,10 +262,7 @@ TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
 TEST_F(DeleteCommandTest, QuitButtonDuringTheRunClosesAfterIt)
 {
     const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
-    fileSystem.onWrite = [&](int number) {
-        if (number == 1)
-            QMetaObject::invokeMethod(window->cmdCancel, &QPushButton::click, Qt::QueuedConnection);
-    };
+    clickDuringRun(window->cmdCancel);
     window->cmdDelete->click();
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
@@ -287,10 +292,7 @@ TEST_F(DeleteCommandTest, SecondClickDuringTheRunIsIgnored)
 TEST_F(DeleteCommandTest, QuitTickedDuringTheRunCloses)
 {
     const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
-    fileSystem.onWrite = [&](int number) {
-        if (number == 1)
-            QMetaObject::invokeMethod(window->chkQuit, &QCheckBox::click, Qt::QueuedConnection);
-    };
+    clickDuringRun(window->chkQuit);
     window->cmdDelete->click();
     EXPECT_EQ(settings.saves, QStringList{QStringLiteral("tilgomatic/Options/QuitAction=1")});
     EXPECT_FALSE(QFileInfo::exists(file));
