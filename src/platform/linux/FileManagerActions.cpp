@@ -1,5 +1,6 @@
 #include "platform/linux/FileManagerActions.h"
 
+#include "platform/linux/AtomicFile.h"
 #include "platform/linux/UserFolders.h"
 
 #include "platform/linux/ActionCommand.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -37,17 +37,6 @@ bool isOurs(const QString& path)
         return false;
     const QList<QByteArray> lines = file.read(4096).split('\n');
     return lines.contains(FileManagerActions::markerLine().toUtf8());
-}
-
-// Writes data to path atomically with the given mode. False (and a warning) when that failed.
-bool writeFile(const QString& path, const QByteArray& data, QFile::Permissions mode)
-{
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() &&
-                         file.setPermissions(mode) && file.commit();
-    if (!written)
-        qWarning("Cannot write %s: %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
-    return written;
 }
 
 // The menu label of a script is its file name; it must stay one visible name inside the folder.
@@ -176,10 +165,6 @@ bool FileManagerActions::syncFolder(const QString& folder, const Format& format,
     if (entries.isEmpty())
         return ok;
 
-    if (!QDir().mkpath(folder)) {
-        qWarning("Cannot create %s", qUtf8Printable(folder));
-        return false;
-    }
     for (const Entry& entry : entries) {
         const QString path = dir.filePath(format.fileName(entry));
         const QFileInfo existing(path);
@@ -188,7 +173,9 @@ bool FileManagerActions::syncFolder(const QString& folder, const Format& format,
             ok = false;
             continue;
         }
-        ok = writeFile(path, format.content(entry.verb, entry.id, entry.command).toUtf8(), format.mode) && ok;
+        ok = AtomicFile::write(path, format.content(entry.verb, entry.id, entry.command).toUtf8(),
+                               format.mode) &&
+             ok;
     }
     return ok;
 }
@@ -242,12 +229,8 @@ bool FileManagerActions::syncThunar(const QList<Entry>& entries)
     if (!merged->hadOurs && actions.isEmpty())
         return true;
 
-    if (!QDir().mkpath(folder)) {
-        qWarning("Cannot create %s", qUtf8Printable(folder));
-        return false;
-    }
     const QFile::Permissions mode = userHasFile ? QFile::permissions(path) : plainMode;
-    return writeFile(path, merged->xml, mode);
+    return AtomicFile::write(path, merged->xml, mode);
 }
 
 namespace {

@@ -1,15 +1,13 @@
 #include "platform/linux/HiveRegistry.h"
 
+#include "platform/linux/AtomicFile.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/UserFolders.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <utility>
@@ -176,13 +174,7 @@ HiveNode HiveRegistry::load() const
 
 bool HiveRegistry::save(const Node& root) const
 {
-    if (!QDir().mkpath(QFileInfo(m_hivePath).absolutePath()))
-        return false;
-    QSaveFile file(m_hivePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray data = QJsonDocument(toJson(root)).toJson(QJsonDocument::Indented);
-    return file.write(data) == data.size() && file.commit();
+    return AtomicFile::write(m_hivePath, QJsonDocument(toJson(root)).toJson(QJsonDocument::Indented));
 }
 
 std::optional<QStringList> HiveRegistry::handlePath(Key handle) const
@@ -248,11 +240,9 @@ long HiveRegistry::createKey(Key root, const QString& subKey, Key* result)
     Reach reached;
     if (const long status = reach(root, subKey, reached); status != RegistryStatus::Success)
         return status;
-    if (reached.created) {
-        if (!save(reached.tree))
-            return RegistryStatus::WriteFault;
-        afterChange(reached.tree, reached.path);
-    }
+    // A new key holds no value yet, so the file managers have nothing new to show.
+    if (reached.created && !save(reached.tree))
+        return RegistryStatus::WriteFault;
     if (result)
         *result = openHandle(reached.path);
     return RegistryStatus::Success;
@@ -329,10 +319,13 @@ long HiveRegistry::deleteKey(Key key, const QString& name)
 
     QStringList path = parentPath;
     path.append(victim->name);
+    // Only a key with a value can have been a verb's command the file managers show.
+    const bool hadValue = victim->hasValue;
     parent->children.erase(victim);
     if (!save(tree))
         return RegistryStatus::WriteFault;
-    afterChange(tree, path);
+    if (hadValue)
+        afterChange(tree, path);
     return RegistryStatus::Success;
 }
 

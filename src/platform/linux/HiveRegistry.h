@@ -19,8 +19,9 @@ struct HiveNode; // one key of the hive, held only while an operation runs
 // Key names compare without regard to case and keep the spelling of their creation. Handles are opaque
 // numbers naming a key by its path; a handle whose key has gone finds nothing (FileNotFound).
 //
-// After every change below "*\shell" the file managers' action files are brought in line with the verbs
-// that have a command, so that the registered verb appears in their right-click menus.
+// After every change below "*\shell" that can alter which verbs have a command (a value set, a key with a
+// value deleted), the file managers' action files are brought in line with those verbs, so that the
+// registered verb appears in their right-click menus.
 class HiveRegistry : public Registry
 {
 public:
