@@ -148,9 +148,8 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
 
     SweepWriter writer(fileSystem, opened.handle, qMax<qint64>(opened.length, 0), yieldToEvents, result);
     for (int pass = 0; pass < passes; ++pass) {
-        writer.fixedSweep(zeroBlock, FixedSweeps[0]);
-        writer.fixedSweep(ffBlock, FixedSweeps[1]);
-        writer.fixedSweep(ffBlock, FixedSweeps[2]);
+        for (const FixedSweep& sweep : FixedSweeps)
+            writer.fixedSweep(sweep.blockByte == 0x00 ? zeroBlock : ffBlock, sweep);
     }
 
     std::mt19937 generator(clockSeed());

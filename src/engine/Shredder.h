@@ -5,8 +5,6 @@
 #include <QString>
 #include <functional>
 
-class FileSystem;
-
 namespace modShredder {
 
 // What a run of ShredFile achieved.

@@ -25,7 +25,6 @@ void PanelLabel::layOut(LineAction&& action, int* total, int* visible) const
     QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
     option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
-    layout.setCacheEnabled(true);
 
     layout.beginLayout();
     qreal y = 0;

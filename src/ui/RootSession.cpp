@@ -2,10 +2,9 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace RootSession {
@@ -27,11 +26,8 @@ bool forOtherUser(unsigned effectiveUid, const QProcessEnvironment& environment,
 bool currentForOtherUser()
 {
     std::optional<unsigned> homeOwner;
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(QDir::homePath()).constData(), &info) == 0)
-        homeOwner = info.st_uid;
+    if (const QFileInfo home(QDir::homePath()); home.exists())
+        homeOwner = home.ownerId();
     return forOtherUser(::geteuid(), QProcessEnvironment::systemEnvironment(), homeOwner);
 }
 

@@ -57,8 +57,8 @@ const QString WhiteColor = QStringLiteral("&H00FFFFFF");
 constexpr int HandHotspotX = 6;
 constexpr int HandHotspotY = 0;
 
-// The dynamic property that holds a control's stored width in twips.
-constexpr char WidthTwipsProperty[] = "widthTwips";
+// The folder label's stored width: the panel shortens the folder to it.
+constexpr int FilePathWidthTwips = 4575;
 
 // The window's client area in twips.
 constexpr int ClientWidthTwips = 4890;
@@ -244,7 +244,7 @@ void frmMain::createControls()
     lblFileAttribute = makeLabel("lblFileAttribute", QString(), 120, 1470, 4575, 225);
     lblFileAttributeTitle =
         makeLabel("lblFileAttributeTitle", QStringLiteral("Dateiattribute"), 120, 1260, 4575, 225);
-    lblFilePath = makeLabel("lblFilePath", QString(), 120, 960, 4575, 225);
+    lblFilePath = makeLabel("lblFilePath", QString(), 120, 960, FilePathWidthTwips, 225);
     lblFilePathTitle = makeLabel("lblFilePathTitle", QStringLiteral("Speicherort"), 120, 750, 4575, 225);
     lblFileName = makeLabel("lblFileName", QString(), 120, 450, 4605, 225);
     lblFileNameTitle = makeLabel("lblFileNameTitle", QStringLiteral("Dateiname"), 120, 240, 1575, 225);
@@ -287,12 +287,10 @@ void frmMain::createControls()
 }
 
 // Places a control of Frame1 (positions relative to the frame's outer corner) and sends it to the back.
-// The control keeps its width in twips, the unit in which the panel measures what fits in it.
 void frmMain::placeInFrame(QWidget* control, int left, int top, int width, int height)
 {
     control->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                          twipsToPixels(height));
-    control->setProperty(WidthTwipsProperty, width);
     control->lower();
 }
 
@@ -419,8 +417,8 @@ void frmMain::ShowNameAndFolder()
 {
     lblFileName->setText(PanelText::fileName(TargetPath));
     const QString folder = PanelText::parentFolder(TargetPath);
-    lblFilePath->setText(modCompactPath::CompactPath(
-        QFontMetrics(font()), folder, lblFilePath->property(WidthTwipsProperty).toDouble(), m_twipsPerPixel));
+    lblFilePath->setText(
+        modCompactPath::CompactPath(QFontMetrics(font()), folder, FilePathWidthTwips, m_twipsPerPixel));
 }
 
 void frmMain::SetPanelState()
