@@ -1,6 +1,7 @@
 #include "platform/linux/HiveRegistry.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/UserFolders.h"
+#include "support/ScopedVariable.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,35 +272,6 @@ TEST_F(HiveRegistryTest, ChangesBelowShellBringTheFileManagersInLine)
     hive.closeKey(verb);
     EXPECT_FALSE(QFileInfo::exists(dolphin)); // gone with its command, though the verb key is still there
 }
-
-namespace {
-
-// Sets an environment variable for the length of a test.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedVariable()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_wasSet;
-    QByteArray m_old;
-};
-
-} // namespace
 
 TEST_F(HiveRegistryTest, TheUsersHiveLivesInTheDataFolderAndServesTheUsersFileManagers)
 {

@@ -1,5 +1,6 @@
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/UserFolders.h"
+#include "support/ScopedVariable.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,20 +156,15 @@ TEST_F(IniSettingsStoreTest, ApplicationNamesThatAreNoFileNamesAreRefused)
 
 TEST(IniSettingsStoreFolder, FollowsAnAbsoluteXdgConfigHomeAndIgnoresARelativeOne)
 {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     const QString standard = QDir::homePath() + "/.config";
 
-    qputenv("XDG_CONFIG_HOME", "/srv/konfig/");
+    const ScopedVariable config("XDG_CONFIG_HOME", "/srv/konfig/");
     EXPECT_EQ(UserFolders::configHome(), "/srv/konfig");
     qputenv("XDG_CONFIG_HOME", "relativ/konfig");
     EXPECT_EQ(UserFolders::configHome(), standard);
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(UserFolders::configHome(), standard);
     EXPECT_EQ(IniSettingsStore().filePath("tilgomatic"), standard + "/tilgomatic/tilgomatic.conf");
-
-    if (wasSet)
-        qputenv("XDG_CONFIG_HOME", saved);
 }
 
 } // namespace
