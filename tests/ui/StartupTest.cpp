@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QProcessEnvironment>
 #include <QPushButton>
 
@@ -57,6 +58,18 @@ TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
     EXPECT_TRUE(window->chkExplorer->isChecked());
     EXPECT_TRUE(registry.calls.isEmpty());
     EXPECT_TRUE(settings.saves.isEmpty());
+    EXPECT_EQ(shellEntries.broughtInLine, 1); // only the file managers' files follow the entry again
+}
+
+TEST_F(StartupTest, WhileThunarRunsTheExplorerOptionSaysThatAChangeWantsARestart)
+{
+    open();
+    for (const QStringList& running : {QStringList{QStringLiteral("Thunar")}, QStringList()}) {
+        shellEntries.running = running;
+        QHelpEvent over(QEvent::ToolTip, QPoint(2, 2), window->chkExplorer->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(window->chkExplorer, &over);
+        EXPECT_EQ(window->chkExplorer->toolTip().contains(QLatin1String("thunar -q")), !running.isEmpty());
+    }
 }
 
 TEST_F(StartupTest, StoredQuitOptionTicksTheBoxAndIsWrittenBack)
@@ -166,6 +179,7 @@ TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
     window->chkExplorer->click();
     EXPECT_TRUE(registry.calls.isEmpty());
     EXPECT_TRUE(settings.saves.isEmpty());
+    EXPECT_EQ(shellEntries.broughtInLine, 0);
     // A file dropped on it goes to the frame behind, which takes it the same way.
     const QString file = makeFile(QStringLiteral("a.txt"));
     const auto data = filesData({file});
