@@ -200,16 +200,6 @@ TEST_F(ExplorerKontextTest, ProgramCommandJoinsFolderNameAndMarker)
     EXPECT_EQ(modExplorerKontext::programCommand(program), QStringLiteral("/opt/my tools/tilgomatic 1%"));
 }
 
-TEST_F(ExplorerKontextTest, RestartHintNamesEachRunningFileManagerThatReadsLate)
-{
-    EXPECT_EQ(modExplorerKontext::restartHint({}), QString());
-    const QString both =
-        modExplorerKontext::restartHint({QStringLiteral("Thunar"), QStringLiteral("PCManFM-Qt")});
-    EXPECT_TRUE(both.contains(QLatin1String("thunar -q")) && both.contains(QLatin1String("Anmeldung")));
-    EXPECT_FALSE(
-        modExplorerKontext::restartHint({QStringLiteral("Thunar")}).contains(QLatin1String("PCManFM")));
-}
-
 // The whole road: ticking registers the program, a file manager's entry starts it with the chosen file,
 // unticking removes the entries again.
 TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRemovalClearsIt)

@@ -36,12 +36,10 @@ private:
 };
 
 // File-manager entries that count how often they were brought in line and report the running ones given.
-class RecordingShellEntries : public ShellEntries
+struct RecordingShellEntries : ShellEntries
 {
-public:
     void bringInLine() override { ++broughtInLine; }
     QStringList runningWithDelayedUpdate() const override { return running; }
-
     int broughtInLine = 0;
     QStringList running;
 };
