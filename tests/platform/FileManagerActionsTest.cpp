@@ -689,7 +689,7 @@ TEST_F(FileManagerActionsTest, ResyncWritesOnlyWhatTheHiveHoldsAndNeverTheHive)
 TEST(FileManagerSyncTest, RunningFileManagersThatReadTheirEntriesOnlyAtStartAreFound)
 {
     QTemporaryDir proc;
-    for (const QString entry : {"7/thunar", "8/pcmanfm-qt", "9/bash", "self/nautilus"}) // process/name
+    for (const QString entry : {"7/Thunar", "8/pcmanfm-qt", "9/bash", "self/nautilus"}) // process/name
         writeFile(proc.filePath(entry.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/comm")),
                   entry.section(QLatin1Char('/'), 1).toUtf8() + '\n');
     QDir(proc.path()).mkdir(QStringLiteral("10")); // ended before its name was read

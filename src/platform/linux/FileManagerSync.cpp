@@ -71,8 +71,8 @@ QStringList FileManagerSync::runningWithDelayedUpdate(const QString& procRoot, u
         if (!process.at(0).isDigit() || QFileInfo(folder).ownerId() != uid)
             continue;
         QFile comm(folder + QStringLiteral("/comm"));
-        if (comm.open(QIODevice::ReadOnly)) // else it ended meanwhile
-            names.insert(comm.readAll().trimmed());
+        if (comm.open(QIODevice::ReadOnly))                   // else it ended meanwhile
+            names.insert(comm.readAll().trimmed().toLower()); // Xfce starts it as "Thunar --daemon"
     }
     QStringList running;
     if (names.contains("thunar"))
