@@ -5,6 +5,7 @@
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/ShellEntries.h"
 #include "platform/gui/ColorNumber.h"
 #include "shell/BrowseFolders.h"
 #include "shell/ExplorerKontext.h"
@@ -122,6 +123,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     , m_fileSystem(services.fileSystem)
     , m_settings(services.settings)
     , m_registry(services.registry)
+    , m_shellEntries(services.shellEntries)
     , m_desktop(services.desktop)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
@@ -326,6 +328,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::ToolTip:
+        if (watched == chkExplorer && m_shellEntries)
+            chkExplorer->setToolTip(
+                modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate()));
         // lblEmpty has no tool tip of its own and must not show the frame's behind it.
         if (watched == lblEmpty) {
             QToolTip::hideText();
@@ -394,6 +399,9 @@ void frmMain::Form_Load()
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
     RefreshTarget();
     ApplyBackColor();
+    // Only the file managers' own files follow the registered entry again; the entry itself is not touched.
+    if (m_shellEntries)
+        m_shellEntries->bringInLine();
     IsLoading = false;
 }
 

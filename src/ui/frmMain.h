@@ -131,6 +131,7 @@ private:
     FileSystem& m_fileSystem;
     SettingsStore& m_settings;
     Registry& m_registry;
+    ShellEntries* m_shellEntries;
     Desktop& m_desktop;
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;

@@ -58,5 +58,6 @@ protected:
     ScriptedBrowseDialog browseDialog;
     ProgramInfo program;
     bool rootForOtherUser = false;
+    RecordingShellEntries shellEntries; // handed in unless rootForOtherUser, as main() does
     std::unique_ptr<frmMain> window;
 };
