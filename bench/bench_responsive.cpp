@@ -1,6 +1,6 @@
 // How well the real window answers while it destroys a file, against the engine alone.
 //
-//   bench_responsive FOLDER [SIZE_MIB]     (default 64 MiB)
+//   bench_responsive FOLDER [SIZE_MIB]     (default 256 MiB)
 //
 // First ShredFile alone on a fresh file in FOLDER (the reference). Then the program's window, with its real
 // services, is loaded with a fresh file of the same size and "&Datei löschen" is clicked. Meanwhile another
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString folder = QFile::decodeName(argv[1]);
-    const long sizeMiB = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 64;
+    const long sizeMiB = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 256;
     if (sizeMiB < 1)
         return 2;
     const qint64 size = sizeMiB * MiB;
