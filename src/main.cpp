@@ -5,6 +5,7 @@
 #include "platform/linux/HiveRegistry.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/TerminationSignals.h"
 #include "platform/linux/UserFolders.h"
 #include "ui/MainServices.h"
 #include "ui/RootSession.h"
@@ -38,5 +39,9 @@ int main(int argc, char** argv)
     window.Form_Initialize();
     window.Form_Load();
     window.show();
+    // A logout, Ctrl+C or a closed terminal ends the program as its close box does: a running delete
+    // command finishes the file first.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &window, &QWidget::close);
     return app.exec();
 }

@@ -36,6 +36,11 @@ frmMain& WindowFixture::open(const QStringList& arguments)
     return *window;
 }
 
+void WindowFixture::onUiThread(const std::function<void()>& fn)
+{
+    QMetaObject::invokeMethod(window.get(), fn, Qt::BlockingQueuedConnection);
+}
+
 QString WindowFixture::path(const QString& name) const
 {
     return files.filePath(name);
