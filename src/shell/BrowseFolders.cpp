@@ -1,5 +1,6 @@
 #include "shell/BrowseFolders.h"
 
+#include "platform/NativePath.h"
 #include "platform/gui/BrowseDialog.h"
 #include "target/CompactPath.h"
 
@@ -34,7 +35,8 @@ QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int
     if (selectedPath.isEmpty())
         return QString();
     const int pixels = statusLineWidth - prefixWidth + StatusAllowance;
-    return StatusPrefix + modCompactPath::compactToPixels(metrics, selectedPath, pixels);
+    return StatusPrefix +
+           modCompactPath::compactToPixels(metrics, NativePath::displayText(selectedPath), pixels);
 }
 
 QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int statusLineWidth)

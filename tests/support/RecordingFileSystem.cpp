@@ -1,8 +1,8 @@
 #include "support/RecordingFileSystem.h"
 
 #include "platform/FileError.h"
+#include "platform/NativePath.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -114,7 +114,7 @@ bool RecordingFileSystem::close(Handle handle)
 QString RecordingFileSystem::longPathName(const QString& path)
 {
     calls.push_back({Kind::LongPathName, path});
-    return QFileInfo::exists(path) ? path : QString();
+    return NativePath::exists(path) ? path : QString();
 }
 
 void RecordingFileSystem::checkHandle(Handle handle)

@@ -1,23 +1,36 @@
 #include "support/TestFiles.h"
 
-#include <QFile>
+#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+// Paths go to the system calls with their exact bytes, so names that are no UTF-8 work too.
 
 void writeFile(const QString& path, const QByteArray& bytes, mode_t mode)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    const QByteArray name = NativePath::toNative(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0) << name.toStdString();
+    const ssize_t written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    ::close(fd);
+    ASSERT_EQ(written, bytes.size());
+    ASSERT_EQ(::chmod(name.constData(), mode), 0);
 }
 
 QByteArray readFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    const int fd = ::open(NativePath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray("<unreadable>");
+    QByteArray content;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        content.append(buffer, got);
+    ::close(fd);
+    return content;
 }
 
 mode_t modeOf(const QString& path)
@@ -25,7 +38,7 @@ mode_t modeOf(const QString& path)
     struct stat info
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::lstat(NativePath::toNative(path).constData(), &info) != 0)
         return 0;
     return info.st_mode & 07777;
 }
@@ -35,5 +48,5 @@ bool nameExists(const QString& path)
     struct stat info
     {
     };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(NativePath::toNative(path).constData(), &info) == 0;
 }

@@ -37,7 +37,8 @@ TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
     RecordingFileSystem fileSystem;
     const CommandLineCase& c = GetParam();
     EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
-    EXPECT_TRUE(fileSystem.pathsOf(Kind::LongPathName).isEmpty());
+    // At most the look whether the text names something as it stands; no "~" lookup.
+    EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +108,7 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 3);
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4); // the padded text is looked up twice
 }
 
 TEST_F(CommandLineTilde, QuotedPathFindsNothing)

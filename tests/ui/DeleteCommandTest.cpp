@@ -140,7 +140,8 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
     EXPECT_TRUE(window->TargetPath.isEmpty());
 }
 
-TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
+// The command stays silent, but the refreshed panel shows why nothing happened.
+TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandWithThePanelSayingWhy)
 {
     const QString file = openWithFile(QStringLiteral("weg.txt"));
     ASSERT_TRUE(QFile::remove(file));
@@ -148,9 +149,10 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("weg.txt"));
     EXPECT_TRUE(window->lblMsg->isVisible());
-    EXPECT_EQ(window->lblMsg->text(), Question);
+    EXPECT_EQ(window->lblMsg->text(),
+              QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden."));
     EXPECT_FALSE(window->lblEmpty->isVisible());
-    EXPECT_TRUE(window->cmdDelete->isEnabled());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
     EXPECT_EQ(fileSystem.opens, 0);
     EXPECT_FALSE(window->isShredding());
 }

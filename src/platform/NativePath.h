@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The one crossing between the bytes of a Linux path and the program's strings, lossless both ways.
+//
+// A path is a run of bytes without any encoding of its own. Valid UTF-8 is decoded as such; every byte
+// that is not part of valid UTF-8 becomes the lone surrogate U+DC80 + byte, which no valid UTF-8 text
+// can produce, and turns back into that byte on the way out. So a Latin-1 name such as "K\xe4se.txt"
+// keeps its exact bytes from the command line, a drop or the browse dialog to every system call.
+namespace NativePath {
+
+// Kernel limits a path must stay within: bytes of a whole path including its terminating NUL, and
+// bytes of one name in it.
+inline constexpr qsizetype PathMax = 4096;
+inline constexpr qsizetype NameMax = 255;
+
+// The bytes of path. Sets *ok to false (and returns what it could) when path holds a lone surrogate
+// that stands for no byte; a NUL is passed through, the caller decides about it.
+QByteArray toNative(const QString& path, bool* ok = nullptr);
+
+// The string for native bytes: valid UTF-8 decoded, every other byte as U+DC80 + byte.
+QString fromNative(const QByteArray& bytes);
+
+// The arguments after the program's name, each decoded with fromNative.
+QStringList arguments(int argc, const char* const* argv);
+
+// path for the eye: each byte that fromNative kept as a surrogate is shown as "\xE4" (its value in two
+// hexadecimal digits), so that two names differing only there still look different.
+QString displayText(const QString& path);
+
+// The exact path behind a path that Qt's file classes decoded (QFileSystemModel, QFileInfo, QDir), where
+// every byte that is no UTF-8 became U+FFFD and so is lost. Each name holding U+FFFD is looked up in its
+// folder: the one entry that Qt would decode to it is taken. Empty when there is none or more than one
+// (K\xe4se and K\xf6se look alike there), since the user's choice cannot be told then.
+QString fromQtDecoded(const QString& decodedPath);
+
+// True when something exists at path (stat, following links), asked with its exact bytes.
+bool exists(const QString& path);
+
+// What keeps path from reaching a system call in one piece.
+enum class Limit {
+    None,
+    PathTooLong, // PathMax bytes or more, terminator included
+    NameTooLong, // one name of it is longer than NameMax bytes
+};
+Limit limitExceeded(const QString& path);
+
+} // namespace NativePath
