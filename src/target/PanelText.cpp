@@ -149,8 +149,8 @@ QString notDescribableText(const QString& path)
 
 QString uncheckedOpenersQuestion()
 {
-    return QStringLiteral("Ob Programme anderer Benutzer diese Datei offen haben, lässt sich nicht prüfen. "
-                          "Trotzdem unwiderruflich schreddern und löschen?");
+    return QStringLiteral("Programme anderer Benutzer können für diese Datei nicht geprüft werden. "
+                          "Trotzdem unwiderruflich löschen?");
 }
 
 } // namespace PanelText

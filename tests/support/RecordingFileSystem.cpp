@@ -3,7 +3,6 @@
 #include "platform/FileError.h"
 #include "platform/NativePath.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,8 @@
 #include "WindowFixture.h"
 #include "engine/ShredReport.h"
+#include "platform/NativePath.h"
+#include "support/TestFiles.h"
+#include "target/PanelText.h"
 #include "ui/PanelLabel.h"
 
 #include <QCheckBox>
@@ -69,6 +72,31 @@ TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
     EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(fileSystem.opens, 1);
+}
+
+// A name that is no UTF-8, given in the form of the file managers' entries, is described and destroyed.
+TEST_F(DeleteCommandTest, Latin1NameFromTheCommandLineIsDescribedAndDestroyed)
+{
+    const QString file = path(NativePath::fromNative("K\xe4se.txt"));
+    writeFile(file, QByteArray(2048, 'k'));
+    open({QStringLiteral("1%"), file});
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("K\\xE4se.txt"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 2,00 KB"));
+    EXPECT_EQ(window->lblMsg->text(), Question);
+    ASSERT_TRUE(window->cmdDelete->isEnabled());
+    window->cmdDelete->click();
+    EXPECT_FALSE(nameExists(file));
+    EXPECT_TRUE(window->lblEmpty->isVisible());
+}
+
+// A name longer than the kernel takes gets its own reason, and nothing can be started on it.
+TEST_F(DeleteCommandTest, NameTooLongForTheKernelIsExplained)
+{
+    openWithFile(QStringLiteral("a.txt"));
+    load(path(QString(256, u'n')));
+    EXPECT_TRUE(
+        window->lblMsg->text().startsWith(QStringLiteral("Ein Name im Pfad dieser Datei ist länger")));
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
 }
 
 // The file is gone but its overwriting cannot be vouched for: the window must not claim it was destroyed.
@@ -211,9 +239,14 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
 {
     openWithFile(QStringLiteral("a.txt"));
+    QStringList texts{PanelText::uncheckedOpenersQuestion(),
+                      PanelText::notDescribableText(QString(4096, u'/')),
+                      PanelText::notDescribableText("/" + QString(256, u'n'))};
     for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Failed}) {
-        window->lblMsg->setText(ShredReport::openFailureText(status));
+                              OpenStatus::NotFound, OpenStatus::Failed})
+        texts.append(ShredReport::openFailureText(status));
+    for (const QString& text : texts) {
+        window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
             << window->lblMsg->text().toStdString();
     }
