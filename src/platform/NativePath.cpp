@@ -1,9 +1,5 @@
 #include "platform/NativePath.h"
 
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
-
 namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
@@ -142,49 +138,6 @@ Limit limitExceeded(const QString& path)
             return Limit::NameTooLong;
     }
     return Limit::None;
-}
-
-QString fromQtDecoded(const QString& decodedPath)
-{
-    if (!decodedPath.contains(QChar(QChar::ReplacementCharacter)))
-        return decodedPath;
-    QByteArray exact;
-    const QStringList names = decodedPath.split(u'/');
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (i > 0)
-            exact += '/';
-        const QString& name = names.at(i);
-        if (!name.contains(QChar(QChar::ReplacementCharacter))) {
-            exact += toNative(name);
-            continue;
-        }
-        const QByteArray folder = exact.size() > 1 ? exact.chopped(1) : (exact.isEmpty() ? "." : "/");
-        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
-        if (!dir)
-            return QString();
-        QByteArray found;
-        int matches = 0;
-        while (const dirent* entry = ::readdir(dir.get())) {
-            if (QString::fromUtf8(entry->d_name) == name) {
-                found = entry->d_name;
-                ++matches;
-            }
-        }
-        if (matches != 1)
-            return QString();
-        exact += found;
-    }
-    return fromNative(exact);
-}
-
-bool exists(const QString& path)
-{
-    bool ok = false;
-    const QByteArray bytes = toNative(path, &ok);
-    struct stat info
-    {
-    };
-    return ok && !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &info) == 0;
 }
 
 } // namespace NativePath

@@ -31,15 +31,6 @@ QStringList arguments(int argc, const char* const* argv);
 // hexadecimal digits), so that two names differing only there still look different.
 QString displayText(const QString& path);
 
-// The exact path behind a path that Qt's file classes decoded (QFileSystemModel, QFileInfo, QDir), where
-// every byte that is no UTF-8 became U+FFFD and so is lost. Each name holding U+FFFD is looked up in its
-// folder: the one entry that Qt would decode to it is taken. Empty when there is none or more than one
-// (K\xe4se and K\xf6se look alike there), since the user's choice cannot be told then.
-QString fromQtDecoded(const QString& decodedPath);
-
-// True when something exists at path (stat, following links), asked with its exact bytes.
-bool exists(const QString& path);
-
 // What keeps path from reaching a system call in one piece.
 enum class Limit {
     None,

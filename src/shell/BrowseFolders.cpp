@@ -1,6 +1,5 @@
 #include "shell/BrowseFolders.h"
 
-#include "platform/NativePath.h"
 #include "platform/gui/BrowseDialog.h"
 #include "target/CompactPath.h"
 
@@ -35,8 +34,7 @@ QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int
     if (selectedPath.isEmpty())
         return QString();
     const int pixels = statusLineWidth - prefixWidth + StatusAllowance;
-    return StatusPrefix +
-           modCompactPath::compactToPixels(metrics, NativePath::displayText(selectedPath), pixels);
+    return StatusPrefix + modCompactPath::compactToPixels(metrics, selectedPath, pixels);
 }
 
 QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int statusLineWidth)

@@ -1,9 +1,7 @@
-// The lossless crossing between path bytes and strings, and the look-up behind the browse dialog.
+// The lossless crossing between path bytes and strings.
 
 #include "platform/NativePath.h"
-#include "support/TestFiles.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,23 +65,6 @@ TEST(NativePath, KernelLimits)
         deep += "/" + QString(100, u'd');
     EXPECT_EQ(NativePath::limitExceeded(deep.left(4095)), Limit::None);
     EXPECT_EQ(NativePath::limitExceeded(deep.left(4096)), Limit::PathTooLong);
-}
-
-// The browse dialog's model gives names with U+FFFD; only an unambiguous name is taken back.
-TEST(NativePath, QtDecodedNameIsFoundAgainOnlyWhenUnambiguous)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.path();
-    const QString latin1 = folder + NativePath::fromNative("/K\xe4se.txt");
-    writeFile(latin1, "1");
-    const QString decoded = folder + u"/K\uFFFDse.txt"_qs;
-    EXPECT_EQ(NativePath::fromQtDecoded(decoded), latin1);
-    EXPECT_TRUE(NativePath::exists(latin1));
-    EXPECT_FALSE(NativePath::exists(decoded));
-
-    writeFile(folder + NativePath::fromNative("/K\xf6se.txt"), "2");
-    EXPECT_EQ(NativePath::fromQtDecoded(decoded), QString());
-    EXPECT_EQ(NativePath::fromQtDecoded(folder + "/plain"), folder + "/plain");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "support/RecordingFileSystem.h"
 
 #include "platform/FileError.h"
-#include "platform/NativePath.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -113,7 +113,7 @@ bool RecordingFileSystem::close(Handle handle)
 QString RecordingFileSystem::longPathName(const QString& path)
 {
     calls.push_back({Kind::LongPathName, path});
-    return NativePath::exists(path) ? path : QString();
+    return nameExists(path) ? path : QString();
 }
 
 void RecordingFileSystem::checkHandle(Handle handle)

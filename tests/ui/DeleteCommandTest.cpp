@@ -12,6 +12,11 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 namespace {
 
 const QString Question = QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, "
@@ -72,6 +77,32 @@ TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
     EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(fileSystem.opens, 1);
+}
+
+// A read-only file that is also immutable cannot be made writable: the command stays silent, the panel says
+// that access was refused.
+TEST_F(DeleteCommandTest, ImmutableReadOnlyFileIsExplained)
+{
+    const QString file = openWithFile(QStringLiteral("fest.txt"));
+    QFile::setPermissions(file, QFile::ReadOwner);
+    const auto setImmutable = [&](bool on) {
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return done;
+    };
+    if (!setImmutable(true))
+        GTEST_SKIP() << "the immutable flag needs root and a file system that has it";
+    load(file);
+    window->cmdDelete->click();
+    setImmutable(false);
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::AccessDenied));
+    EXPECT_EQ(window->TargetPath, file);
 }
 
 // A name that is no UTF-8, given in the form of the file managers' entries, is described and destroyed.

@@ -1,7 +1,5 @@
 #include "platform/gui/TreeBrowseWindow.h"
 
-#include "platform/NativePath.h"
-
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
@@ -184,15 +182,14 @@ QString TreeBrowseWindow::selectedPath() const
     const QModelIndexList rows = m_tree->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return QString();
-    // The model decodes names lossily; the exact bytes are looked up again (empty when ambiguous).
-    return NativePath::fromQtDecoded(m_model->filePath(m_proxy->mapToSource(rows.first())));
+    return m_model->filePath(m_proxy->mapToSource(rows.first()));
 }
 
 // Brings OK and the status line in line with the selection.
 void TreeBrowseWindow::selectionChanged()
 {
     const QString path = selectedPath();
-    okButton()->setEnabled(!path.isEmpty() && NativePath::exists(path));
+    okButton()->setEnabled(!path.isEmpty() && QFileInfo::exists(path));
     updateStatusLine();
 }
 
@@ -207,7 +204,7 @@ void TreeBrowseWindow::updateStatusLine()
 void TreeBrowseWindow::accept()
 {
     const QString path = selectedPath();
-    if (path.isEmpty() || !NativePath::exists(path)) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
         selectionChanged(); // it vanished since it was selected
         return;
     }
