@@ -9,7 +9,7 @@
 // A path is a run of bytes without any encoding of its own. Valid UTF-8 is decoded as such; every byte
 // that is not part of valid UTF-8 becomes the lone surrogate U+DC80 + byte, which no valid UTF-8 text
 // can produce, and turns back into that byte on the way out. So a Latin-1 name such as "K\xe4se.txt"
-// keeps its exact bytes from the command line, a drop or the browse dialog to every system call.
+// keeps its exact bytes from the command line or a drop to every system call.
 namespace NativePath {
 
 // Kernel limits a path must stay within: bytes of a whole path including its terminating NUL, and

@@ -2,11 +2,9 @@
 
 #include <QFile>
 
-#include <memory>
-
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
