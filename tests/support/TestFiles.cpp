@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-// The files are opened by their exact bytes (NativePath), so names that are no UTF-8 work too.
-
 void writeFile(const QString& path, const QByteArray& bytes, mode_t mode)
 {
     const QByteArray name = NativePath::toNative(path);

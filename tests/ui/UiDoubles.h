@@ -94,7 +94,6 @@ public:
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
     bool close(Handle handle) override { return m_inner.close(handle); }
     QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
-    bool openersMayBeUnseen(const QString& path) override { return m_inner.openersMayBeUnseen(path); }
 
     std::optional<int> attributeWord;             // answered instead of the real attributes
     std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
