@@ -1,5 +1,7 @@
 #include "platform/NativePath.h"
 
+#include <QUrl>
+
 namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
@@ -98,6 +100,11 @@ QString fromNative(const QByteArray& bytes)
         at += length;
     }
     return text;
+}
+
+QString fromFileUrl(const QUrl& url)
+{
+    return fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 QStringList arguments(int argc, const char* const* argv)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
+
 // The one crossing between the bytes of a Linux path and the program's strings, lossless both ways.
 //
 // A path is a run of bytes without any encoding of its own. Valid UTF-8 is decoded as such; every byte
@@ -23,6 +25,11 @@ QByteArray toNative(const QString& path, bool* ok = nullptr);
 
 // The string for native bytes: valid UTF-8 decoded, every other byte as U+DC80 + byte.
 QString fromNative(const QByteArray& bytes);
+
+// The path of a file URL with its exact bytes: a percent-escaped byte that is no UTF-8 ("%E4") is that
+// byte, where QUrl's own decoding (toLocalFile) would make it U+FFFD and so name another file. The host
+// is not looked at.
+QString fromFileUrl(const QUrl& url);
 
 // The arguments after the program's name, each decoded with fromNative.
 QStringList arguments(int argc, const char* const* argv);

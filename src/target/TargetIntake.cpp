@@ -93,10 +93,8 @@ QString droppedTarget(const QMimeData* data)
         // this machine that the user never chose. Only our own host may stand in the URL.
         if (!url.isLocalFile() || !isThisHost(url.host()))
             continue;
-        // The path's own bytes: a percent-escaped byte that is not UTF-8 ("%E4") is that byte, which
-        // QUrl's decoding would turn into a replacement character and so into another name.
-        const QString path =
-            NativePath::fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+        // The path's own bytes, "%E4" as the byte 0xE4 (not U+FFFD, which would name another file).
+        const QString path = NativePath::fromFileUrl(url);
         if (!path.isEmpty())
             return path;
     }
