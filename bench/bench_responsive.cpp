@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     const double engineSeconds = secondsSince(engineStart);
 
     createFile(path, size);
-    ProgramInfo program = ProgramInfo::current();
+    ProgramInfo program = ProgramInfo::current(1, argv);
     program.arguments = QStringList{path};
     IniSettingsStore settings;
     const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);

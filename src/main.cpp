@@ -18,10 +18,13 @@
 // Starts Tilgomatic: the one window, loaded with the options and the file named on the command line.
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Qt sees only the program's name: every argument is the user's (a file may be called "-reverse"),
+    // and Qt takes its settings from its environment variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR ...).
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication app(qtArgc, argv);
     QApplication::setFont(frmMain::dialogFont());
 
-    const ProgramInfo program = ProgramInfo::current();
+    const ProgramInfo program = ProgramInfo::current(argc, argv);
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
     const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);

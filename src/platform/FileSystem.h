@@ -60,4 +60,12 @@ public:
     // The long form of path: on Linux the path itself when it names something that exists,
     // otherwise the empty string.
     virtual QString longPathName(const QString& path) = 0;
+
+    // True when a run on path could not tell whether programs of other users hold it open (on Linux: no
+    // lease to be had on it). A cheap look at the name; nothing is opened.
+    virtual bool openersMayBeUnseen(const QString& path)
+    {
+        Q_UNUSED(path);
+        return false;
+    }
 };

@@ -11,6 +11,7 @@ struct ProgramInfo
     QStringList arguments;  // the arguments after the program's own name
     QString workingFolder;  // the folder relative paths are taken against
 
-    // The values of the current process (QCoreApplication must exist).
-    static ProgramInfo current();
+    // The values of the current process (QCoreApplication must exist), with the arguments taken from
+    // main's argc and argv byte for byte.
+    static ProgramInfo current(int argc, const char* const* argv);
 };

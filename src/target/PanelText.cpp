@@ -1,5 +1,7 @@
 #include "target/PanelText.h"
 
+#include "platform/NativePath.h"
+
 #include <QLocale>
 
 namespace {
@@ -127,6 +129,28 @@ QString unknownSizeText()
 QString notDescribableText()
 {
     return QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden.");
+}
+
+// Nothing is written for such a path: the system calls would refuse it or act on a cut one.
+QString notDescribableText(const QString& path)
+{
+    switch (NativePath::limitExceeded(path)) {
+    case NativePath::Limit::PathTooLong:
+        return QStringLiteral("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095 Bytes). "
+                              "Sie kann so nicht gelöscht werden.");
+    case NativePath::Limit::NameTooLong:
+        return QStringLiteral("Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255 Bytes). "
+                              "Sie kann so nicht gelöscht werden.");
+    case NativePath::Limit::None:
+        break;
+    }
+    return notDescribableText();
+}
+
+QString uncheckedOpenersQuestion()
+{
+    return QStringLiteral("Programme anderer Benutzer können für diese Datei nicht geprüft werden. "
+                          "Trotzdem unwiderruflich löschen?");
 }
 
 } // namespace PanelText

@@ -27,5 +27,9 @@ QString unreadableAttributeText();
 QString unknownSizeText();
 // Shown in place of the red question when the target names no file that can be destroyed.
 QString notDescribableText();
+// The same for path: a path or a name too long for the kernel gets its own reason.
+QString notDescribableText(const QString& path);
+// The red question where the run cannot check other users' programs for the file.
+QString uncheckedOpenersQuestion();
 
 } // namespace PanelText

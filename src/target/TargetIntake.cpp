@@ -1,6 +1,7 @@
 #include "target/TargetIntake.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "target/LongPathName.h"
 
 #include <QMimeData>
@@ -55,7 +56,17 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
         return QString();
 
     // Only at the very start of the joined text: that is where the file-manager entry puts it.
-    if (text.startsWith(ContextMenuWord))
+    const bool fromContextMenu = text.startsWith(ContextMenuWord);
+
+    // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
+    // names something as it stands, that is the file the user chose: the cleaning below could name
+    // another one ("t.txt " a neighbour "t.txt", 'a"b.txt' a neighbour "ab.txt").
+    const QString exact =
+        absoluteAgainst(fromContextMenu ? text.mid(ContextMenuWord.size()) : text, workingFolder);
+    if (!exact.isEmpty() && !fileSystem.longPathName(exact).isEmpty())
+        return exact;
+
+    if (fromContextMenu)
         text.remove(0, ContextMenuWord.size() - 1);
 
     text = trimBlanks(text);
@@ -82,7 +93,8 @@ QString droppedTarget(const QMimeData* data)
         // this machine that the user never chose. Only our own host may stand in the URL.
         if (!url.isLocalFile() || !isThisHost(url.host()))
             continue;
-        const QString path = url.host().isEmpty() ? url.toLocalFile() : url.path(QUrl::FullyDecoded);
+        // The path's own bytes, "%E4" as the byte 0xE4 (not U+FFFD, which would name another file).
+        const QString path = NativePath::fromFileUrl(url);
         if (!path.isEmpty())
             return path;
     }

@@ -5,6 +5,7 @@
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellEntries.h"
 #include "platform/gui/ColorNumber.h"
@@ -429,8 +430,13 @@ void frmMain::RefreshTarget()
         ShowFileAttributes();
         ShowFileSize();
     }
-    // A target that cannot be read cannot be destroyed either: say so in place of the question.
-    lblMsg->setText(m_describable ? Question : PanelText::notDescribableText());
+    // A target that cannot be read cannot be destroyed either: say so in place of the question. Where no
+    // run could see other users' programs holding the file, the question says so.
+    if (!m_describable)
+        lblMsg->setText(PanelText::notDescribableText(TargetPath));
+    else
+        lblMsg->setText(m_fileSystem.openersMayBeUnseen(TargetPath) ? PanelText::uncheckedOpenersQuestion()
+                                                                    : Question);
     if (!m_describable)
         cmdDelete->setEnabled(false);
     // A target chosen during a run is shown, but the line below it keeps telling of the run.
@@ -440,8 +446,10 @@ void frmMain::RefreshTarget()
 
 void frmMain::ShowNameAndFolder()
 {
-    lblFileName->setText(PanelText::fileName(TargetPath));
-    const QString folder = PanelText::parentFolder(TargetPath);
+    // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them.
+    const QString shown = NativePath::displayText(TargetPath);
+    lblFileName->setText(PanelText::fileName(shown));
+    const QString folder = PanelText::parentFolder(shown);
     lblFilePath->setText(
         modCompactPath::CompactPath(QFontMetrics(font()), folder, FilePathWidthTwips, m_twipsPerPixel));
 }
@@ -512,10 +520,15 @@ void frmMain::cmdDelete_Click()
     try {
         result = runShredder(runPath);
     } catch (const std::exception&) {
-        // The file vanished or cannot be queried; nothing was opened or written. The command ends
-        // without a word and the panel still shows the file.
-        if (alive)
+        // The file vanished or cannot be queried or changed; nothing was opened or written. The command
+        // ends without a word, but the panel is described afresh so that it shows why: a vanished file
+        // as missing, one that is still there (read-only and immutable) as refused.
+        if (alive) {
+            RefreshTarget();
+            if (m_describable)
+                lblMsg->setText(ShredReport::openFailureText(OpenStatus::AccessDenied));
             endRun();
+        }
         return;
     }
     if (!alive)

@@ -13,7 +13,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -255,4 +257,55 @@ TEST_F(LinuxFileSystemTest, LongPathNameIsThePathWhenTheNameExists)
     EXPECT_EQ(fs.longPathName(dir.path()), dir.path());
     EXPECT_TRUE(fs.longPathName(path("missing")).isEmpty());
     EXPECT_TRUE(fs.longPathName(QString()).isEmpty());
+}
+
+// Runs body in a child process as the user nobody, kept inspectable for nobody's other processes; returns
+// its exit code, or without wait its pid.
+template <typename Body>
+static int asNobody(Body body, bool wait = true)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+        ::prctl(PR_SET_DUMPABLE, 1);
+        ::_exit(body());
+    }
+    int status = -1;
+    return wait && ::waitpid(child, &status, 0) == child ? WEXITSTATUS(status) : child;
+}
+
+// Another user's file gets no lease: the panel is told so, and a holder of our own user is still found.
+TEST_F(LinuxFileSystemTest, WithoutALeaseAHolderOfOurOwnUserIsSeen)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    ASSERT_EQ(::chmod(native(dir.path()).constData(), 0777), 0);
+    const QString target = path("fremd.txt");
+    writeFile(target, "content", 0666); // owned by root
+    const auto shred = [&] {
+        LinuxFileSystem nobodys;
+        const bool unseen = nobodys.openersMayBeUnseen(target);
+        return int(nobodys.openExclusive(target).status) * 2 + int(unseen);
+    };
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = asNobody(
+        [&] {
+            return ::open(native(target).constData(), O_RDONLY) < 0 || ::write(ready[1], "y", 1) != 1
+                       ? 1
+                       : int(::sleep(60));
+        },
+        false);
+    ::close(ready[1]); // a holder that failed reads as end of file
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(asNobody(shred), int(OpenStatus::InUse) * 2 + 1);
+    EXPECT_EQ(readFile(target), QByteArray("content"));
+
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    EXPECT_EQ(asNobody(shred), int(OpenStatus::Opened) * 2 + 1);
+    EXPECT_FALSE(nameExists(target));
 }

@@ -1,8 +1,7 @@
 #include "support/RecordingFileSystem.h"
 
 #include "platform/FileError.h"
-
-#include <QFileInfo>
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -114,7 +113,7 @@ bool RecordingFileSystem::close(Handle handle)
 QString RecordingFileSystem::longPathName(const QString& path)
 {
     calls.push_back({Kind::LongPathName, path});
-    return QFileInfo::exists(path) ? path : QString();
+    return nameExists(path) ? path : QString();
 }
 
 void RecordingFileSystem::checkHandle(Handle handle)

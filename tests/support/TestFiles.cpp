@@ -1,23 +1,31 @@
 #include "support/TestFiles.h"
 
+#include "platform/NativePath.h"
+
 #include <QFile>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 void writeFile(const QString& path, const QByteArray& bytes, mode_t mode)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    const QByteArray name = NativePath::toNative(path);
+    QFile file;
+    ASSERT_TRUE(file.open(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600),
+                          QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+        << name.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
     file.close();
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    ASSERT_EQ(::chmod(name.constData(), mode), 0);
 }
 
 QByteArray readFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    QFile file;
+    const int fd = ::open(NativePath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? file.readAll()
+                                                                            : QByteArray("<unreadable>");
 }
 
 mode_t modeOf(const QString& path)
@@ -25,7 +33,7 @@ mode_t modeOf(const QString& path)
     struct stat info
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::lstat(NativePath::toNative(path).constData(), &info) != 0)
         return 0;
     return info.st_mode & 07777;
 }
@@ -35,5 +43,5 @@ bool nameExists(const QString& path)
     struct stat info
     {
     };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(NativePath::toNative(path).constData(), &info) == 0;
 }

@@ -1,5 +1,8 @@
 #include "target/TargetIntake.h"
+#include "platform/NativePath.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "support/RecordingFileSystem.h"
+#include "support/TestFiles.h"
 #include "target/LongPathName.h"
 
 #include <QDir>
@@ -37,7 +40,8 @@ TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
     RecordingFileSystem fileSystem;
     const CommandLineCase& c = GetParam();
     EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
-    EXPECT_TRUE(fileSystem.pathsOf(Kind::LongPathName).isEmpty());
+    // At most the look whether the text names something as it stands; no "~" lookup.
+    EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +111,7 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 3);
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4); // the padded text is looked up twice
 }
 
 TEST_F(CommandLineTilde, QuotedPathFindsNothing)
@@ -200,5 +204,53 @@ TEST(DroppedTarget, RefusesWhatIsNoLocalFile)
     EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(empty, {})).isNull());
     EXPECT_TRUE(TargetIntake::droppedTarget(nullptr).isNull());
 }
+
+// Names of every kind, created with their native bytes, through the real intake and the real file layer:
+// the chosen file is destroyed and its look-alike neighbour stays.
+struct ExactNameCase
+{
+    QByteArray file, neighbour;
+    bool dropped = false;
+};
+
+class ExactName : public ::testing::TestWithParam<ExactNameCase>
+{
+};
+
+TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
+{
+    const ExactNameCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString chosen = dir.path() + u'/' + NativePath::fromNative(c.file);
+    const QString neighbour =
+        dir.path() + u'/' + NativePath::fromNative(c.neighbour.isEmpty() ? "n" : c.neighbour);
+    writeFile(chosen, "chosen");
+    writeFile(neighbour, "neighbour");
+    LinuxFileSystem fileSystem;
+    QMimeData drop;
+    drop.setUrls({QUrl::fromEncoded("file://" + NativePath::toNative(chosen).toPercentEncoding("/"))});
+    // On the command line as the file-manager entries give it, relative to the working folder.
+    const QString target = c.dropped ? TargetIntake::droppedTarget(&drop)
+                                     : TargetIntake::commandLineTarget({"1%", NativePath::fromNative(c.file)},
+                                                                       dir.path(), fileSystem);
+    ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
+    const FileSystem::OpenResult opened = fileSystem.openExclusive(target);
+    ASSERT_EQ(opened.status, OpenStatus::Opened);
+    fileSystem.close(opened.handle);
+    EXPECT_FALSE(nameExists(chosen));
+    EXPECT_EQ(readFile(neighbour), "neighbour");
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ExactName,
+                         ::testing::Values(ExactNameCase{"K\xe4se.txt", ""}, ExactNameCase{"t.txt ", "t.txt"},
+                                           ExactNameCase{"a\"b.txt", "ab.txt"},
+                                           ExactNameCase{"caf\xe4.txt", "caf\xef\xbf\xbd.txt"},
+                                           ExactNameCase{"zwei\nZeilen", "zwei"},
+                                           ExactNameCase{"$HOME \\ 'x' `y`", ""},
+                                           ExactNameCase{"\"~1\"", "~1"},
+                                           ExactNameCase{"overlong\xc0\xaf surrogate\xed\xa0\x80", ""},
+                                           ExactNameCase{"-reverse", ""},
+                                           ExactNameCase{"caf\xe4.txt", "caf\xef\xbf\xbd.txt", true},
+                                           ExactNameCase{"50%\n\"x\" cut\xe2\x82", "", true}));
 
 } // namespace

@@ -1,7 +1,10 @@
 #include "WindowFixture.h"
 #include "engine/ProgressLine.h"
 #include "engine/ShredReport.h"
+#include "platform/NativePath.h"
 #include "platform/linux/TerminationSignals.h"
+#include "support/TestFiles.h"
+#include "target/PanelText.h"
 #include "ui/PanelLabel.h"
 
 #include <QCheckBox>
@@ -78,6 +81,21 @@ TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
     EXPECT_EQ(fileSystem.opens, 1);
 }
 
+// A name that is no UTF-8, given in the form of the file managers' entries, is described and destroyed.
+TEST_F(DeleteCommandTest, Latin1NameFromTheCommandLineIsDescribedAndDestroyed)
+{
+    const QString file = path(NativePath::fromNative("K\xe4se.txt"));
+    writeFile(file, QByteArray(2048, 'k'));
+    open({QStringLiteral("1%"), file});
+    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("K\\xE4se.txt"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 2,00 KB"));
+    EXPECT_EQ(window->lblMsg->text(), Question);
+    ASSERT_TRUE(window->cmdDelete->isEnabled());
+    window->cmdDelete->click();
+    EXPECT_FALSE(nameExists(file));
+    EXPECT_TRUE(window->lblEmpty->isVisible());
+}
+
 // The file is gone but its overwriting cannot be vouched for: the window must not claim it was destroyed.
 TEST_F(DeleteCommandTest, FailedSyncIsReportedAsIncomplete)
 {
@@ -147,7 +165,8 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
     EXPECT_TRUE(window->TargetPath.isEmpty());
 }
 
-TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
+// The command stays silent, but the refreshed panel shows why nothing happened.
+TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandWithThePanelSayingWhy)
 {
     const QString file = openWithFile(QStringLiteral("weg.txt"));
     ASSERT_TRUE(QFile::remove(file));
@@ -155,9 +174,10 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandSilently)
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("weg.txt"));
     EXPECT_TRUE(window->lblMsg->isVisible());
-    EXPECT_EQ(window->lblMsg->text(), Question);
+    EXPECT_EQ(window->lblMsg->text(),
+              QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden."));
     EXPECT_FALSE(window->lblEmpty->isVisible());
-    EXPECT_TRUE(window->cmdDelete->isEnabled());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
     EXPECT_EQ(fileSystem.opens, 0);
     EXPECT_FALSE(window->isShredding());
 }
@@ -216,9 +236,14 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
 {
     openWithFile(QStringLiteral("a.txt"));
+    QStringList texts{PanelText::uncheckedOpenersQuestion(),
+                      PanelText::notDescribableText(QString(4096, u'/')),
+                      PanelText::notDescribableText("/" + QString(256, u'n'))};
     for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Failed}) {
-        window->lblMsg->setText(ShredReport::openFailureText(status));
+                              OpenStatus::NotFound, OpenStatus::Failed})
+        texts.append(ShredReport::openFailureText(status));
+    for (const QString& text : texts) {
+        window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
             << window->lblMsg->text().toStdString();
     }

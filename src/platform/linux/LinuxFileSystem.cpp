@@ -2,8 +2,8 @@
 
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
-
-#include <QFile>
+#include "platform/NativePath.h"
+#include "platform/linux/OpenHolders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,12 +14,13 @@
 
 namespace {
 
-// The 8-bit form of path in nativeName. False when the path holds a NUL: the system calls would stop
-// there and act on a different, shorter path.
+// The exact bytes of path in nativeName. False when the path holds a NUL (the system calls would stop
+// there and act on a different, shorter path) or a character that stands for no byte.
 bool toNative(const QString& path, QByteArray& nativeName)
 {
-    nativeName = QFile::encodeName(path);
-    return !nativeName.contains('\0');
+    bool ok = false;
+    nativeName = NativePath::toNative(path, &ok);
+    return ok && !nativeName.contains('\0');
 }
 
 // The last component of path, ignoring trailing separators.
@@ -202,6 +203,9 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
         // keeps out the programs that lock too.
         return abandon(fd, false, openFailure(OpenStatus::InUse, EWOULDBLOCK));
     }
+    // Without a lease a holder that does not lock is seen only in /proc (those of our own user).
+    if (!leased && OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
+        return abandon(fd, false, openFailure(OpenStatus::InUse, EBUSY));
 
     // Remove the name only if it still names the file we hold.
     struct stat current
@@ -290,4 +294,11 @@ QString LinuxFileSystem::longPathName(const QString& path)
     {
     };
     return ::lstat(name.constData(), &info) == 0 ? path : QString();
+}
+
+// True when openExclusive would get no lease on path, so that programs of other users cannot be checked.
+bool LinuxFileSystem::openersMayBeUnseen(const QString& path)
+{
+    QByteArray name;
+    return toNative(path, name) && OpenHolders::leaseOutOfReach(name);
 }

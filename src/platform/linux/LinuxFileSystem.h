@@ -2,7 +2,7 @@
 
 #include "platform/FileSystem.h"
 
-// The file operations on Linux, through POSIX calls on the 8-bit form of the path (QFile::encodeName).
+// The file operations on Linux, through POSIX calls on the exact bytes of the path (NativePath).
 //
 // Attribute word: read-only = the owner's write permission is missing, hidden = the name begins with a
 // dot, directory = a directory; system and archive have no counterpart and are never reported.
@@ -10,7 +10,8 @@
 // links so that it describes the file a link leads to.
 //
 // openExclusive takes a write lease on the new descriptor, which fails while any other descriptor of the
-// file exists (in any process, ours included), and removes the name before it returns.
+// file exists (in any process, ours included), and removes the name before it returns. Where no lease can
+// be had, an advisory lock and a look through /proc (OpenHolders) stand in for it.
 class LinuxFileSystem : public FileSystem
 {
 public:
@@ -25,6 +26,7 @@ public:
     bool sync(Handle handle) override;
     bool close(Handle handle) override;
     QString longPathName(const QString& path) override;
+    bool openersMayBeUnseen(const QString& path) override;
 
     // The outcome an errno value of a failed open stands for.
     static OpenStatus statusForError(int errorNumber);

@@ -1,0 +1,114 @@
+#include "platform/linux/OpenHolders.h"
+
+#include <QFile>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes a directory stream at the end of a scope.
+struct DirectoryCloser
+{
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using Directory = std::unique_ptr<DIR, DirectoryCloser>;
+
+// True for a name made of digits only: the folder of a process in /proc.
+bool isNumber(const char* name)
+{
+    if (*name == '\0')
+        return false;
+    for (; *name; ++name)
+        if (*name < '0' || *name > '9')
+            return false;
+    return true;
+}
+
+// True when the effective capabilities of this process include CAP_LEASE (bit 28), which allows a lease
+// on a file of another owner.
+bool mayLeaseAnyFile()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return ::geteuid() == 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("CapEff:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> 28) & 1;
+    }
+    return ::geteuid() == 0;
+}
+
+// File systems whose files other machines may hold open, out of sight of any lease or /proc here.
+bool isNetworkFileSystem(long type)
+{
+    constexpr long Nfs = 0x6969;
+    constexpr long Smb = 0x517B;
+    constexpr long Cifs = 0xFF534D42;
+    constexpr long Smb2 = 0xFE534D42;
+    constexpr long Ceph = 0x00C36400;
+    constexpr long Afs = 0x5346414F;
+    constexpr long Fuse = 0x65735546; // sshfs and the like
+    constexpr long NineP = 0x01021997;
+    for (const long network : {Nfs, Smb, Cifs, Smb2, Ceph, Afs, Fuse, NineP})
+        if (type == network)
+            return true;
+    return false;
+}
+
+} // namespace
+
+namespace OpenHolders {
+
+bool seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
+{
+    const Directory processes(::opendir("/proc"));
+    if (!processes)
+        return false;
+    const QByteArray self = QByteArray::number(qint64(::getpid()));
+    while (const dirent* process = ::readdir(processes.get())) {
+        if (!isNumber(process->d_name))
+            continue;
+        const QByteArray folder = QByteArray("/proc/") + process->d_name + "/fd";
+        // Processes of other users refuse this (EACCES) and stay unseen.
+        const Directory descriptors(::opendir(folder.constData()));
+        if (!descriptors)
+            continue;
+        const bool ours = self == process->d_name;
+        while (const dirent* descriptor = ::readdir(descriptors.get())) {
+            if (!isNumber(descriptor->d_name))
+                continue;
+            if (ours && std::atoi(descriptor->d_name) == ownDescriptor)
+                continue;
+            // stat follows the link to the open file itself, whatever its name is now.
+            struct stat info
+            {
+            };
+            const QByteArray link = folder + '/' + descriptor->d_name;
+            if (::stat(link.constData(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool leaseOutOfReach(const QByteArray& nativePath)
+{
+    struct stat info
+    {
+    };
+    if (nativePath.isEmpty() || ::lstat(nativePath.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    struct statfs fileSystem
+    {
+    };
+    if (::statfs(nativePath.constData(), &fileSystem) == 0 && isNetworkFileSystem(long(fileSystem.f_type)))
+        return true;
+    return info.st_uid != ::geteuid() && !mayLeaseAnyFile();
+}
+
+} // namespace OpenHolders
