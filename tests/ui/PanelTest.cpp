@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLocale>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -146,6 +149,35 @@ TEST_F(PanelTest, ShortFolderIsShownWhole)
 {
     openWithFile(QStringLiteral("kurz/a.txt"));
     EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("kurz")));
+}
+
+// Fonts put the dots of capitals above their ascent; drawn flush with the label's top they would be cut off.
+TEST_F(PanelTest, CapitalUmlautsKeepTheirDotsInsideEveryLabel)
+{
+    openWithFile(QStringLiteral("a.txt"));
+    if (window->twipsPerPixel() != 15.0)
+        GTEST_SKIP() << "screen is not at 96 dots per inch";
+    // The first row with a dark pixel, and how many dark pixels lie above row limit.
+    const auto ink = [](PanelLabel* label, const QString& text, int limit, int* darkAbove) {
+        label->setText(text);
+        const QImage image = label->grab().toImage();
+        int top = image.height();
+        *darkAbove = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    top = std::min(top, y);
+                    *darkAbove += y < limit;
+                }
+        return top;
+    };
+    for (PanelLabel* label : window->findChildren<PanelLabel*>()) {
+        int unused = 0;
+        const int capTop = ink(label, QStringLiteral("A"), 0, &unused);
+        int dots = 0;
+        ink(label, QStringLiteral("Ä"), capTop, &dots);
+        EXPECT_GT(dots, 0) << label->objectName().toStdString();
+    }
 }
 
 // A target that cannot be read is named, marked as unknown, and cannot be deleted.
