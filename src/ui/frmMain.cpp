@@ -59,6 +59,8 @@ constexpr int HandHotspotY = 0;
 
 // The folder label's stored width: the panel shortens the folder to it.
 constexpr int FilePathWidthTwips = 4575;
+// The gap the size text keeps from the help picture, which stands inside the size label's stored width.
+constexpr int SizeGapTwips = 60;
 
 // The window's client area in twips.
 constexpr int ClientWidthTwips = 4890;
@@ -445,7 +447,9 @@ void frmMain::ShowFileAttributes()
 void frmMain::ShowFileSize()
 {
     try {
-        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale()));
+        const int room = Image2->x() - lblFileSize->x() - twipsToPixels(SizeGapTwips);
+        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale(),
+                                                 QFontMetrics(lblFileSize->font()), room));
     } catch (const FileError&) {
         lblFileSize->setText(PanelText::unknownSizeText());
         m_describable = false;

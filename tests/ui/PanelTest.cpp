@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 #include "target/PanelText.h"
 #include "ui/PanelLabel.h"
+#include "ui/PictureBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +89,26 @@ TEST_F(PanelTest, SizesInGermanAndEnglish)
         EXPECT_EQ(window->lblFileSize->text(),
                   QStringLiteral("Dateigrösse: %1 KB").arg(QLatin1String(c.english)));
     }
+}
+
+// Sizes whose KB text would run under the pictures are given in the unit that brings them below 1024.
+TEST_F(PanelTest, LargeSizesEndLeftOfThePictures)
+{
+    open();
+    for (const auto& [bytes, text] :
+         {std::pair{100LL << 30, "Dateigrösse: 100,00 GB"}, std::pair{1LL << 40, "Dateigrösse: 1,00 TB"}}) {
+        QFile sparse(makeFile(QStringLiteral("gross-%1.bin").arg(bytes), 0));
+        if (!sparse.resize(bytes))
+            GTEST_SKIP() << "no sparse file of " << bytes << " bytes here";
+        load(sparse.fileName());
+        EXPECT_EQ(window->lblFileSize->text(), QString::fromUtf8(text));
+        EXPECT_LT(
+            window->lblFileSize->x() +
+                QFontMetrics(window->lblFileSize->font()).horizontalAdvance(window->lblFileSize->text()),
+            window->Image2->x());
+    }
+    load(makeFile(QStringLiteral("klein.bin"), 1536));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50 KB"));
 }
 
 TEST_F(PanelTest, AttributesOfRealFiles)
