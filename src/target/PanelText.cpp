@@ -160,4 +160,17 @@ QString notDescribableText()
     return QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden.");
 }
 
+// A folder has attributes, but none of the table's words describes it.
+QString folderAttributeText()
+{
+    return QStringLiteral("Ordner");
+}
+
+// Only single files are destroyed: a folder is never offered for deletion.
+QString folderText()
+{
+    return QStringLiteral(
+        "Dies ist ein Ordner. Ordner können nicht vernichtet werden, nur einzelne Dateien.");
+}
+
 } // namespace PanelText

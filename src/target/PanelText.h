@@ -31,5 +31,8 @@ QString unreadableAttributeText();
 QString unknownSizeText();
 // Shown in place of the red question when the target names no file that can be destroyed.
 QString notDescribableText();
+// In the attribute row and in place of the red question when the target is a folder.
+QString folderAttributeText();
+QString folderText();
 
 } // namespace PanelText

@@ -2,6 +2,7 @@
 
 #include "engine/ShredReport.h"
 #include "engine/Shredder.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
@@ -405,12 +406,15 @@ void frmMain::RefreshTarget()
     ShowNameAndFolder();
     SetPanelState();
     m_describable = true;
+    m_folderTarget = false;
     if (!TargetPath.isEmpty()) {
         ShowFileAttributes();
         ShowFileSize();
     }
     // A target that cannot be read cannot be destroyed either: say so in place of the question.
-    lblMsg->setText(m_describable ? Question : PanelText::notDescribableText());
+    lblMsg->setText(m_describable    ? Question
+                    : m_folderTarget ? PanelText::folderText()
+                                     : PanelText::notDescribableText());
     if (!m_describable)
         cmdDelete->setEnabled(false);
 }
@@ -436,8 +440,15 @@ void frmMain::SetPanelState()
 void frmMain::ShowFileAttributes()
 {
     try {
-        if (const auto text = PanelText::attributeText(m_fileSystem.attributes(TargetPath)))
+        const int word = m_fileSystem.attributes(TargetPath);
+        if (word & FileAttributes::Directory) {
+            // The words of the last file would stand beside the folder's name.
+            lblFileAttribute->setText(PanelText::folderAttributeText());
+            m_folderTarget = true;
+            m_describable = false;
+        } else if (const auto text = PanelText::attributeText(word)) {
             lblFileAttribute->setText(*text);
+        }
     } catch (const FileError&) {
         lblFileAttribute->setText(PanelText::unreadableAttributeText());
         m_describable = false;

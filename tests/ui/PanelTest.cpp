@@ -137,7 +137,7 @@ TEST_F(PanelTest, AttributeWordsOutsideTheTableKeepTheLastText)
     fileSystem.attributeWord = 32;
     load(file);
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv"));
-    for (int word : {8, 16, 31, 40, 0x10020}) {
+    for (int word : {8, 12, 40, 0x10020}) { // the folder bit 16 has its own text
         fileSystem.attributeWord = word;
         window->RefreshTarget();
         EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv")) << word;
@@ -224,16 +224,19 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
     EXPECT_TRUE(window->cmdDelete->isEnabled());
 }
 
-TEST_F(PanelTest, FolderAsTargetKeepsItsAttributeTextAndHasNoSize)
+TEST_F(PanelTest, FolderAsTargetIsCalledAFolderThatCannotBeDestroyed)
 {
     openWithFile(QStringLiteral("a.txt"));
     ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
     QDir(files.path()).mkdir(QStringLiteral("Ordner"));
     load(path(QStringLiteral("Ordner")));
-    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Ordner"));
     EXPECT_EQ(window->lblFileSize->text(), PanelText::unknownSizeText());
-    EXPECT_EQ(window->lblMsg->text(), PanelText::notDescribableText());
+    EXPECT_EQ(window->lblMsg->text(), PanelText::folderText());
+    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
     EXPECT_FALSE(window->cmdDelete->isEnabled());
+    load(makeFile(QStringLiteral("b.txt")));
+    EXPECT_EQ(window->lblMsg->text(), Question);
 }
 
 // The command line as the window starts with it: the path it names is loaded, or the window starts empty.
