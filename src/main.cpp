@@ -1,6 +1,6 @@
 #include "platform/ProgramInfo.h"
+#include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/LinuxDesktop.h"
-#include "platform/gui/TreeBrowseDialog.h"
 #include "platform/linux/HiveRegistry.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -9,6 +9,9 @@
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <memory>
 
@@ -17,13 +20,18 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setFont(frmMain::dialogFont());
+    // Qt's own dialogs (the file chooser where the desktop has none) speak the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     const ProgramInfo program = ProgramInfo::current();
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
     const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);
     LinuxDesktop desktop;
-    TreeBrowseDialog browseDialog;
+    FileChooserDialog browseDialog;
 
     const MainServices services{
         fileSystem, settings, *registry, desktop, browseDialog, program, RootSession::currentForOtherUser()};

@@ -602,8 +602,9 @@ void frmMain::chkQuit_Click()
 
 void frmMain::Image1_Click()
 {
-    const QString chosen = modBrowseFolders::BrowseForFolder(
-        m_browseDialog, BrowseTitle, m_program.programFolder, this, false, std::nullopt, true, true);
+    const QString chosen = modBrowseFolders::BrowseForFolder(m_browseDialog, BrowseTitle,
+                                                             modBrowseFolders::startFolder(TargetPath), this,
+                                                             false, std::nullopt, true, true);
     // A cancel keeps the loaded target, so the target and the panel still agree.
     if (chosen.isEmpty())
         return;

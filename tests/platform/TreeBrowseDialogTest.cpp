@@ -1,10 +1,12 @@
 #include "platform/gui/TreeBrowseDialog.h"
+#include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/TreeBrowseWindow.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
@@ -247,6 +249,44 @@ TEST_F(TreeBrowseDialogTest, AnOwnerThatGoesAwayWhileTheWindowIsOpenEndsItWithNo
     request.startPath = file;
     const QString result = runDialog(request, [&](TreeBrowseWindow&) { delete doomed; });
     EXPECT_EQ(result, "");
+}
+
+// The main window's request goes to the file chooser, driven here as Qt's own; one with a status line
+// or a root goes to the tree.
+TEST_F(TreeBrowseDialogTest, TheFileChooserServesRequestsWithoutRootOrStatusLine)
+{
+    const auto run = [&](const std::function<void(QDialog&)>& act) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog) << "no modal dialog";
+            act(*dialog);
+            if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                still->reject();
+        });
+        return FileChooserDialog(false).exec(request);
+    };
+    request.startPath = root + "/Ordner";
+    EXPECT_EQ(run([&](QDialog& shown) {
+                  auto* chooser = qobject_cast<QFileDialog*>(&shown);
+                  ASSERT_TRUE(chooser);
+                  EXPECT_EQ(chooser->parentWidget(), &owner);
+                  EXPECT_EQ(chooser->windowTitle(), "Datei zum löschen suchen");
+                  EXPECT_EQ(chooser->directory().absolutePath(), root + "/Ordner");
+                  EXPECT_EQ(chooser->fileMode(), QFileDialog::ExistingFile);
+                  chooser->selectFile(file);
+                  shown.accept(); // as the "Open" button does
+              }),
+              file);
+
+    request.startPath = hiddenFile; // opens in its folder with it selected
+    EXPECT_EQ(run([&](QDialog& shown) {
+                  EXPECT_EQ(static_cast<QFileDialog&>(shown).selectedFiles(), QStringList{hiddenFile});
+                  shown.reject();
+              }),
+              "");
+
+    request.statusLine = true;
+    run([](QDialog& shown) { EXPECT_TRUE(qobject_cast<TreeBrowseWindow*>(&shown)); });
 }
 
 } // namespace
