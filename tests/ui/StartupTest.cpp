@@ -318,9 +318,7 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gewählt.txt"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
-
-    // The next search starts beside the loaded file.
-    click(window->Image1);
+    click(window->Image1); // the next search starts beside the loaded file
     EXPECT_EQ(browseDialog.lastRequest->startPath, QFileInfo(file).absolutePath());
 }
 
