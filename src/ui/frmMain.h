@@ -139,8 +139,10 @@ private:
     QHash<QObject*, DropHandler> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
 
-    bool m_describable = true;   // the last refresh could read the target's attributes and length
-    bool m_folderTarget = false; // the last refresh found a folder as the target
-    bool m_shredding = false;    // a delete command is running
-    bool m_closeWanted = false;  // the window was asked to close while a delete command ran
+    bool m_describable = true;  // the last refresh could read the target's attributes and length
+    bool m_shredding = false;   // a delete command is running
+    bool m_closeWanted = false; // the window was asked to close while a delete command ran
+
+    // The last refresh found a folder as the target.
+    bool m_folderTarget = false;
 };
