@@ -1,6 +1,6 @@
 #include "platform/ProgramInfo.h"
+#include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/LinuxDesktop.h"
-#include "platform/gui/TreeBrowseDialog.h"
 #include "platform/linux/FileManagerSync.h"
 #include "platform/linux/HiveRegistry.h"
 #include "platform/linux/IniSettingsStore.h"
@@ -12,6 +12,9 @@
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <memory>
 
@@ -23,13 +26,18 @@ int main(int argc, char** argv)
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
     QApplication::setFont(frmMain::dialogFont());
+    // Qt's own dialogs (the file chooser where the desktop has none) speak the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     const ProgramInfo program = ProgramInfo::current(argc, argv);
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
     const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);
     LinuxDesktop desktop;
-    TreeBrowseDialog browseDialog;
+    FileChooserDialog browseDialog;
 
     // As root for another user the entries would land in root's home: they are left alone then.
     const bool rootForOtherUser = RootSession::currentForOtherUser();

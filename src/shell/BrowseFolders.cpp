@@ -2,6 +2,7 @@
 
 #include "platform/gui/BrowseDialog.h"
 #include "target/CompactPath.h"
+#include "target/PanelText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,6 +27,14 @@ QString itemPath(const QString& path)
     if (!info.exists() && !info.isSymLink())
         return QString();
     return QDir::cleanPath(info.absoluteFilePath());
+}
+
+QString startFolder(const QString& targetPath)
+{
+    const QString folder = PanelText::parentFolder(targetPath);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return QDir::homePath();
 }
 
 QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int statusLineWidth,

@@ -32,4 +32,8 @@ QString statusText(const QFontMetrics& metrics, const QString& selectedPath, int
 // nothing that exists.
 QString itemPath(const QString& path);
 
+// Where the main window's browse dialog opens: the folder of the loaded target while it exists, else the
+// user's home folder. Never the program's folder, which once installed is a system folder.
+QString startFolder(const QString& targetPath);
+
 } // namespace modBrowseFolders

@@ -2,6 +2,7 @@
 
 #include "platform/NativePath.h"
 
+#include <QFontMetrics>
 #include <QLocale>
 
 namespace {
@@ -13,6 +14,34 @@ QString withoutTrailingSeparators(const QString& path)
     while (end > 1 && path.at(end - 1) == u'/')
         --end;
     return path.left(end);
+}
+
+// bytes / 2^shift in the locale with exactly two decimals, no grouping, halves away from zero. Worked
+// out in whole hundredths so that the rounding is exact for every 64-bit size (a double would misplace
+// some halves and lose digits above 2^53 bytes). shift is at most 50, so rest * 100 stays inside 64 bits.
+QString amount(qint64 bytes, int shift, const QLocale& locale, quint64* hundredthsOut = nullptr)
+{
+    const bool negative = bytes < 0;
+    // The magnitude in unsigned arithmetic, so that the most negative value does not overflow.
+    const quint64 magnitude = negative ? quint64(0) - quint64(bytes) : quint64(bytes);
+    const quint64 unit = quint64(1) << shift;
+    const quint64 restHundredths = (magnitude & (unit - 1)) * 100;
+    quint64 hundredths = restHundredths >> shift;
+    if ((restHundredths & (unit - 1)) * 2 >= unit)
+        ++hundredths;
+    hundredths += (magnitude >> shift) * 100; // at most 2^53 * 100
+    if (hundredthsOut)
+        *hundredthsOut = hundredths;
+
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString fraction = plain.toString(hundredths % 100);
+    if (hundredths % 100 < 10)
+        fraction.prepend(plain.zeroDigit());
+    QString number = plain.toString(hundredths / 100) + plain.decimalPoint() + fraction;
+    if (negative && hundredths != 0)
+        number.prepend(plain.negativeSign());
+    return number;
 }
 
 } // namespace
@@ -88,29 +117,31 @@ std::optional<QString> attributeText(int attributeWord)
 }
 
 // "Dateigrösse: " + bytes/1024 in the locale with exactly two decimals, no grouping + " KB".
-// Worked out in whole hundredths of a KB so that halves round away from zero exactly for every 64-bit
-// size (a double would misplace some of them and lose digits above 2^53 bytes).
 QString sizeText(qint64 bytes, const QLocale& locale)
 {
-    const bool negative = bytes < 0;
-    // The magnitude in unsigned arithmetic, so that the most negative value does not overflow.
-    const quint64 magnitude = negative ? quint64(0) - quint64(bytes) : quint64(bytes);
-    const quint64 whole = magnitude / 1024;
-    const quint64 restHundredths = (magnitude % 1024) * 100;
-    quint64 hundredths = restHundredths / 1024;
-    if ((restHundredths % 1024) * 2 >= 1024)
-        ++hundredths;
-    hundredths += whole * 100; // whole <= 2^53, so this stays well inside 64 bits
+    return QStringLiteral("Dateigrösse: ") + amount(bytes, 10, locale) + QStringLiteral(" KB");
+}
 
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString fraction = plain.toString(hundredths % 100);
-    if (hundredths % 100 < 10)
-        fraction.prepend(plain.zeroDigit());
-    QString number = plain.toString(hundredths / 100) + plain.decimalPoint() + fraction;
-    if (negative && hundredths != 0)
-        number.prepend(plain.negativeSign());
-    return QStringLiteral("Dateigrösse: ") + number + QStringLiteral(" KB");
+QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metrics, int roomPixels)
+{
+    const QString kilobytes = sizeText(bytes, locale);
+    if (metrics.horizontalAdvance(kilobytes) <= roomPixels)
+        return kilobytes;
+    // Counted in 1024s like the KB, in the first unit that brings the number below 1024.
+    static const struct
+    {
+        int shift;
+        const char* name;
+    } units[] = {{20, "MB"}, {30, "GB"}, {40, "TB"}, {50, "PB"}};
+    QString text;
+    for (const auto& unit : units) {
+        quint64 hundredths = 0;
+        text = QStringLiteral("Dateigrösse: ") + amount(bytes, unit.shift, locale, &hundredths) + u' ' +
+               QLatin1String(unit.name);
+        if (hundredths < 1024 * 100)
+            break;
+    }
+    return text;
 }
 
 // In place of the attribute words when the attributes cannot be read.
@@ -151,6 +182,19 @@ QString uncheckedOpenersQuestion()
 {
     return QStringLiteral("Programme anderer Benutzer können für diese Datei nicht geprüft werden. "
                           "Trotzdem unwiderruflich löschen?");
+}
+
+// A folder has attributes, but none of the table's words describes it.
+QString folderAttributeText()
+{
+    return QStringLiteral("Ordner");
+}
+
+// Only single files are destroyed: a folder is never offered for deletion.
+QString folderText()
+{
+    return QStringLiteral(
+        "Dies ist ein Ordner. Ordner können nicht vernichtet werden, nur einzelne Dateien.");
 }
 
 } // namespace PanelText

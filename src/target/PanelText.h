@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+class QFontMetrics;
 class QLocale;
 
 // The texts of the file information panel, worked out from the path and the file system's answers.
@@ -21,6 +22,9 @@ std::optional<QString> attributeText(int attributeWord);
 
 // "Dateigrösse: " + bytes/1024 with two decimals in locale (half away from zero) + " KB".
 QString sizeText(qint64 bytes, const QLocale& locale);
+// The KB text while it fits roomPixels in metrics; otherwise the size in the first of MB, GB, TB and PB
+// (1024-based, like the KB) that brings the number below 1024, with two decimals ("Dateigrösse: 1,00 TB").
+QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metrics, int roomPixels);
 
 // Shown in place of the attribute words and the size when the target cannot be read.
 QString unreadableAttributeText();
@@ -31,5 +35,8 @@ QString notDescribableText();
 QString notDescribableText(const QString& path);
 // The red question where the run cannot check other users' programs for the file.
 QString uncheckedOpenersQuestion();
+// In the attribute row and in place of the red question when the target is a folder.
+QString folderAttributeText();
+QString folderText();
 
 } // namespace PanelText

@@ -1,7 +1,24 @@
 #include "ui/PanelLabel.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+
+#include <cmath>
+
+namespace {
+
+// How far the first line starts below the top edge. Many fonts (DejaVu Sans among them) put the dots
+// and accents of capitals above their ascent; a line flush with the top would cut them off ("Ä" drawn
+// as "A"). The whole pixels that the highest of them rises above the ascent leave room for them.
+qreal firstLineOffset(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal accentTop = -metrics.tightBoundingRect(QStringLiteral("ÄÖÜÉÅÂ")).top();
+    return std::ceil(qMax<qreal>(0, accentTop - metrics.ascent()));
+}
+
+} // namespace
 
 PanelLabel::PanelLabel(QWidget* parent)
     : QLabel(parent)
@@ -27,7 +44,7 @@ void PanelLabel::layOut(LineAction&& action, int* total, int* visible) const
     layout.setTextOption(option);
 
     layout.beginLayout();
-    qreal y = 0;
+    qreal y = firstLineOffset(font());
     for (;;) {
         QTextLine line = layout.createLine();
         if (!line.isValid())

@@ -3,8 +3,9 @@
 #include <QLabel>
 
 // A label of the information panel: fixed size, transparent, its text broken at blanks onto further
-// lines. A word wider than the label is cut at its right edge, and only lines that fit the height
-// whole are drawn, so a cut-off line never shows as a strip of stray pixels.
+// lines, the first one low enough that accents above capitals stay inside. A word wider than the label
+// is cut at its right edge, and only lines that fit the height whole are drawn, so a cut-off line never shows
+// as a strip of stray pixels.
 class PanelLabel : public QLabel
 {
     Q_OBJECT

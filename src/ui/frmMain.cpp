@@ -3,6 +3,7 @@
 #include "engine/ShredReport.h"
 #include "engine/ShredRun.h"
 #include "engine/Shredder.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
@@ -67,6 +68,8 @@ constexpr qint64 WaitNoticeMs = 4000;
 
 // The folder label's stored width: the panel shortens the folder to it.
 constexpr int FilePathWidthTwips = 4575;
+// The gap the size text keeps from the help picture, which stands inside the size label's stored width.
+constexpr int SizeGapTwips = 60;
 
 // The window's client area in twips.
 constexpr int ClientWidthTwips = 4890;
@@ -426,13 +429,16 @@ void frmMain::RefreshTarget()
     ShowNameAndFolder();
     SetPanelState();
     m_describable = true;
+    m_folderTarget = false;
     if (!TargetPath.isEmpty()) {
         ShowFileAttributes();
         ShowFileSize();
     }
-    // A target that cannot be read cannot be destroyed either: say so in place of the question. Where no
-    // run could see other users' programs holding the file, the question says so.
-    if (!m_describable)
+    // A target that cannot be read cannot be destroyed either, nor can a folder: say so in place of the
+    // question. Where no run could see other users' programs holding the file, the question says so.
+    if (m_folderTarget)
+        lblMsg->setText(PanelText::folderText());
+    else if (!m_describable)
         lblMsg->setText(PanelText::notDescribableText(TargetPath));
     else
         lblMsg->setText(m_fileSystem.openersMayBeUnseen(TargetPath) ? PanelText::uncheckedOpenersQuestion()
@@ -467,8 +473,15 @@ void frmMain::SetPanelState()
 void frmMain::ShowFileAttributes()
 {
     try {
-        if (const auto text = PanelText::attributeText(m_fileSystem.attributes(TargetPath)))
+        const int word = m_fileSystem.attributes(TargetPath);
+        if (word & FileAttributes::Directory) {
+            // The words of the last file would stand beside the folder's name.
+            lblFileAttribute->setText(PanelText::folderAttributeText());
+            m_folderTarget = true;
+            m_describable = false;
+        } else if (const auto text = PanelText::attributeText(word)) {
             lblFileAttribute->setText(*text);
+        }
     } catch (const FileError&) {
         lblFileAttribute->setText(PanelText::unreadableAttributeText());
         m_describable = false;
@@ -478,7 +491,9 @@ void frmMain::ShowFileAttributes()
 void frmMain::ShowFileSize()
 {
     try {
-        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale()));
+        const int room = Image2->x() - lblFileSize->x() - twipsToPixels(SizeGapTwips);
+        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale(),
+                                                 QFontMetrics(lblFileSize->font()), room));
     } catch (const FileError&) {
         lblFileSize->setText(PanelText::unknownSizeText());
         m_describable = false;
@@ -683,8 +698,9 @@ void frmMain::chkQuit_Click()
 
 void frmMain::Image1_Click()
 {
-    const QString chosen = modBrowseFolders::BrowseForFolder(
-        m_browseDialog, BrowseTitle, m_program.programFolder, this, false, std::nullopt, true, true);
+    const QString chosen = modBrowseFolders::BrowseForFolder(m_browseDialog, BrowseTitle,
+                                                             modBrowseFolders::startFolder(TargetPath), this,
+                                                             false, std::nullopt, true, true);
     // A cancel keeps the loaded target, so the target and the panel still agree.
     if (chosen.isEmpty())
         return;

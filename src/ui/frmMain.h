@@ -160,4 +160,6 @@ private:
     QString m_runFileName;
     bool m_progressShown = false;
     qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
+    // The last refresh found a folder as the target.
+    bool m_folderTarget = false;
 };

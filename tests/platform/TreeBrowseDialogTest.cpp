@@ -1,10 +1,12 @@
 #include "platform/gui/TreeBrowseDialog.h"
+#include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/TreeBrowseWindow.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
@@ -247,6 +249,21 @@ TEST_F(TreeBrowseDialogTest, AnOwnerThatGoesAwayWhileTheWindowIsOpenEndsItWithNo
     request.startPath = file;
     const QString result = runDialog(request, [&](TreeBrowseWindow&) { delete doomed; });
     EXPECT_EQ(result, "");
+}
+
+// The desktop's chooser, driven here as Qt's own, keeps the request's title and start folder.
+TEST_F(TreeBrowseDialogTest, TheFileChooserKeepsTheRequest)
+{
+    request.startPath = root + "/Ordner";
+    QTimer::singleShot(0, [&] {
+        // Any other dialog ends the test with a bad cast instead of leaving it waiting.
+        auto& chooser = dynamic_cast<QFileDialog&>(*QApplication::activeModalWidget());
+        EXPECT_EQ(chooser.windowTitle(), "Datei zum löschen suchen");
+        EXPECT_EQ(chooser.directory().absolutePath(), root + "/Ordner");
+        chooser.selectFile(file);
+        static_cast<QDialog&>(chooser).accept(); // as "Open" does
+    });
+    EXPECT_EQ(FileChooserDialog(false).exec(request), file);
 }
 
 } // namespace

@@ -132,4 +132,14 @@ TEST_F(BuiltHelp, EveryLinkOfTheHtmlCopyLeadsToAnExistingPage)
     EXPECT_GT(links, 0);
 }
 
+// Viewers read the contents in the code page of the project's language and drop entities.
+TEST_F(BuiltHelp, TheContentsSpellTheirUmlautsInTheProjectsCodePage)
+{
+    QFile contents(buildDir + "/resources/help/chm/TGHilfe.hhc"); // what chmcmd compiled
+    ASSERT_TRUE(contents.open(QIODevice::ReadOnly)) << contents.fileName().toStdString();
+    const QByteArray bytes = contents.readAll();
+    EXPECT_FALSE(QString::fromLatin1(bytes).contains(QRegularExpression("&#?\\w+;")));
+    EXPECT_TRUE(bytes.contains("Datei l\xF6schen")); // Windows-1252, the code page of 0x407
+}
+
 } // namespace

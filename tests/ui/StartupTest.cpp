@@ -320,7 +320,7 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     ASSERT_EQ(browseDialog.shown, 1);
     const BrowseDialog::Request& request = *browseDialog.lastRequest;
     EXPECT_EQ(request.title, QStringLiteral("Datei zum löschen suchen"));
-    EXPECT_EQ(request.startPath, program.programFolder);
+    EXPECT_EQ(request.startPath, QDir::homePath()); // nothing loaded yet
     EXPECT_EQ(request.owner, window.get());
     EXPECT_FALSE(request.statusLine);
     EXPECT_TRUE(request.newStyle);
@@ -330,6 +330,8 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gewählt.txt"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
+    click(window->Image1); // the next search starts beside the loaded file
+    EXPECT_EQ(browseDialog.lastRequest->startPath, QFileInfo(file).absolutePath());
 }
 
 TEST_F(StartupTest, CancelledBrowseKeepsTheLoadedTarget)
