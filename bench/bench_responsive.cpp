@@ -9,6 +9,7 @@
 // latency and the window's run time over the engine's. Run it through bench/responsiveness, which gives
 // it a throw-away home folder.
 
+#include "BenchFiles.h"
 #include "engine/Shredder.h"
 #include "platform/ProgramInfo.h"
 #include "platform/gui/LinuxDesktop.h"
@@ -38,43 +39,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr qint64 MiB = qint64(1) << 20;
+using BenchFiles::MiB;
+using BenchFiles::secondsSince;
 constexpr auto PingInterval = std::chrono::milliseconds(50);
-
-[[noreturn]] void fail(const char* what)
-{
-    std::perror(what);
-    std::exit(1);
-}
-
-// A file of size bytes of pseudo-random content, synced, so that both runs start from the same state.
-void createFile(const QString& path, qint64 size)
-{
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        fail("create");
-    std::vector<quint64> buffer(MiB / sizeof(quint64));
-    quint64 state = 0x9E3779B97F4A7C15ull;
-    for (qint64 done = 0; done < size; done += MiB) {
-        for (quint64& word : buffer) {
-            state ^= state << 13;
-            state ^= state >> 7;
-            state ^= state << 17;
-            word = state;
-        }
-        const size_t count = size_t(std::min(MiB, size - done));
-        if (::write(fd, buffer.data(), count) != ssize_t(count))
-            fail("write");
-    }
-    if (::fdatasync(fd) != 0 || ::close(fd) != 0)
-        fail("sync");
-}
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 const QEvent::Type PingType = QEvent::Type(QEvent::registerEventType());
 
@@ -124,14 +91,14 @@ int main(int argc, char** argv)
     QApplication::setFont(frmMain::dialogFont());
 
     // The reference: the engine alone, on this thread, as the window's worker runs it.
-    createFile(path, size);
+    BenchFiles::createFile(QFile::encodeName(path).toStdString(), size);
     LinuxFileSystem fileSystem;
     const auto engineStart = Clock::now();
     const bool engineComplete =
         modShredder::ShredFile(path, frmMain::ShredPasses, fileSystem, {}).fullyOverwritten();
     const double engineSeconds = secondsSince(engineStart);
 
-    createFile(path, size);
+    BenchFiles::createFile(QFile::encodeName(path).toStdString(), size);
     ProgramInfo program = ProgramInfo::current(1, argv);
     program.arguments = QStringList{path};
     IniSettingsStore settings;

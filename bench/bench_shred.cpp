@@ -8,6 +8,7 @@
 // Also prints the engine's peak memory above what the process held before the run, for a small file and
 // for the full size, to show that it does not grow with the file.
 
+#include "BenchFiles.h"
 #include "engine/Shredder.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -26,43 +27,11 @@
 
 namespace {
 
-constexpr qint64 MiB = qint64(1) << 20;
+using BenchFiles::createFile;
+using BenchFiles::fail;
+using BenchFiles::MiB;
+using BenchFiles::secondsSince;
 constexpr int Sweeps = 36;
-
-[[noreturn]] void fail(const std::string& what)
-{
-    std::fprintf(stderr, "bench_shred: %s: %s\n", what.c_str(), std::strerror(errno));
-    std::exit(1);
-}
-
-// Writes size bytes of the same pseudo-random content to a new file at path and syncs it, so that every
-// contender starts from a file that is on the device and alike.
-void createFile(const std::string& path, qint64 size)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        fail("create " + path);
-    std::vector<quint64> buffer(MiB / sizeof(quint64));
-    quint64 state = 0x9E3779B97F4A7C15ull;
-    for (qint64 done = 0; done < size; done += MiB) {
-        for (quint64& word : buffer) {
-            state ^= state << 13;
-            state ^= state >> 7;
-            state ^= state << 17;
-            word = state;
-        }
-        const size_t count = size_t(std::min(MiB, size - done));
-        if (::write(fd, buffer.data(), count) != ssize_t(count))
-            fail("write " + path);
-    }
-    if (::fdatasync(fd) != 0 || ::close(fd) != 0)
-        fail("sync " + path);
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // 36 sweeps of 1 MiB writes with a data sync after each: the fastest a synced overwrite can go.
 double timeLimit(const std::string& path, qint64 size)
