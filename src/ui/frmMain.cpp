@@ -1,5 +1,6 @@
 #include "ui/frmMain.h"
 
+#include "engine/OverwriteCheck.h"
 #include "engine/ShredReport.h"
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
@@ -407,8 +408,12 @@ void frmMain::RefreshTarget()
         ShowFileAttributes();
         ShowFileSize();
     }
-    // A target that cannot be read cannot be destroyed either: say so in place of the question.
-    lblMsg->setText(m_describable ? Question : PanelText::notDescribableText());
+    // A target that cannot be read cannot be destroyed either: say so in place of the question. One whose
+    // file system will keep copies is warned of in its place, so that the user can choose another way.
+    QString warning;
+    if (!TargetPath.isEmpty() && m_describable)
+        warning = ShredReport::warningText(OverwriteCheck::expect(m_fileSystem.storageMapOf(TargetPath)));
+    lblMsg->setText(!m_describable ? PanelText::notDescribableText() : warning.isEmpty() ? Question : warning);
     if (!m_describable)
         cmdDelete->setEnabled(false);
 }
@@ -501,14 +506,14 @@ void frmMain::cmdDelete_Click()
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window; otherwise the user has to read that the
-        // file was not completely overwritten.
-        if (chkQuit->isChecked() && result.fullyOverwritten()) {
+        // file was not completely overwritten, or that copies or further names remain.
+        if (chkQuit->isChecked() && result.destroyed() && !result.overwrite.otherNames) {
             m_closeWanted = false;
             close();
             return;
         }
         RefreshTarget();
-        lblEmpty->setText(result.fullyOverwritten() ? ShredReport::successText()
+        lblEmpty->setText(result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
                                                     : ShredReport::incompleteText());
     }
     endRun();

@@ -117,6 +117,29 @@ QString RecordingFileSystem::longPathName(const QString& path)
     return QFileInfo::exists(path) ? path : QString();
 }
 
+StorageMap RecordingFileSystem::storageMap(Handle handle)
+{
+    checkHandle(handle);
+    calls.push_back({Kind::StorageMap, {}, 0, -1, handle});
+    return m_storageMaps++ > 0 && storageAfter ? *storageAfter : storage;
+}
+
+StorageMap RecordingFileSystem::storageMapOf(const QString& path)
+{
+    calls.push_back({Kind::StorageMap, path});
+    return storage;
+}
+
+StorageMap RecordingFileSystem::inPlaceStorage()
+{
+    StorageMap map;
+    map.known = true;
+    map.fileSystemType = 0xEF53;
+    map.typeName = QStringLiteral("ext4");
+    map.extentsKnown = true;
+    return map;
+}
+
 void RecordingFileSystem::checkHandle(Handle handle)
 {
     if (!m_open || handle != TheHandle)
@@ -147,6 +170,8 @@ QString describe(const RecordingFileSystem::Call& call)
         return QStringLiteral("Close");
     case Kind::LongPathName:
         return QStringLiteral("LongPathName");
+    case Kind::StorageMap:
+        return QStringLiteral("StorageMap");
     case Kind::Yield:
         return QStringLiteral("Yield");
     }

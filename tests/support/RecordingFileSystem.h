@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -23,13 +24,14 @@ public:
         Sync,
         Close,
         LongPathName,
+        StorageMap,
         Yield
     };
 
     struct Call
     {
         Kind kind;
-        QString path;                  // FileLength, Attributes, SetAttributes, Open, LongPathName
+        QString path;                  // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
         qint64 size = 0;               // Write: the byte count
         int value = -1;                // Write: the byte when all bytes are equal (-1 when mixed or empty);
                                        // SetAttributes: the word
@@ -48,6 +50,9 @@ public:
     std::set<int> failingSyncs;  // 0-based numbers of the syncs that report failure
     std::set<int> failingSeeks;  // 0-based numbers of the seeks that report failure
     bool inspectBytes = true;    // false: record writes by size only (for very long runs)
+    // What the storage maps answer: the first call gets storage, later ones storageAfter when set.
+    StorageMap storage = inPlaceStorage();
+    std::optional<StorageMap> storageAfter;
 
     static constexpr Handle TheHandle = 7;
 
@@ -75,6 +80,11 @@ public:
     bool sync(Handle handle) override;
     bool close(Handle handle) override;
     QString longPathName(const QString& path) override;
+    StorageMap storageMap(Handle handle) override;
+    StorageMap storageMapOf(const QString& path) override;
+
+    // An ext4 file that is written in place and has no other names.
+    static StorageMap inPlaceStorage();
 
 private:
     void checkHandle(Handle handle);
@@ -84,6 +94,7 @@ private:
     int m_writes = 0;
     int m_syncs = 0;
     int m_seeks = 0;
+    int m_storageMaps = 0;
 };
 
 // A short text for a recorded call, for failure messages: "W32768:0x00", "W1:0x5a", "Seek", "Yield" ...

@@ -5,6 +5,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/gui/Desktop.h"
+#include "support/RecordingFileSystem.h"
 
 #include <QHash>
 #include <QMap>
@@ -94,10 +95,13 @@ public:
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
     bool close(Handle handle) override { return m_inner.close(handle); }
     QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
+    StorageMap storageMap(Handle) override { return storage; }
+    StorageMap storageMapOf(const QString&) override { return storage; }
 
     std::optional<int> attributeWord;             // answered instead of the real attributes
     std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
     bool failSyncs = false;                       // every sync reports failure
+    StorageMap storage = RecordingFileSystem::inPlaceStorage(); // answered for every storage map
     int opens = 0;
     int writes = 0;
 
