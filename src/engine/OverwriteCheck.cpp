@@ -27,8 +27,8 @@ FileSystemKind kindOf(const StorageMap& map)
 {
     switch (map.fileSystemType) {
     case ExtMagic:
-        return {Kind::InPlace, map.typeName.startsWith(QLatin1String("ext")) ? map.typeName
-                                                                              : QStringLiteral("ext4")};
+        return {Kind::InPlace,
+                map.typeName.startsWith(QLatin1String("ext")) ? map.typeName : QStringLiteral("ext4")};
     case 0x58465342:
         return {Kind::InPlace, QStringLiteral("XFS")};
     case 0xF2F52010:
@@ -63,8 +63,8 @@ quint32 allFlags(const StorageMap& map)
 // The data journal of ext3/ext4, for the whole mount or for this one file.
 bool journalsData(const StorageMap& map)
 {
-    return map.fileSystemType == ExtMagic &&
-           (map.mountOptions.contains(QLatin1String("data=journal")) || (map.inodeFlags & StorageMap::JournalData));
+    return map.fileSystemType == ExtMagic && (map.mountOptions.contains(QLatin1String("data=journal")) ||
+                                              (map.inodeFlags & StorageMap::JournalData));
 }
 
 // True when every byte of the file that had a place on the device before still has the same place after.
@@ -78,9 +78,10 @@ bool sameLocations(const StorageMap& before, const StorageMap& after)
         quint64 position = old.logical;
         const quint64 end = std::min(old.logical + old.length, size);
         while (position < end) {
-            const auto now = std::find_if(after.extents.begin(), after.extents.end(), [&](const StorageExtent& e) {
-                return e.logical <= position && position < e.logical + e.length;
-            });
+            const auto now =
+                std::find_if(after.extents.begin(), after.extents.end(), [&](const StorageExtent& e) {
+                    return e.logical <= position && position < e.logical + e.length;
+                });
             if (now == after.extents.end() || now->physical - now->logical != old.physical - old.logical)
                 return false;
             position = now->logical + now->length;

@@ -27,7 +27,7 @@ struct Result
 {
     Outcome outcome = Outcome::NotCheckable;
     Reason reason = Reason::None;
-    QString fileSystem;   // the file system's name for the texts: "Btrfs", "ext4"
+    QString fileSystem;      // the file system's name for the texts: "Btrfs", "ext4"
     bool otherNames = false; // the file has further hard links, which keep the overwritten contents
 
     bool verified() const { return outcome == Outcome::Verified; }

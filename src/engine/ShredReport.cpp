@@ -13,7 +13,7 @@ QString reasonPhrase(const OverwriteCheck::Result& check)
     case OverwriteCheck::Reason::CopyOnWrite:
         return QStringLiteral("%1 schreibt Änderungen an eine neue Stelle").arg(name);
     case OverwriteCheck::Reason::Shared:
-        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie");
+        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie oder einem Schnappschuss");
     case OverwriteCheck::Reason::Inline:
         return QStringLiteral("%1 hält kleine Dateien in seinen Verwaltungsdaten").arg(name);
     case OverwriteCheck::Reason::Journalled:
@@ -59,9 +59,10 @@ QString overwriteText(const OverwriteCheck::Result& check)
             return successText();
         return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd + OtherNamesText;
     case OverwriteCheck::Outcome::NotReached:
-        text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien "
-                              "des alten Inhalts, die Tilgomatic nicht erreicht: %1.")
-                   .arg(reasonPhrase(check));
+        text =
+            QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien "
+                           "des alten Inhalts, die Tilgomatic nicht erreicht: %1.")
+                .arg(reasonPhrase(check));
         break;
     case OverwriteCheck::Outcome::NotCheckable:
         text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "

@@ -413,7 +413,9 @@ void frmMain::RefreshTarget()
     QString warning;
     if (!TargetPath.isEmpty() && m_describable)
         warning = ShredReport::warningText(OverwriteCheck::expect(m_fileSystem.storageMapOf(TargetPath)));
-    lblMsg->setText(!m_describable ? PanelText::notDescribableText() : warning.isEmpty() ? Question : warning);
+    lblMsg->setText(!m_describable      ? PanelText::notDescribableText()
+                    : warning.isEmpty() ? Question
+                                        : warning);
     if (!m_describable)
         cmdDelete->setEnabled(false);
 }

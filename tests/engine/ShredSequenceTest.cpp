@@ -144,9 +144,12 @@ TEST(ShredPassCount, ZeroOrNegativeOnlyOpensAndCloses)
         RecordingFileSystem fs;
         fs.length = 65537;
         const ShredResult result = shred(fs, passes);
-        EXPECT_TRUE(
-            followsSteps(fs.calls, {{Kind::FileLength}, {Kind::Attributes}, {Kind::Open}, {Kind::StorageMap},
-                                    {Kind::StorageMap}, {Kind::Close}}))
+        EXPECT_TRUE(followsSteps(fs.calls, {{Kind::FileLength},
+                                            {Kind::Attributes},
+                                            {Kind::Open},
+                                            {Kind::StorageMap},
+                                            {Kind::StorageMap},
+                                            {Kind::Close}}))
             << "passes " << passes;
         EXPECT_TRUE(result.opened());
         // Nothing was written, so nothing is vouched for.

@@ -31,10 +31,10 @@ public:
     struct Call
     {
         Kind kind;
-        QString path;                  // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
-        qint64 size = 0;               // Write: the byte count
-        int value = -1;                // Write: the byte when all bytes are equal (-1 when mixed or empty);
-                                       // SetAttributes: the word
+        QString path;    // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
+        qint64 size = 0; // Write: the byte count
+        int value = -1;  // Write: the byte when all bytes are equal (-1 when mixed or empty);
+                         // SetAttributes: the word
         Handle handle = InvalidHandle; // Write, Seek, Sync, Close
     };
 

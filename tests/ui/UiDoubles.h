@@ -98,9 +98,9 @@ public:
     StorageMap storageMap(Handle) override { return storage; }
     StorageMap storageMapOf(const QString&) override { return storage; }
 
-    std::optional<int> attributeWord;             // answered instead of the real attributes
-    std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
-    bool failSyncs = false;                       // every sync reports failure
+    std::optional<int> attributeWord;                           // answered instead of the real attributes
+    std::function<void(int writeNumber)> onWrite;               // called before each write, numbered from 1
+    bool failSyncs = false;                                     // every sync reports failure
     StorageMap storage = RecordingFileSystem::inPlaceStorage(); // answered for every storage map
     int opens = 0;
     int writes = 0;

@@ -293,7 +293,8 @@ bool LinuxFileSystem::close(Handle handle)
         };
         nameRemoved = ::lstat(kept->second.name.constData(), &current) == 0 &&
                       quint64(current.st_dev) == kept->second.device &&
-                      quint64(current.st_ino) == kept->second.inode && ::unlink(kept->second.name.constData()) == 0;
+                      quint64(current.st_ino) == kept->second.inode &&
+                      ::unlink(kept->second.name.constData()) == 0;
         m_keptNames.erase(kept);
     }
     return (::close(handle) == 0 || errno == EINTR) && nameRemoved;

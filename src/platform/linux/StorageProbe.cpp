@@ -12,8 +12,10 @@
 #include <cstring>
 #include <vector>
 
-static_assert(StorageExtent::Shared == FIEMAP_EXTENT_SHARED && StorageExtent::Inline == FIEMAP_EXTENT_DATA_INLINE &&
-              StorageExtent::Unknown == FIEMAP_EXTENT_UNKNOWN && StorageExtent::Tail == FIEMAP_EXTENT_DATA_TAIL);
+static_assert(StorageExtent::Shared == FIEMAP_EXTENT_SHARED &&
+              StorageExtent::Inline == FIEMAP_EXTENT_DATA_INLINE &&
+              StorageExtent::Unknown == FIEMAP_EXTENT_UNKNOWN &&
+              StorageExtent::Tail == FIEMAP_EXTENT_DATA_TAIL);
 static_assert(StorageMap::JournalData == FS_JOURNAL_DATA_FL && StorageMap::NoCopyOnWrite == FS_NOCOW_FL);
 
 namespace StorageProbe {
