@@ -13,7 +13,7 @@ QString reasonPhrase(const OverwriteCheck::Result& check)
     case OverwriteCheck::Reason::CopyOnWrite:
         return QStringLiteral("%1 schreibt Änderungen an eine neue Stelle").arg(name);
     case OverwriteCheck::Reason::Shared:
-        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie oder einem Schnappschuss");
+        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie");
     case OverwriteCheck::Reason::Inline:
         return QStringLiteral("%1 hält kleine Dateien in seinen Verwaltungsdaten").arg(name);
     case OverwriteCheck::Reason::Journalled:
@@ -61,7 +61,7 @@ QString overwriteText(const OverwriteCheck::Result& check)
     case OverwriteCheck::Outcome::NotReached:
         text =
             QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien "
-                           "des alten Inhalts, die Tilgomatic nicht erreicht: %1.")
+                           "des alten Inhalts: %1.")
                 .arg(reasonPhrase(check));
         break;
     case OverwriteCheck::Outcome::NotCheckable:
@@ -69,7 +69,8 @@ QString overwriteText(const OverwriteCheck::Result& check)
                               "Tilgomatic nicht prüfen, wo die Daten geblieben sind.");
         break;
     }
-    return check.otherNames ? text + LineEnd + LineEnd + OtherNamesText : text;
+    // The label has no room for the long note here.
+    return check.otherNames ? text + LineEnd + QStringLiteral("Weitere Namen (harte Links) bleiben.") : text;
 }
 
 QString warningText(const OverwriteCheck::Result& expected)

@@ -45,3 +45,43 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
 }
+
+// Only a verified run is announced as destroyed; the others say what became of the old contents, and
+// further names are mentioned whatever the outcome.
+TEST(ShredReportText, EachOverwriteOutcomeSaysWhatRemains)
+{
+    using OverwriteCheck::Outcome;
+    using OverwriteCheck::Reason;
+    struct Case
+    {
+        OverwriteCheck::Result check;
+        const char* part; // in the text after the run
+    };
+    const Case cases[] = {
+        {{Outcome::NotReached, Reason::CopyOnWrite, QStringLiteral("Btrfs"), false},
+         "behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
+        {{Outcome::NotReached, Reason::Shared, QStringLiteral("XFS"), false},
+         "teilt ihre Blöcke mit einer Kopie"},
+        {{Outcome::NotReached, Reason::Inline, QStringLiteral("Btrfs"), false}, "Btrfs hält kleine Dateien"},
+        {{Outcome::NotReached, Reason::Journalled, QStringLiteral("ext4"), false},
+         "ext4 schreibt die Daten auch"},
+        {{Outcome::NotCheckable, Reason::None, QString(), false}, "lässt Tilgomatic nicht prüfen"},
+    };
+    for (const Case& c : cases) {
+        const QString text = ShredReport::overwriteText(c.check);
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde gelöscht und überschrieben, doch ")));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.part))) << text.toStdString();
+        EXPECT_FALSE(ShredReport::warningText(c.check).isEmpty()) << c.part;
+        OverwriteCheck::Result linked = c.check;
+        linked.otherNames = true;
+        EXPECT_TRUE(ShredReport::overwriteText(linked).startsWith(text + QStringLiteral("\r\n")));
+        EXPECT_TRUE(ShredReport::overwriteText(linked).contains(QStringLiteral("harte Links")));
+    }
+    OverwriteCheck::Result verified{Outcome::Verified, Reason::None, QStringLiteral("ext4"), false};
+    EXPECT_EQ(ShredReport::overwriteText(verified), ShredReport::successText());
+    EXPECT_TRUE(ShredReport::warningText(verified).isEmpty());
+    verified.otherNames = true;
+    EXPECT_TRUE(
+        ShredReport::overwriteText(verified).startsWith(QStringLiteral("Die Datei wurde umgebracht!\r\n")));
+    EXPECT_TRUE(ShredReport::overwriteText(verified).contains(QStringLiteral("harte Links")));
+}
