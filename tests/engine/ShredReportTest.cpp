@@ -52,12 +52,7 @@ TEST(ShredReportText, EachOverwriteOutcomeSaysWhatRemains)
 {
     using OverwriteCheck::Outcome;
     using OverwriteCheck::Reason;
-    struct Case
-    {
-        OverwriteCheck::Result check;
-        const char* part; // in the text after the run
-    };
-    const Case cases[] = {
+    const std::pair<OverwriteCheck::Result, const char*> cases[] = {
         {{Outcome::NotReached, Reason::CopyOnWrite, QStringLiteral("Btrfs"), false},
          "behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
         {{Outcome::NotReached, Reason::Shared, QStringLiteral("XFS"), false},
@@ -66,22 +61,16 @@ TEST(ShredReportText, EachOverwriteOutcomeSaysWhatRemains)
         {{Outcome::NotReached, Reason::Journalled, QStringLiteral("ext4"), false},
          "ext4 schreibt die Daten auch"},
         {{Outcome::NotCheckable, Reason::None, QString(), false}, "lässt Tilgomatic nicht prüfen"},
+        {{Outcome::Verified, Reason::None, QString(), true},
+         "umgebracht!\r\n\r\nDie Datei hat weitere Namen"},
     };
-    for (const Case& c : cases) {
-        const QString text = ShredReport::overwriteText(c.check);
-        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde gelöscht und überschrieben, doch ")));
-        EXPECT_TRUE(text.contains(QString::fromUtf8(c.part))) << text.toStdString();
-        EXPECT_FALSE(ShredReport::warningText(c.check).isEmpty()) << c.part;
-        OverwriteCheck::Result linked = c.check;
-        linked.otherNames = true;
-        EXPECT_TRUE(ShredReport::overwriteText(linked).startsWith(text + QStringLiteral("\r\n")));
-        EXPECT_TRUE(ShredReport::overwriteText(linked).contains(QStringLiteral("harte Links")));
+    for (auto [check, part] : cases) {
+        EXPECT_TRUE(ShredReport::overwriteText(check).contains(QString::fromUtf8(part))) << part;
+        EXPECT_FALSE(ShredReport::warningText(check).isEmpty()) << part;
+        check.otherNames = true;
+        EXPECT_TRUE(ShredReport::overwriteText(check).contains(QStringLiteral("(harte Links)"))) << part;
     }
-    OverwriteCheck::Result verified{Outcome::Verified, Reason::None, QStringLiteral("ext4"), false};
+    const OverwriteCheck::Result verified{Outcome::Verified, Reason::None, QStringLiteral("ext4"), false};
     EXPECT_EQ(ShredReport::overwriteText(verified), ShredReport::successText());
     EXPECT_TRUE(ShredReport::warningText(verified).isEmpty());
-    verified.otherNames = true;
-    EXPECT_TRUE(
-        ShredReport::overwriteText(verified).startsWith(QStringLiteral("Die Datei wurde umgebracht!\r\n")));
-    EXPECT_TRUE(ShredReport::overwriteText(verified).contains(QStringLiteral("harte Links")));
 }

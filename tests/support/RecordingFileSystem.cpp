@@ -121,7 +121,7 @@ StorageMap RecordingFileSystem::storageMap(Handle handle)
 {
     checkHandle(handle);
     calls.push_back({Kind::StorageMap, {}, 0, -1, handle});
-    return m_storageMaps++ > 0 && storageAfter ? *storageAfter : storage;
+    return storage;
 }
 
 StorageMap RecordingFileSystem::storageMapOf(const QString& path)
@@ -133,10 +133,8 @@ StorageMap RecordingFileSystem::storageMapOf(const QString& path)
 StorageMap RecordingFileSystem::inPlaceStorage()
 {
     StorageMap map;
-    map.known = true;
+    map.known = map.extentsKnown = true;
     map.fileSystemType = 0xEF53;
-    map.typeName = QStringLiteral("ext4");
-    map.extentsKnown = true;
     return map;
 }
 

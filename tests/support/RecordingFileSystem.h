@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -46,13 +45,11 @@ public:
     int attributesError = 0;    // errno: attributes throws FileError when non-zero
     int setAttributesError = 0; // errno: setAttributes throws FileError when non-zero
     OpenStatus openStatus = OpenStatus::Opened;
-    std::set<int> failingWrites; // 0-based numbers of the writes that report failure
-    std::set<int> failingSyncs;  // 0-based numbers of the syncs that report failure
-    std::set<int> failingSeeks;  // 0-based numbers of the seeks that report failure
-    bool inspectBytes = true;    // false: record writes by size only (for very long runs)
-    // What the storage maps answer: the first call gets storage, later ones storageAfter when set.
-    StorageMap storage = inPlaceStorage();
-    std::optional<StorageMap> storageAfter;
+    std::set<int> failingWrites;           // 0-based numbers of the writes that report failure
+    std::set<int> failingSyncs;            // 0-based numbers of the syncs that report failure
+    std::set<int> failingSeeks;            // 0-based numbers of the seeks that report failure
+    bool inspectBytes = true;              // false: record writes by size only (for very long runs)
+    StorageMap storage = inPlaceStorage(); // what both storage maps answer
 
     static constexpr Handle TheHandle = 7;
 
@@ -94,7 +91,6 @@ private:
     int m_writes = 0;
     int m_syncs = 0;
     int m_seeks = 0;
-    int m_storageMaps = 0;
 };
 
 // A short text for a recorded call, for failure messages: "W32768:0x00", "W1:0x5a", "Seek", "Yield" ...

@@ -217,6 +217,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
         // Removing the name of an open file makes FUSE move it to a hidden name, and ntfs-3g then leaves
         // a copy of a small file's data where no sweep reaches it. The lease (or lock) keeps others out
         // until the close removes the name.
+        const std::lock_guard<std::mutex> lock(m_keptNamesLock);
         m_keptNames[fd] = {name, quint64(opened.st_dev), quint64(opened.st_ino)};
         result.nameKept = true;
     } else {
@@ -287,6 +288,7 @@ bool LinuxFileSystem::sync(Handle handle)
 bool LinuxFileSystem::close(Handle handle)
 {
     bool nameRemoved = true;
+    std::unique_lock<std::mutex> lock(m_keptNamesLock);
     if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end()) {
         struct stat current
         {
@@ -297,12 +299,16 @@ bool LinuxFileSystem::close(Handle handle)
                       ::unlink(kept->second.name.constData()) == 0;
         m_keptNames.erase(kept);
     }
+    lock.unlock();
     return (::close(handle) == 0 || errno == EINTR) && nameRemoved;
 }
 
 StorageMap LinuxFileSystem::storageMap(Handle handle)
 {
-    return StorageProbe::probe(handle, true, m_keptNames.count(handle) ? 1 : 0);
+    std::unique_lock<std::mutex> lock(m_keptNamesLock);
+    const int ownName = m_keptNames.count(handle) ? 1 : 0;
+    lock.unlock();
+    return StorageProbe::probe(handle, true, ownName);
 }
 
 // Opened for reading only, and only when the name is a regular file: opening a device can have effects.

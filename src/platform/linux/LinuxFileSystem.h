@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <map>
+#include <mutex>
 
 // The file operations on Linux, through POSIX calls on the 8-bit form of the path (QFile::encodeName).
 //
@@ -44,4 +45,6 @@ private:
         quint64 inode = 0;
     };
     std::map<Handle, KeptName> m_keptNames;
+    // A run may go on in a thread of its own while the window looks at other files.
+    std::mutex m_keptNamesLock;
 };
