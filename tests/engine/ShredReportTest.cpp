@@ -45,32 +45,3 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
 }
-
-// Only a verified run is announced as destroyed; the others say what became of the old contents, and
-// further names are mentioned whatever the outcome.
-TEST(ShredReportText, EachOverwriteOutcomeSaysWhatRemains)
-{
-    using OverwriteCheck::Outcome;
-    using OverwriteCheck::Reason;
-    const std::pair<OverwriteCheck::Result, const char*> cases[] = {
-        {{Outcome::NotReached, Reason::CopyOnWrite, QStringLiteral("Btrfs"), false},
-         "behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
-        {{Outcome::NotReached, Reason::Shared, QStringLiteral("XFS"), false},
-         "teilt ihre Blöcke mit einer Kopie"},
-        {{Outcome::NotReached, Reason::Inline, QStringLiteral("Btrfs"), false}, "Btrfs hält kleine Dateien"},
-        {{Outcome::NotReached, Reason::Journalled, QStringLiteral("ext4"), false},
-         "ext4 schreibt die Daten auch"},
-        {{Outcome::NotCheckable, Reason::None, QString(), false}, "lässt Tilgomatic nicht prüfen"},
-        {{Outcome::Verified, Reason::None, QString(), true},
-         "umgebracht!\r\n\r\nDie Datei hat weitere Namen"},
-    };
-    for (auto [check, part] : cases) {
-        EXPECT_TRUE(ShredReport::overwriteText(check).contains(QString::fromUtf8(part))) << part;
-        EXPECT_FALSE(ShredReport::warningText(check).isEmpty()) << part;
-        check.otherNames = true;
-        EXPECT_TRUE(ShredReport::overwriteText(check).contains(QStringLiteral("(harte Links)"))) << part;
-    }
-    const OverwriteCheck::Result verified{Outcome::Verified, Reason::None, QStringLiteral("ext4"), false};
-    EXPECT_EQ(ShredReport::overwriteText(verified), ShredReport::successText());
-    EXPECT_TRUE(ShredReport::warningText(verified).isEmpty());
-}

@@ -312,15 +312,18 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         quint64 otherNames;
         quint32 extentFlags;
         const char* warning; // before the question; none for the plain question
+        const char* after;   // in the text after the run
     };
     // clang-format off
     const Case cases[] = {
-        {0xEF53, 0, 0, nullptr},
-        {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben."},
-        {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben."},
-        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links)."},
+        {0xEF53, 0, 0, nullptr, ""},
+        {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
+         "überschrieben, doch das Dateisystem behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
+        {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
+        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nDie Datei hat weitere Namen (harte Links)"},
         // The longest texts: a shared block and further names.
-        {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben."},
+        {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
+         "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -337,8 +340,7 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         ASSERT_EQ(window->isVisible(), c.warning != nullptr) << c.type;
         if (!c.warning)
             continue;
-        const OverwriteCheck::Result expected = OverwriteCheck::judge(fileSystem.storage, fileSystem.storage);
-        EXPECT_EQ(window->lblEmpty->text(), ShredReport::overwriteText(expected));
+        EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
         EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << c.type;
         window->close();
     }

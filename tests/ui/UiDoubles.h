@@ -98,10 +98,11 @@ public:
     StorageMap storageMap(Handle) override { return storage; }
     StorageMap storageMapOf(const QString&) override { return storage; }
 
-    std::optional<int> attributeWord;                           // answered instead of the real attributes
-    std::function<void(int writeNumber)> onWrite;               // called before each write, numbered from 1
-    bool failSyncs = false;                                     // every sync reports failure
-    StorageMap storage = RecordingFileSystem::inPlaceStorage(); // answered for every storage map
+    std::optional<int> attributeWord;             // answered instead of the real attributes
+    std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
+    bool failSyncs = false;                       // every sync reports failure
+    // Answered for every storage map, so that the outcome does not depend on the test machine's disk.
+    StorageMap storage = RecordingFileSystem::inPlaceStorage();
     int opens = 0;
     int writes = 0;
 
