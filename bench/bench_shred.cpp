@@ -1,11 +1,10 @@
-// Times ShredFile against the device's limit and against `shred -n 36` on one file system.
+// Times ShredFile against the device's limit on one file system.
 //
 //   bench_shred FOLDER [SIZE_MIB]     (default 256 MiB)
 //
 // Each contender gets a fresh file of the same content and size in FOLDER and makes 36 synced sweeps:
 //   limit   36 x (rewind, write the file in 1 MiB blocks, fdatasync): what the storage allows;
-//   engine  ShredFile with 9 passes (27 fixed-pattern and 9 random sweeps, each synced);
-//   shred   coreutils' `shred -n 36` (36 passes, synced after each).
+//   engine  ShredFile with 9 passes (27 fixed-pattern and 9 random sweeps, each synced).
 // Also prints the engine's peak memory above what the process held before the run, for a small file and
 // for the full size, to show that it does not grow with the file.
 
@@ -21,13 +20,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <malloc.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -150,25 +145,6 @@ EngineRun timeEngine(const std::string& path, qint64 size)
     return run;
 }
 
-// Runs `shred -n 36 path` and returns its wall time.
-double timeShred(const std::string& path, qint64 size)
-{
-    createFile(path, size);
-    std::string passes = std::to_string(Sweeps);
-    std::vector<char*> argv{const_cast<char*>("shred"), const_cast<char*>("-n"), passes.data(),
-                            const_cast<char*>(path.c_str()), nullptr};
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (::posix_spawnp(&child, "shred", nullptr, nullptr, argv.data(), environ) != 0)
-        fail("start shred");
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        fail("shred did not finish cleanly");
-    const double seconds = secondsSince(start);
-    ::unlink(path.c_str());
-    return seconds;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -195,16 +171,12 @@ int main(int argc, char** argv)
     const EngineRun small = timeEngine(path, smallSize);
     const double limit = timeLimit(path, size);
     const EngineRun engine = timeEngine(path, size);
-    const double shred = timeShred(path, size);
 
     const double mibPerSecond = double(size) * Sweeps / MiB;
     std::printf("limit  (1 MiB writes + fdatasync) %8.2f s  %7.1f MiB/s\n", limit, mibPerSecond / limit);
     std::printf("engine (ShredFile, 9 passes)      %8.2f s  %7.1f MiB/s%s\n", engine.seconds,
                 mibPerSecond / engine.seconds, engine.complete ? "" : "  INCOMPLETE RUN");
-    std::printf("shred -n %d                       %8.2f s  %7.1f MiB/s\n", Sweeps, shred,
-                mibPerSecond / shred);
-    std::printf("engine/limit %.2f (target <= 1.20)   engine/shred %.2f (target <= 0.80)\n",
-                engine.seconds / limit, engine.seconds / shred);
+    std::printf("engine/limit %.2f (target <= 1.20)\n", engine.seconds / limit);
     std::printf("engine peak memory above the start of the run: %ld kB for %lld MiB, %ld kB for %ld MiB\n",
                 small.peakAboveStartKb, static_cast<long long>(smallSize / MiB), engine.peakAboveStartKb,
                 sizeMiB);

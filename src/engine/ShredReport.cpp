@@ -110,4 +110,11 @@ QString openFailureText(OpenStatus status)
     return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
 }
 
+QString withDestroyedName(const QString& report, const QString& fileName)
+{
+    const QString firstLine = report.section(LineEnd, 0, 0);
+    return firstLine + LineEnd + QStringLiteral("„%1“").arg(fileName) + LineEnd + LineEnd +
+           QStringLiteral("Die während des Löschens gewählte Datei ist unverändert.");
+}
+
 } // namespace ShredReport

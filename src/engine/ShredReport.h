@@ -22,4 +22,8 @@ QString warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 QString openFailureText(OpenStatus status);
 
+// report with the destroyed file's name on its own line after the first, and in place of the invitation the
+// word that the file chosen during the run is unchanged.
+QString withDestroyedName(const QString& report, const QString& fileName);
+
 } // namespace ShredReport

@@ -52,13 +52,14 @@ class SweepWriter
 {
 public:
     SweepWriter(FileSystem& fileSystem, FileSystem::Handle handle, qint64 length,
-                const std::function<void()>& yieldToEvents, ShredResult& result)
+                const std::function<void()>& yieldToEvents, ShredResult& result, ShredProgress* progress)
         : m_fileSystem(fileSystem)
         , m_handle(handle)
         , m_blocks(length / BlockSize)
         , m_tail(length % BlockSize)
         , m_yield(yieldToEvents)
         , m_result(result)
+        , m_progress(progress)
     {
         m_tailBuffer.reserve(BlockSize);
     }
@@ -95,6 +96,8 @@ private:
     {
         if (!m_fileSystem.write(m_handle, data, size))
             m_result.writesOk = false;
+        if (m_progress)
+            m_progress->bytesWritten.fetch_add(size, std::memory_order_relaxed);
     }
 
     void finishSweep(unsigned char tailByte)
@@ -104,6 +107,8 @@ private:
         m_tailBuffer.clear();
         if (!m_fileSystem.sync(m_handle))
             m_result.syncsOk = false;
+        if (m_progress)
+            m_progress->sweepsSynced.fetch_add(1, std::memory_order_relaxed);
         // A failed rewind would send the next sweep past the end of the file instead of over its bytes.
         if (!m_fileSystem.seekToStart(m_handle))
             m_result.writesOk = false;
@@ -115,6 +120,7 @@ private:
     const qint64 m_tail;
     const std::function<void()>& m_yield;
     ShredResult& m_result;
+    ShredProgress* const m_progress;
     std::vector<unsigned char> m_tailBuffer;
     std::vector<unsigned char> m_randomBlock = std::vector<unsigned char>(BlockSize);
 };
@@ -125,7 +131,7 @@ private:
 // passes x (sweeps 1, 2, 3), seeding, passes x (yield, random sweep), close. Returns the outcome; throws
 // FileError from the length and attribute steps, before anything is opened.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
-                      const std::function<void()>& yieldToEvents)
+                      const std::function<void()>& yieldToEvents, ShredProgress* progress)
 {
     // The two constant blocks serve every fixed-pattern sweep. With the tail buffer and the random block
     // they are all the memory a run takes, whatever the size of the file.
@@ -148,7 +154,13 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     // Where the old contents lie, before anything overwrites them.
     const StorageMap before = fileSystem.storageMap(opened.handle);
 
-    SweepWriter writer(fileSystem, opened.handle, qMax<qint64>(opened.length, 0), yieldToEvents, result);
+    const qint64 length = qMax<qint64>(opened.length, 0);
+    if (progress) {
+        progress->sweepBytes.store(length, std::memory_order_relaxed);
+        // Published last: a reader that sees the sweep count sees the length too.
+        progress->sweeps.store(4 * qMax<int>(passes, 0), std::memory_order_release);
+    }
+    SweepWriter writer(fileSystem, opened.handle, length, yieldToEvents, result, progress);
     for (int pass = 0; pass < passes; ++pass) {
         for (const FixedSweep& sweep : FixedSweeps)
             writer.fixedSweep(sweep.blockByte == 0x00 ? zeroBlock : ffBlock, sweep);

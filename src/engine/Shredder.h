@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 namespace modShredder {
@@ -23,13 +24,24 @@ struct ShredResult
     bool destroyed() const { return fullyOverwritten() && overwrite.verified(); }
 };
 
+// Where a run stands. The engine stores into it as it goes; another thread (the window's) may read it at
+// any moment.
+struct ShredProgress
+{
+    std::atomic<int> sweeps{0};          // sweeps the run makes; set once the file is open
+    std::atomic<int> sweepsSynced{0};    // sweeps written and synced to the device
+    std::atomic<qint64> sweepBytes{0};   // bytes each sweep writes: the length of the opened file
+    std::atomic<qint64> bytesWritten{0}; // bytes handed to the file system so far, over all sweeps
+};
+
 // Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes
 // random sweeps) and removes it. yieldToEvents is called after every full block of each first sweep and
-// before every random sweep, so the caller's window stays responsive.
+// before every random sweep, so that a caller on the window's thread can keep the window responsive; a caller
+// that runs it on a thread of its own passes none and follows progress instead, when given.
 // Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
 // or written then. A failed open writes nothing and is reported in the result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
-                      const std::function<void()>& yieldToEvents);
+                      const std::function<void()>& yieldToEvents, ShredProgress* progress = nullptr);
 
 // The uniform value r in [0, 1) at single precision made from 32 random bits: their top 24 bits over
 // 2^24, exact in a float and never 1.

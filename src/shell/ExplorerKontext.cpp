@@ -62,4 +62,16 @@ QString programCommand(const ProgramInfo& program)
     return program.programFolder + QLatin1Char('/') + program.executableName + QStringLiteral(" 1%");
 }
 
+QString restartHint(const QStringList& runningFileManagers)
+{
+    QStringList sentences;
+    if (runningFileManagers.contains(QLatin1String("Thunar")))
+        sentences.append(QStringLiteral("Thunar läuft und zeigt eine Änderung erst nach einem Neustart "
+                                        "(„thunar -q“ beendet es)."));
+    if (runningFileManagers.contains(QLatin1String("PCManFM-Qt")))
+        sentences.append(QStringLiteral("PCManFM-Qt läuft und zeigt eine Änderung erst nach einem Neustart, "
+                                        "meist nach der nächsten Anmeldung."));
+    return sentences.join(QLatin1Char(' '));
+}
+
 } // namespace modExplorerKontext

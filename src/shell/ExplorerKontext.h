@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Registry;
 struct ProgramInfo;
@@ -14,5 +15,9 @@ void RemoveExplorerMenu(Registry& registry, const QString& verb);
 
 // The command the main window registers: program folder + "/" + executable name + " 1%".
 QString programCommand(const ProgramInfo& program);
+
+// The check box's tool tip while file managers run that show a change of the entry only after a restart
+// (ShellEntries::runningWithDelayedUpdate); empty when none does.
+QString restartHint(const QStringList& runningFileManagers);
 
 } // namespace modExplorerKontext

@@ -2,10 +2,12 @@
 
 #include "engine/OverwriteCheck.h"
 #include "engine/ShredReport.h"
+#include "engine/ShredRun.h"
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/ShellEntries.h"
 #include "platform/gui/ColorNumber.h"
 #include "shell/BrowseFolders.h"
 #include "shell/ExplorerKontext.h"
@@ -22,6 +24,7 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
@@ -31,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 
 #include <exception>
@@ -57,6 +61,9 @@ const QString WhiteColor = QStringLiteral("&H00FFFFFF");
 // The pointing hand over both pictures; its hotspot is the fingertip (resources/icons/README.md).
 constexpr int HandHotspotX = 6;
 constexpr int HandHotspotY = 0;
+
+// How long the answer to a click on "&Datei löschen" during a run stays in the progress line.
+constexpr qint64 WaitNoticeMs = 4000;
 
 // The folder label's stored width: the panel shortens the folder to it.
 constexpr int FilePathWidthTwips = 4575;
@@ -123,6 +130,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     , m_fileSystem(services.fileSystem)
     , m_settings(services.settings)
     , m_registry(services.registry)
+    , m_shellEntries(services.shellEntries)
     , m_desktop(services.desktop)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
@@ -136,6 +144,14 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
 
     createControls();
+
+    // Fires first half a second into a run, then every quarter second until the run ends.
+    m_progressTimer = new QTimer(this);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] {
+        m_progressShown = true;
+        m_progressTimer->setInterval(ProgressLine::UpdateIntervalMs);
+        showProgress();
+    });
 
     if (services.rootForOtherUser) {
         chkExplorer->setEnabled(false);
@@ -327,6 +343,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::ToolTip:
+        if (watched == chkExplorer && m_shellEntries)
+            chkExplorer->setToolTip(
+                modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate()));
         // lblEmpty has no tool tip of its own and must not show the frame's behind it.
         if (watched == lblEmpty) {
             QToolTip::hideText();
@@ -395,6 +414,9 @@ void frmMain::Form_Load()
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
     RefreshTarget();
     ApplyBackColor();
+    // Only the file managers' own files follow the registered entry again; the entry itself is not touched.
+    if (m_shellEntries)
+        m_shellEntries->bringInLine();
     IsLoading = false;
 }
 
@@ -418,6 +440,9 @@ void frmMain::RefreshTarget()
                                         : warning);
     if (!m_describable)
         cmdDelete->setEnabled(false);
+    // A target chosen during a run is shown, but the line below it keeps telling of the run.
+    if (m_progressShown)
+        showProgress();
 }
 
 void frmMain::ShowNameAndFolder()
@@ -478,17 +503,21 @@ void frmMain::ApplyBackColor()
 
 void frmMain::cmdDelete_Click()
 {
-    // A click while a run is going on is ignored: the new target it would destroy is dropped by the
-    // finishing run anyway, and a nested run would interleave two files' sweeps.
-    if (m_shredding)
+    // A click while a run is going on is not obeyed: the new target it would destroy is dropped by the
+    // finishing run anyway, and a second run would interleave two files' sweeps. It is answered, though,
+    // so that nobody takes the finishing run's success for the second file's.
+    if (m_shredding) {
+        m_waitNoticeUntilMs = m_runClock.elapsed() + WaitNoticeMs;
+        showProgress();
         return;
+    }
 
     const QPointer<frmMain> alive(this);
+    const QString runPath = TargetPath;
     m_shredding = true;
     modShredder::ShredResult result;
     try {
-        result = modShredder::ShredFile(TargetPath, ShredPasses, m_fileSystem,
-                                        [] { QCoreApplication::processEvents(); });
+        result = runShredder(runPath);
     } catch (const std::exception&) {
         // The file vanished or cannot be queried; nothing was opened or written. The command ends
         // without a word and the panel still shows the file.
@@ -499,6 +528,7 @@ void frmMain::cmdDelete_Click()
     if (!alive)
         return;
     m_shredding = false;
+    const bool targetChangedDuringRun = TargetPath != runPath;
 
     if (!result.opened()) {
         // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
@@ -515,10 +545,63 @@ void frmMain::cmdDelete_Click()
             return;
         }
         RefreshTarget();
-        lblEmpty->setText(result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
-                                                    : ShredReport::incompleteText());
+        const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
+                                                         : ShredReport::incompleteText();
+        // The file chosen during the run was on screen until now: name the one that was destroyed.
+        lblEmpty->setText(targetChangedDuringRun
+                              ? ShredReport::withDestroyedName(
+                                    report, QFontMetrics(lblEmpty->font())
+                                                .elidedText(PanelText::fileName(runPath), Qt::ElideMiddle,
+                                                            lblEmpty->width() - 12))
+                              : report);
     }
     endRun();
+}
+
+// Runs ShredFile on a worker thread and turns this thread's event loop until it ends, showing its progress
+// from half a second on. Returns the run's outcome; rethrows its error.
+modShredder::ShredResult frmMain::runShredder(const QString& path)
+{
+    ShredRun run(path, ShredPasses, m_fileSystem);
+    QEventLoop loop;
+    connect(&run, &ShredRun::finished, &loop, &QEventLoop::quit);
+
+    m_run = &run;
+    m_runFileName = PanelText::fileName(path);
+    m_progressLine = ProgressLine();
+    m_progressShown = false;
+    m_waitNoticeUntilMs = -1;
+    m_runClock.start();
+    m_progressTimer->start(int(ProgressLine::ShowAfterMs));
+
+    run.start();
+    loop.exec();
+    // Only a quit of the whole application ends the loop early; the file is finished all the same.
+    run.wait();
+
+    m_progressTimer->stop();
+    m_run = nullptr;
+    const bool shown = m_progressShown;
+    m_progressShown = false;
+    if (shown) {
+        // Title and question back as the panel has them.
+        setWindowTitle(PanelText::windowTitle());
+        if (!TargetPath.isEmpty())
+            RefreshTarget();
+    }
+    return run.result();
+}
+
+// Brings the progress line and the title's percentage in line with the running run.
+void frmMain::showProgress()
+{
+    if (!m_run || !m_progressShown)
+        return;
+    const qint64 now = m_runClock.elapsed();
+    m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
+    lblMsg->setText(now < m_waitNoticeUntilMs ? m_progressLine.waitText(m_runFileName)
+                                              : m_progressLine.text());
+    setWindowTitle(m_progressLine.titleWith(PanelText::windowTitle()));
 }
 
 // The run is over: a close asked for meanwhile happens now.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/ProgressLine.h"
 #include "ui/MainServices.h"
+
+#include <QElapsedTimer>
 
 #include <QHash>
 #include <QSet>
@@ -13,13 +16,16 @@ class QCheckBox;
 class QFrame;
 class QMimeData;
 class QPushButton;
+class QTimer;
+class ShredRun;
 
 // The program's one window: the information panel that describes the target file, the two options,
 // the browse and help pictures and the two push buttons. Its handlers carry the names of the controls
 // and events they serve (cmdDelete_Click, Form_Load, ...).
 //
-// Everything runs on the user-interface thread. The delete command lets pending events through while it
-// overwrites the file, so every handler here may run nested inside cmdDelete_Click.
+// Everything of the window runs on the user-interface thread. The delete command overwrites the file on a
+// worker thread and waits for it in a nested event loop, so every handler here may run nested inside
+// cmdDelete_Click.
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -127,10 +133,13 @@ private:
     QString readOption(const QString& key, const QString& defaultValue);
     void saveOption(const QString& key, const QString& value);
     void endRun();
+    modShredder::ShredResult runShredder(const QString& path);
+    void showProgress();
 
     FileSystem& m_fileSystem;
     SettingsStore& m_settings;
     Registry& m_registry;
+    ShellEntries* m_shellEntries;
     Desktop& m_desktop;
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
@@ -142,4 +151,13 @@ private:
     bool m_describable = true;  // the last refresh could read the target's attributes and length
     bool m_shredding = false;   // a delete command is running
     bool m_closeWanted = false; // the window was asked to close while a delete command ran
+
+    // The running delete command's progress line, shown from half a second into the run.
+    const ShredRun* m_run = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    QElapsedTimer m_runClock;
+    ProgressLine m_progressLine;
+    QString m_runFileName;
+    bool m_progressShown = false;
+    qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
 };

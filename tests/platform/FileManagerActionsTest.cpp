@@ -1,7 +1,11 @@
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/ActionCommand.h"
+#include "platform/linux/FileManagerSync.h"
+#include "platform/linux/HiveRegistry.h"
 #include "platform/linux/ThunarActions.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +15,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,34 +54,37 @@ constexpr QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner |
                                           QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                           QFile::ExeOther;
 
-// A program that records the arguments it receives, each followed by a NUL, in $TILGO_STUB_RECORD.
+// A program that records the arguments of each start, each followed by a NUL, in a file of its own in
+// the folder $TILGO_STUB_RECORD.
 void writeStub(const QString& path)
 {
-    writeFile(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$TILGO_STUB_RECORD\"\n",
+    writeFile(path,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$TILGO_STUB_RECORD/$$\"\n",
               executable);
 }
 
-// Runs program with arguments and returns what the stub recorded; fails the test when it did not run.
-QStringList runAndRecord(const QString& program, const QStringList& arguments, const QString& recordFile,
-                         const QString& workingFolder = QString())
+// Runs program with arguments and returns the arguments of every start of the stub, in sorted order.
+QList<QStringList> runAndRecord(const QString& program, const QStringList& arguments,
+                                const QString& recordFolder, const QString& workingFolder = QString())
 {
-    QFile::remove(recordFile);
+    QDir(recordFolder).removeRecursively();
+    QDir().mkpath(recordFolder);
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TILGO_STUB_RECORD"), recordFile);
+    environment.insert(QStringLiteral("TILGO_STUB_RECORD"), recordFolder);
     process.setProcessEnvironment(environment);
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    if (!QFileInfo::exists(recordFile)) {
-        ADD_FAILURE() << "the stub did not run: " << program.toStdString();
-        return {};
+    QList<QStringList> starts;
+    for (const QString& name : QDir(recordFolder).entryList(QDir::Files)) {
+        starts.append(QString::fromUtf8(readFile(recordFolder + QLatin1Char('/') + name)).split(QChar(0)));
+        starts.last().removeLast(); // after the last terminator
     }
-    QStringList recorded = QString::fromUtf8(readFile(recordFile)).split(QChar(0));
-    recorded.removeLast(); // after the last terminator
-    return recorded;
+    std::sort(starts.begin(), starts.end());
+    return starts;
 }
 
 // The value of key in [group] of a key file, with the key file's string escapes undone.
@@ -175,6 +184,16 @@ QStringList desktopExecArguments(const QString& exec, const QString& file)
         arguments.append(argument);
     }
     return arguments;
+}
+
+// The program KIO looks for before it starts a service menu: the first word of Exec, quotes undone but
+// field codes not, that holds no "=" (leading words with one are taken as variable settings).
+QString kioProgram(const QString& exec)
+{
+    const QStringList words =
+        desktopExecArguments(QString(exec).replace(QLatin1Char('%'), QStringLiteral("%%")), {});
+    return *std::find_if(words.cbegin(), words.cend(),
+                         [](const QString& w) { return !w.contains(QLatin1Char('=')); });
 }
 
 // Splits a line as GLib's g_shell_parse_argv does (Nemo runs its line this way, without a shell).
@@ -414,8 +433,10 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "Exec=/opt/tilgomatic/tilgomatic 1%% %f\n"));
     EXPECT_EQ(modeOf(dolphin()), 0755u);
 
-    const QString script = QStringLiteral("#!/bin/sh\n") + marker +
-                           QStringLiteral("\nexec '/opt/tilgomatic/tilgomatic' '1%' \"$1\"\n");
+    const QString script =
+        QStringLiteral("#!/bin/sh\n") + marker +
+        QStringLiteral("\nfor file do\n\tif [ ! -d \"$file\" ]; then\n"
+                       "\t\t'/opt/tilgomatic/tilgomatic' '1%' \"$file\" &\n\tfi\ndone\nwait\n");
     EXPECT_EQ(QString::fromUtf8(readFile(nautilus())), script);
     EXPECT_EQ(modeOf(nautilus()), 0755u);
     EXPECT_EQ(QString::fromUtf8(readFile(caja())), script);
@@ -628,6 +649,57 @@ TEST_F(FileManagerActionsTest, ThunarWithoutOurActionIsNotRewrittenOnRemoval)
     EXPECT_EQ(readFile(uca()), users);
 }
 
+// ---- Start-up and watch: the files follow the hive, which is only read ----
+
+TEST_F(FileManagerActionsTest, ResyncWritesOnlyWhatTheHiveHoldsAndNeverTheHive)
+{
+    const QString hivePath = temp.filePath(QStringLiteral("hive.json"));
+    auto fileManagers = actions();
+    const HiveRegistry hive(hivePath, fileManagers.get());
+    FileManagerSync sync(hive, configHome);
+    sync.bringInLine(); // first run: no hive, nothing to show
+    EXPECT_FALSE(QFileInfo::exists(hivePath) || QFileInfo::exists(dataHome));
+
+    HiveRegistry(hivePath, nullptr)
+        .setValue(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic\\command"),
+                  Registry::StringValue, plainVerb.command);
+    // Thunar came later, and its settings dialog wrote back a list holding a stale action of ours.
+    writeFile(uca(), "<actions><action><unique-id>tilgomatic-old</unique-id></action>"
+                     "<action><unique-id>users</unique-id></action></actions>");
+    const QByteArray stored = readFile(hivePath);
+    sync.bringInLine();
+    EXPECT_EQ(readFile(hivePath), stored);
+    EXPECT_TRUE(QFileInfo::exists(dolphin()) && QFileInfo::exists(caja()));
+    EXPECT_EQ(thunarEntries(uca()).size(), 2); // the user's and ours, the stale one gone
+    EXPECT_EQ(thunarEntries(uca()).last().uniqueId, QStringLiteral("tilgomatic-tilgomatic"));
+
+    // While the program runs, the dialog writes its old list back once more: ours returns to the hive's.
+    const QByteArray synced = readFile(uca());
+    QFile::remove(uca());
+    writeFile(uca(), "<actions><action><unique-id>users</unique-id></action></actions>");
+    for (const QDeadlineTimer deadline(10000); readFile(uca()) != synced && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(readFile(uca()), synced);
+
+    writeFile(hivePath, "{ damaged");
+    sync.bringInLine(); // says nothing about the wish: the entries stay
+    EXPECT_TRUE(QFileInfo::exists(dolphin()));
+}
+
+TEST(FileManagerSyncTest, RunningFileManagersThatReadTheirEntriesOnlyAtStartAreFound)
+{
+    QTemporaryDir proc;
+    for (const QString entry : {"7/Thunar", "8/pcmanfm-qt", "9/bash", "self/nautilus"}) // process/name
+        writeFile(proc.filePath(entry.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/comm")),
+                  entry.section(QLatin1Char('/'), 1).toUtf8() + '\n');
+    QDir(proc.path()).mkdir(QStringLiteral("10")); // ended before its name was read
+    const uint owner = QFileInfo(proc.filePath(QStringLiteral("7"))).ownerId();
+    EXPECT_EQ(FileManagerSync::runningWithDelayedUpdate(proc.path(), owner),
+              (QStringList{QStringLiteral("Thunar"), QStringLiteral("PCManFM-Qt")}));
+    EXPECT_TRUE(
+        FileManagerSync::runningWithDelayedUpdate(proc.path(), owner + 1).isEmpty()); // another user's
+}
+
 // ---- Awkward program paths, read back the way each file manager reads them ----
 
 class FileManagerArgumentsTest : public FileManagerActionsTest,
@@ -648,7 +720,7 @@ protected:
         ASSERT_TRUE(actions()->sync({{QStringLiteral("Tilgomatic"), program + QStringLiteral(" 1% %1")}}));
     }
 
-    QStringList expected() const { return {QStringLiteral("1%"), file}; }
+    QList<QStringList> expected() const { return {{QStringLiteral("1%"), file}}; }
 
     QString programFolder;
     QString program;
@@ -663,8 +735,9 @@ TEST_P(FileManagerArgumentsTest, DolphinAndPcmanfmStartTheProgramWithTheFile)
         const QString exec = keyFileValue(QString::fromUtf8(readFile(path)), group, QStringLiteral("Exec"));
         QStringList argv = desktopExecArguments(exec, file);
         ASSERT_FALSE(argv.isEmpty());
+        // KIO's check before the start, else "Could not find the program".
+        EXPECT_TRUE(path != dolphin() || QFileInfo(kioProgram(exec)).isExecutable()) << exec.toStdString();
         const QString executable = argv.takeFirst();
-        EXPECT_EQ(executable, program);
         EXPECT_EQ(runAndRecord(executable, argv, record), expected()) << path.toStdString();
     }
 }
@@ -688,14 +761,18 @@ TEST_P(FileManagerArgumentsTest, ThunarStartsTheProgramWithTheFile)
     EXPECT_EQ(runAndRecord(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line}, record), expected());
 }
 
-TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramWithTheFirstFile)
+TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramOncePerSelectedFileButNoFolder)
 {
+    // They hand over the selected names relative to the folder shown, several at once.
+    const QFileInfo chosen(file);
+    const QString second = QStringLiteral("zweite\nDatei");
+    writeFile(chosen.dir().filePath(second), "");
+    QDir(chosen.absolutePath()).mkdir(QStringLiteral("Ordner"));
     for (const QString& script : {nautilus(), caja()}) {
-        // They hand over the selected names relative to the folder shown, several at once.
-        const QFileInfo chosen(file);
-        EXPECT_EQ(runAndRecord(script, {chosen.fileName(), QStringLiteral("second")}, record,
-                               chosen.absolutePath()),
-                  (QStringList{QStringLiteral("1%"), chosen.fileName()}))
+        EXPECT_EQ(
+            runAndRecord(script, {chosen.fileName(), QStringLiteral("Ordner"), second}, record,
+                         chosen.absolutePath()),
+            (QList<QStringList>{{QStringLiteral("1%"), chosen.fileName()}, {QStringLiteral("1%"), second}}))
             << script.toStdString();
     }
 }

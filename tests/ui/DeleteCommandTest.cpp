@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
+#include "engine/ProgressLine.h"
 #include "engine/ShredReport.h"
+#include "platform/linux/TerminationSignals.h"
 #include "ui/PanelLabel.h"
 
 #include <QCheckBox>
@@ -8,6 +10,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QThread>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -232,13 +239,16 @@ TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
         if (number == 1)
             postDrop(window->lblMsg, data.get());
         if (number == 3)
-            targetDuringRun = window->TargetPath;
+            onUiThread([&] { targetDuringRun = window->TargetPath; });
     };
     window->cmdDelete->click();
     EXPECT_EQ(targetDuringRun, dropped);
     expectDestroyedAndEmpty(shredded);
     EXPECT_TRUE(QFileInfo::exists(dropped));
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+    // The file that was on screen when the run ended is not the one destroyed: the text names the right one.
+    EXPECT_EQ(window->lblEmpty->text(),
+              ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("weg.bin")));
+    EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
 }
 
 // Closing during the run lets the run finish; then the window closes.
@@ -250,7 +260,7 @@ TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
         if (number == 1)
             QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
         if (number == 3)
-            visibleDuringRun = window->isVisible();
+            onUiThread([&] { visibleDuringRun = window->isVisible(); });
     };
     window->cmdDelete->click();
     EXPECT_TRUE(visibleDuringRun);
@@ -285,7 +295,8 @@ TEST_F(DeleteCommandTest, SecondClickDuringTheRunIsIgnored)
     EXPECT_EQ(fileSystem.opens, 1);
     expectDestroyedAndEmpty(file);
     EXPECT_TRUE(QFileInfo::exists(dropped));
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+    EXPECT_EQ(window->lblEmpty->text(),
+              ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("weg.bin")));
 }
 
 // The option is read when the run ends, so ticking it during the run closes the window afterwards.
@@ -295,6 +306,78 @@ TEST_F(DeleteCommandTest, QuitTickedDuringTheRunCloses)
     clickDuringRun(window->chkQuit);
     window->cmdDelete->click();
     EXPECT_EQ(settings.saves, QStringList{QStringLiteral("tilgomatic/Options/QuitAction=1")});
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(window->isVisible());
+}
+
+// The window's thread turns its event loop while the worker is inside a sweep that has no yield point
+// (write 5 is in the second sweep), and while a write takes long.
+TEST_F(DeleteCommandTest, WindowAnswersInTheMiddleOfASweep)
+{
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
+    QSemaphore handled;
+    bool answered = false;
+    fileSystem.onWrite = [&](int number) {
+        if (number == 5) {
+            QMetaObject::invokeMethod(
+                window.get(), [&] { handled.release(); }, Qt::QueuedConnection);
+            answered = handled.tryAcquire(1, 5000);
+        }
+    };
+    window->cmdDelete->click();
+    EXPECT_TRUE(answered);
+    expectDestroyedAndEmpty(file);
+}
+
+// From half a second on the question gives way to the run's progress and the title carries the share;
+// a click on the delete button meanwhile is answered there. After the run the title is plain again.
+TEST_F(DeleteCommandTest, LongRunShowsProgressAndAnswersASecondClick)
+{
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
+    QString progress, title, notice;
+    fileSystem.onWrite = [&](int number) {
+        if (number == 4) {
+            QThread::msleep(ProgressLine::ShowAfterMs + 2 * ProgressLine::UpdateIntervalMs);
+            onUiThread([&] {
+                progress = window->lblMsg->text();
+                title = window->windowTitle();
+                window->cmdDelete->click();
+                notice = window->lblMsg->text();
+            });
+        }
+    };
+    window->cmdDelete->click();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Wird überschrieben: Durchgang 2 von 36 – 2 %")))
+        << progress.toStdString();
+    EXPECT_TRUE(title.startsWith(QStringLiteral("2 % – Tilgomatic"))) << title.toStdString();
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("Bitte warten: Erst wird „weg.bin“ fertig überschrieben")))
+        << notice.toStdString();
+    EXPECT_EQ(fileSystem.opens, 1);
+    expectDestroyedAndEmpty(file);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tilgomatic 1.0"));
+}
+
+// A termination signal during the run is taken like the close box: the file is finished, then the window
+// closes.
+TEST_F(DeleteCommandTest, TerminationSignalWaitsForTheFile)
+{
+    const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
+    TerminationSignals termination;
+    ASSERT_TRUE(termination.isActive());
+    QObject::connect(&termination, &TerminationSignals::requested, window.get(), &QWidget::close);
+    QSemaphore requested;
+    QObject::connect(&termination, &TerminationSignals::requested, [&] { requested.release(); });
+    bool seen = false, visibleAfterRequest = false;
+    fileSystem.onWrite = [&](int number) {
+        if (number == 1) {
+            ::kill(::getpid(), SIGTERM);
+            seen = requested.tryAcquire(1, 5000);
+            onUiThread([&] { visibleAfterRequest = window->isVisible(); });
+        }
+    };
+    window->cmdDelete->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(visibleAfterRequest);
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
 }

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QProcessEnvironment>
 #include <QPushButton>
 
@@ -57,6 +58,16 @@ TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
     EXPECT_TRUE(window->chkExplorer->isChecked());
     EXPECT_TRUE(registry.calls.isEmpty());
     EXPECT_TRUE(settings.saves.isEmpty());
+    EXPECT_EQ(shellEntries.broughtInLine, 1); // only the file managers' files follow the entry again
+}
+
+TEST_F(StartupTest, WhileThunarRunsTheExplorerOptionSaysThatAChangeWantsARestart)
+{
+    shellEntries.running = {QStringLiteral("Thunar")};
+    open();
+    QHelpEvent over(QEvent::ToolTip, QPoint(2, 2), window->chkExplorer->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(window->chkExplorer, &over);
+    EXPECT_TRUE(window->chkExplorer->toolTip().contains(QLatin1String("thunar -q")));
 }
 
 TEST_F(StartupTest, StoredQuitOptionTicksTheBoxAndIsWrittenBack)
@@ -166,6 +177,7 @@ TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
     window->chkExplorer->click();
     EXPECT_TRUE(registry.calls.isEmpty());
     EXPECT_TRUE(settings.saves.isEmpty());
+    EXPECT_EQ(shellEntries.broughtInLine, 0);
     // A file dropped on it goes to the frame behind, which takes it the same way.
     const QString file = makeFile(QStringLiteral("a.txt"));
     const auto data = filesData({file});

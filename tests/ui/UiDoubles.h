@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/SettingsStore.h"
+#include "platform/ShellEntries.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/gui/Desktop.h"
 #include "support/RecordingFileSystem.h"
@@ -33,6 +34,15 @@ public:
 
 private:
     QMap<QString, QString> m_values;
+};
+
+// File-manager entries that count how often they were brought in line and report the running ones given.
+struct RecordingShellEntries : ShellEntries
+{
+    void bringInLine() override { ++broughtInLine; }
+    QStringList runningWithDelayedUpdate() const override { return running; }
+    int broughtInLine = 0;
+    QStringList running;
 };
 
 // A registry of keys held in memory, enough for the context-menu module: case-insensitive paths below

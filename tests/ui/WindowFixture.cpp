@@ -26,13 +26,19 @@ WindowFixture::~WindowFixture()
 frmMain& WindowFixture::open(const QStringList& arguments)
 {
     program.arguments = arguments;
-    const MainServices services{fileSystem,   settings, registry,        desktop,
-                                browseDialog, program,  rootForOtherUser};
+    const MainServices services{
+        fileSystem,   settings, registry,         desktop,
+        browseDialog, program,  rootForOtherUser, rootForOtherUser ? nullptr : &shellEntries};
     window = std::make_unique<frmMain>(services);
     window->Form_Initialize();
     window->Form_Load();
     window->show();
     return *window;
+}
+
+void WindowFixture::onUiThread(const std::function<void()>& fn)
+{
+    QMetaObject::invokeMethod(window.get(), fn, Qt::BlockingQueuedConnection);
 }
 
 QString WindowFixture::path(const QString& name) const

@@ -45,6 +45,10 @@ protected:
     // open(), then makeFile(name, size) loaded as the target; returns the file's path.
     QString openWithFile(const QString& name, qint64 size = 10);
 
+    // Runs fn on the window's thread and waits for it; the engine's hooks run on the delete command's worker
+    // thread, where the window must not be touched. Everything posted to the window before is handled first.
+    void onUiThread(const std::function<void()>& fn);
+
     static void sendKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     static void click(QWidget* widget);
 
@@ -58,5 +62,6 @@ protected:
     ScriptedBrowseDialog browseDialog;
     ProgramInfo program;
     bool rootForOtherUser = false;
+    RecordingShellEntries shellEntries; // handed in unless rootForOtherUser, as main() does
     std::unique_ptr<frmMain> window;
 };

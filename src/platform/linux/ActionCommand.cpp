@@ -93,6 +93,16 @@ QString ActionCommand::desktopExec(const QString& fileCode) const
     return join(desktopWord, fileCode);
 }
 
+QString ActionCommand::kioExec() const
+{
+    const QString fileCode = QStringLiteral("%f");
+    if (!m_program.contains(QLatin1Char('%')) && !m_program.contains(QLatin1Char('=')))
+        return desktopExec(fileCode);
+    // sh gets the program as $0 and the arguments as $@ and starts it as it is.
+    return QStringLiteral("/bin/sh -c ") + desktopWord(QStringLiteral("exec \"$0\" \"$@\"")) +
+           QLatin1Char(' ') + desktopExec(fileCode);
+}
+
 QString ActionCommand::nemoExec() const
 {
     return join(shellWordWithFieldCodes, QStringLiteral("%F"));
@@ -103,9 +113,9 @@ QString ActionCommand::thunarCommand() const
     return join(shellWordWithFieldCodes, QStringLiteral("%f"));
 }
 
-QString ActionCommand::scriptLine() const
+QString ActionCommand::scriptCommand(const QString& fileVariable) const
 {
-    return QStringLiteral("exec ") + join(shellQuote, QStringLiteral("\"$1\""));
+    return join(shellQuote, QStringLiteral("\"$%1\"").arg(fileVariable));
 }
 
 QString ActionCommand::shellQuote(const QString& text)

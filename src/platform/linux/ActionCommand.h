@@ -29,12 +29,17 @@ public:
     // double-quoted where the desktop-entry rules ask for it, "%" doubled. The key file's own string
     // escaping is not applied yet (escapeKeyFileValue).
     QString desktopExec(const QString& fileCode) const;
+    // Exec line of a Dolphin service menu ("%f" for the file). KIO looks for the program under its first
+    // word before it undoes "%%", and skips leading words holding "=" as variable settings; a program
+    // with either character is therefore started through /bin/sh, which gets it as a plain argument.
+    QString kioExec() const;
     // Exec line of a Nemo action: every word shell-quoted, "%" doubled, "%F" bare. Not yet key-file escaped.
     QString nemoExec() const;
     // Command of a Thunar custom action: every word shell-quoted, "%" doubled, "%f" bare. Not XML-escaped.
     QString thunarCommand() const;
-    // The exec line of a Nautilus or Caja script: every word shell-quoted, the first selected file "$1".
-    QString scriptLine() const;
+    // The command of a Nautilus or Caja script that starts the program for one file, held in the shell
+    // variable fileVariable: every word shell-quoted, the file "$fileVariable".
+    QString scriptCommand(const QString& fileVariable) const;
 
     // text in single quotes for a POSIX shell ("'" becomes "'\''").
     static QString shellQuote(const QString& text);

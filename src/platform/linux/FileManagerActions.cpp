@@ -26,6 +26,15 @@ QString keyValue(const QString& value)
     return ActionCommand::escapeKeyFileValue(value);
 }
 
+// True when path already holds exactly data with mode: rewriting it would only disturb whoever watches
+// the folder (the program's own resync among them).
+bool holds(const QString& path, const QByteArray& data, QFile::Permissions mode)
+{
+    QFile file(path);
+    return file.permissions() == mode && file.size() == data.size() && file.open(QIODevice::ReadOnly) &&
+           file.readAll() == data;
+}
+
 // True when path is a regular file (not a link) that carries our marker line near its start.
 bool isOurs(const QString& path)
 {
@@ -173,9 +182,9 @@ bool FileManagerActions::syncFolder(const QString& folder, const Format& format,
             ok = false;
             continue;
         }
-        ok = AtomicFile::write(path, format.content(entry.verb, entry.id, entry.command).toUtf8(),
-                               format.mode) &&
-             ok;
+        const QByteArray content = format.content(entry.verb, entry.id, entry.command).toUtf8();
+        if (!holds(path, content, format.mode))
+            ok = AtomicFile::write(path, content, format.mode) && ok;
     }
     return ok;
 }
@@ -229,6 +238,8 @@ bool FileManagerActions::syncThunar(const QList<Entry>& entries)
     if (!merged->hadOurs && actions.isEmpty())
         return true;
 
+    if (userHasFile && merged->xml == source)
+        return true;
     const QFile::Permissions mode = userHasFile ? QFile::permissions(path) : plainMode;
     return AtomicFile::write(path, merged->xml, mode);
 }
@@ -237,18 +248,17 @@ namespace {
 
 QString dolphinContent(const QString& verb, const QString& id, const ActionCommand& command)
 {
-    return FileManagerActions::markerLine() +
-           QStringLiteral("\n[Desktop Entry]\n"
-                          "Type=Service\n"
-                          "MimeType=all/allfiles;\n"
-                          "Actions=%1;\n"
-                          "X-KDE-Priority=TopLevel\n"
-                          "\n"
-                          "[Desktop Action %1]\n"
-                          "Name=%2\n"
-                          "Icon=%3\n"
-                          "Exec=%4\n")
-               .arg(id, keyValue(verb), icon, keyValue(command.desktopExec(QStringLiteral("%f"))));
+    return FileManagerActions::markerLine() + QStringLiteral("\n[Desktop Entry]\n"
+                                                             "Type=Service\n"
+                                                             "MimeType=all/allfiles;\n"
+                                                             "Actions=%1;\n"
+                                                             "X-KDE-Priority=TopLevel\n"
+                                                             "\n"
+                                                             "[Desktop Action %1]\n"
+                                                             "Name=%2\n"
+                                                             "Icon=%3\n"
+                                                             "Exec=%4\n")
+                                                  .arg(id, keyValue(verb), icon, keyValue(command.kioExec()));
 }
 
 QString nemoContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
@@ -277,11 +287,21 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
                .arg(keyValue(verb), icon, keyValue(command.desktopExec(QStringLiteral("%f"))));
 }
 
-// The program takes one file a start, so only the first of the selected files is passed on.
+// The program takes one file a start, so each selected file gets a start of its own, all at once as the
+// shell's own entry does it. The names come as arguments, exact even with line breaks in them (the
+// NAUTILUS_/CAJA_SCRIPT_SELECTED_FILE_PATHS lists are not), and relative to the folder the script runs
+// in, which the program resolves. Folders are offered scripts too; they cannot be destroyed, so they are
+// passed over. The script lasts as long as its starts, as the single exec before it did.
 QString scriptContent(const QString& /*verb*/, const QString& /*id*/, const ActionCommand& command)
 {
-    return QStringLiteral("#!/bin/sh\n") + FileManagerActions::markerLine() + QLatin1Char('\n') +
-           command.scriptLine() + QLatin1Char('\n');
+    return QStringLiteral("#!/bin/sh\n") + FileManagerActions::markerLine() +
+           QStringLiteral("\nfor file do\n"
+                          "\tif [ ! -d \"$file\" ]; then\n"
+                          "\t\t%1 &\n"
+                          "\tfi\n"
+                          "done\n"
+                          "wait\n")
+               .arg(command.scriptCommand(QStringLiteral("file")));
 }
 
 } // namespace

@@ -156,16 +156,23 @@ std::unique_ptr<HiveRegistry> HiveRegistry::forUser(const QString& programName)
     return hive;
 }
 
-HiveNode HiveRegistry::load() const
+HiveNode HiveRegistry::load(bool* damaged) const
 {
     Node root;
+    if (damaged)
+        *damaged = false;
     QFile file(m_hivePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return root; // no hive yet: empty
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (damaged)
+            *damaged = file.exists(); // there, but not for us to read
+        return root;                  // no hive yet: empty
+    }
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         qWarning("Registry hive %s is damaged; taken as empty", qUtf8Printable(m_hivePath));
+        if (damaged)
+            *damaged = true;
         return root;
     }
     readChildren(document.object(), root);
@@ -198,8 +205,22 @@ Registry::Key HiveRegistry::openHandle(const QStringList& path)
 
 void HiveRegistry::afterChange(const Node& root, const QStringList& path)
 {
-    if (!m_actions || !isBelowShell(path))
-        return;
+    if (isBelowShell(path))
+        syncFileManagers(root);
+}
+
+bool HiveRegistry::syncFileManagers() const
+{
+    // A hive that cannot be read says nothing about the wish: the entries stay as they are.
+    bool damaged = false;
+    const Node root = load(&damaged);
+    return !damaged && syncFileManagers(root);
+}
+
+bool HiveRegistry::syncFileManagers(const Node& root) const
+{
+    if (!m_actions)
+        return true;
     QList<FileManagerActions::Verb> verbs;
     if (const Node* shell = find(root, {QStringLiteral("*"), QStringLiteral("shell")})) {
         for (const Node& verb : shell->children) {
@@ -208,7 +229,7 @@ void HiveRegistry::afterChange(const Node& root, const QStringList& path)
                 verbs.append(FileManagerActions::Verb{verb.name, command->value});
         }
     }
-    m_actions->sync(verbs);
+    return m_actions->sync(verbs);
 }
 
 struct HiveRegistry::Reach

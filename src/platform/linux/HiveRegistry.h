@@ -58,8 +58,14 @@ public:
 
     const QString& hivePath() const { return m_hivePath; }
 
+    // Brings the file managers' action files in line with the verbs the hive holds now, without changing
+    // the hive: for entries that a file manager (or its settings dialog) rewrote, or one that came later.
+    // True when every file could be written or removed as wanted.
+    bool syncFileManagers() const;
+
 private:
-    HiveNode load() const;
+    // damaged, when given, tells whether a file was there that could not be read as a hive.
+    HiveNode load(bool* damaged = nullptr) const;
     bool save(const HiveNode& root) const;
     // The path of the key behind handle (empty for ClassesRoot); nullopt for an unknown handle.
     std::optional<QStringList> handlePath(Key handle) const;
@@ -70,6 +76,7 @@ private:
     long reach(Key root, const QString& subKey, Reach& into) const;
     // Tells the file managers about the verbs when path lies below "*\shell".
     void afterChange(const HiveNode& root, const QStringList& path);
+    bool syncFileManagers(const HiveNode& root) const;
 
     QString m_hivePath;
     FileManagerActions* m_actions;

@@ -1,0 +1,181 @@
+// How well the real window answers while it destroys a file, against the engine alone.
+//
+//   bench_responsive FOLDER [SIZE_MIB]     (default 256 MiB)
+//
+// First ShredFile alone on a fresh file in FOLDER (the reference). Then the program's window, with its real
+// services, is loaded with a fresh file of the same size and "&Datei löschen" is clicked. Meanwhile another
+// thread posts the window's thread an event every 50 ms, stamped with the time it was posted; the time
+// until the window's thread handles it is that event's latency. Prints the longest and the 99th-percentile
+// latency and the window's run time over the engine's. Run it through bench/responsiveness, which gives
+// it a throw-away home folder.
+
+#include "engine/Shredder.h"
+#include "platform/ProgramInfo.h"
+#include "platform/gui/LinuxDesktop.h"
+#include "platform/gui/TreeBrowseDialog.h"
+#include "platform/linux/HiveRegistry.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "ui/MainServices.h"
+#include "ui/frmMain.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr qint64 MiB = qint64(1) << 20;
+constexpr auto PingInterval = std::chrono::milliseconds(50);
+
+[[noreturn]] void fail(const char* what)
+{
+    std::perror(what);
+    std::exit(1);
+}
+
+// A file of size bytes of pseudo-random content, synced, so that both runs start from the same state.
+void createFile(const QString& path, qint64 size)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fail("create");
+    std::vector<quint64> buffer(MiB / sizeof(quint64));
+    quint64 state = 0x9E3779B97F4A7C15ull;
+    for (qint64 done = 0; done < size; done += MiB) {
+        for (quint64& word : buffer) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            word = state;
+        }
+        const size_t count = size_t(std::min(MiB, size - done));
+        if (::write(fd, buffer.data(), count) != ssize_t(count))
+            fail("write");
+    }
+    if (::fdatasync(fd) != 0 || ::close(fd) != 0)
+        fail("sync");
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+const QEvent::Type PingType = QEvent::Type(QEvent::registerEventType());
+
+struct PingEvent : QEvent
+{
+    explicit PingEvent(Clock::time_point posted)
+        : QEvent(PingType)
+        , posted(posted)
+    {}
+    const Clock::time_point posted;
+};
+
+// Lives on the window's thread and notes how late each ping is handled.
+class PingAnswer : public QObject
+{
+public:
+    std::vector<double> latenciesMs;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != PingType)
+            return QObject::event(event);
+        const auto posted = static_cast<PingEvent*>(event)->posted;
+        latenciesMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - posted).count());
+        return true;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s FOLDER [SIZE_MIB]\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QFile::decodeName(argv[1]);
+    const long sizeMiB = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 256;
+    if (sizeMiB < 1)
+        return 2;
+    const qint64 size = sizeMiB * MiB;
+    const QString path = folder + QStringLiteral("/bench-responsive-%1.dat").arg(::getpid());
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setFont(frmMain::dialogFont());
+
+    // The reference: the engine alone, on this thread, as the window's worker runs it.
+    createFile(path, size);
+    LinuxFileSystem fileSystem;
+    const auto engineStart = Clock::now();
+    const bool engineComplete =
+        modShredder::ShredFile(path, frmMain::ShredPasses, fileSystem, {}).fullyOverwritten();
+    const double engineSeconds = secondsSince(engineStart);
+
+    createFile(path, size);
+    ProgramInfo program = ProgramInfo::current();
+    program.arguments = QStringList{path};
+    IniSettingsStore settings;
+    const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);
+    LinuxDesktop desktop;
+    TreeBrowseDialog browseDialog;
+    const MainServices services{fileSystem, settings, *registry, desktop, browseDialog, program, false};
+    frmMain window(services);
+    window.Form_Initialize();
+    window.Form_Load();
+    window.show();
+
+    PingAnswer answer;
+    std::atomic<bool> pinging{true};
+    std::thread pinger([&] {
+        auto next = Clock::now();
+        while (pinging.load()) {
+            next += PingInterval;
+            std::this_thread::sleep_until(next);
+            QCoreApplication::postEvent(&answer, new PingEvent(Clock::now()));
+        }
+    });
+
+    double windowSeconds = 0;
+    QTimer::singleShot(100, [&] {
+        const auto start = Clock::now();
+        window.cmdDelete->click();
+        windowSeconds = secondsSince(start);
+        pinging = false;
+        QCoreApplication::quit();
+    });
+    app.exec();
+    pinger.join();
+    QCoreApplication::processEvents();
+    const bool windowComplete = !QFile::exists(path);
+
+    std::vector<double> sorted = answer.latenciesMs;
+    std::sort(sorted.begin(), sorted.end());
+    const double longest = sorted.empty() ? 0 : sorted.back();
+    const double p99 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+    std::printf("folder %s, file %ld MiB, %zu pings every 50 ms\n", argv[1], sizeMiB, sorted.size());
+    std::printf("engine alone %8.2f s%s\n", engineSeconds, engineComplete ? "" : "  INCOMPLETE RUN");
+    std::printf("window       %8.2f s%s\n", windowSeconds, windowComplete ? "" : "  FILE STILL THERE");
+    std::printf("latency longest %.1f ms, 99th percentile %.1f ms (goal < 100 ms)\n", longest, p99);
+    std::printf("window/engine %.3f (goal <= 1.05)\n", windowSeconds / engineSeconds);
+    return engineComplete && windowComplete ? 0 : 1;
+}

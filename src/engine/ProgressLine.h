@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/Shredder.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// The line the window shows in place of its question while a run lasts, worked out from the engine's
+// progress: the sweep being written, the share of all bytes already synced and the time still needed,
+// estimated from how fast the synced bytes came.
+class ProgressLine
+{
+public:
+    // A run that ends sooner shows no progress at all.
+    static constexpr qint64 ShowAfterMs = 500;
+    // How often the window takes a new sample (at least twice a second).
+    static constexpr int UpdateIntervalMs = 250;
+
+    struct Sample
+    {
+        int sweeps = 0; // 0 until the file is open
+        int sweepsSynced = 0;
+        qint64 sweepBytes = 0;
+        qint64 elapsedMs = 0; // since the run started
+    };
+
+    static Sample sampleOf(const modShredder::ShredProgress& progress, qint64 elapsedMs);
+
+    // Takes the newest sample; samples come in time order.
+    void update(const Sample& sample);
+
+    // The share of the run's bytes that are synced, in whole percent rounded down (0 before the open).
+    int percent() const;
+    // The sweep being written, from 1; the last one once all are synced.
+    int currentSweep() const;
+    // Seconds still needed; none before the first sweep is synced, as there is no rate yet.
+    std::optional<qint64> remainingSeconds() const;
+
+    // "Wird überschrieben: Durchgang 5 von 36 – 14 % – noch etwa 2 Minuten"
+    QString text() const;
+    // After a click on the delete button during the run: the running file must finish first.
+    QString waitText(const QString& runningFileName) const;
+    // "14 % – " + title, for the window title.
+    QString titleWith(const QString& title) const;
+
+    // "noch etwa 2 Minuten", "noch etwa 45 Sekunden", "noch wenige Sekunden", ...
+    static QString remainingText(qint64 seconds);
+
+private:
+    // "14 % – noch etwa 2 Minuten", or "14 %" without an estimate.
+    QString shareAndTime() const;
+
+    Sample m_last;
+    int m_syncedAtEstimate = 0; // sweeps synced when the estimate was last made
+    qint64 m_estimateMadeMs = 0;
+    std::optional<qint64> m_remainingAtEstimateMs;
+};

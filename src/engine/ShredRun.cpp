@@ -1,0 +1,49 @@
+#include "engine/ShredRun.h"
+
+#include <QThread>
+
+ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent)
+    : QObject(parent)
+    , m_path(path)
+    , m_passes(passes)
+    , m_fileSystem(fileSystem)
+{}
+
+ShredRun::~ShredRun()
+{
+    wait();
+}
+
+void ShredRun::start()
+{
+    if (m_thread)
+        return;
+    m_thread.reset(QThread::create([this] { run(); }));
+    m_thread->start();
+}
+
+void ShredRun::wait()
+{
+    if (m_thread)
+        m_thread->wait();
+}
+
+modShredder::ShredResult ShredRun::result() const
+{
+    if (m_error)
+        std::rethrow_exception(m_error);
+    return m_result;
+}
+
+// The worker thread's whole work. No yield: this thread has no events to let through.
+void ShredRun::run()
+{
+    try {
+        m_result = modShredder::ShredFile(m_path, m_passes, m_fileSystem, {}, &m_progress);
+    } catch (...) {
+        m_error = std::current_exception();
+    }
+    m_finished.store(true, std::memory_order_release);
+    // Queued to this object's thread; dropped if the object is gone by then.
+    QMetaObject::invokeMethod(this, &ShredRun::finished, Qt::QueuedConnection);
+}

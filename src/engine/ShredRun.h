@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/Shredder.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <exception>
+#include <memory>
+
+class QThread;
+
+// One ShredFile run on a worker thread of its own, so that the thread that starts it keeps turning its
+// event loop through every sweep and sync, however slow the device. The file system is used from the
+// worker thread while the run lasts; it must not keep state between calls.
+class ShredRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent = nullptr);
+    // Waits for a run that is still going: the file is always finished, never abandoned halfway.
+    ~ShredRun() override;
+
+    // Starts the run; finished() follows on this object's thread once it has ended.
+    void start();
+    // True once the run has ended (its outcome or its error is then available).
+    bool isFinished() const { return m_finished.load(std::memory_order_acquire); }
+    // Blocks until the run has ended. For the rare caller whose event loop was told to stop meanwhile.
+    void wait();
+
+    // The outcome of an ended run. Rethrows the error the run ended with (FileError from the steps before
+    // the open, nothing written then).
+    modShredder::ShredResult result() const;
+
+    // Where the running run stands; readable at any time.
+    const modShredder::ShredProgress& progress() const { return m_progress; }
+
+signals:
+    void finished();
+
+private:
+    void run();
+
+    const QString m_path;
+    const qint16 m_passes;
+    FileSystem& m_fileSystem;
+    modShredder::ShredProgress m_progress;
+    modShredder::ShredResult m_result;
+    std::exception_ptr m_error;
+    std::atomic<bool> m_finished{false};
+    std::unique_ptr<QThread> m_thread;
+};

@@ -1,0 +1,83 @@
+#include "platform/linux/FileManagerSync.h"
+
+#include "platform/linux/HiveRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <unistd.h>
+
+namespace {
+
+// How long after the last change in a watched folder the files are brought in line.
+constexpr int SettleMilliseconds = 300;
+
+} // namespace
+
+FileManagerSync::FileManagerSync(const HiveRegistry& hive, const QString& configHome, const QString& procRoot)
+    : m_hive(hive)
+    , m_configHome(configHome)
+    , m_thunarFolder(configHome + QStringLiteral("/Thunar"))
+    , m_procRoot(procRoot)
+{
+    m_pending.setSingleShot(true);
+    m_pending.setInterval(SettleMilliseconds);
+    connect(&m_pending, &QTimer::timeout, this, [this] { m_hive.syncFileManagers(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileManagerSync::folderChanged);
+}
+
+void FileManagerSync::bringInLine()
+{
+    m_hive.syncFileManagers();
+    if (!m_configHome.isEmpty() && QFileInfo(m_configHome).isDir() &&
+        !m_watcher.directories().contains(m_configHome))
+        m_watcher.addPath(m_configHome);
+    watchThunarFolder();
+}
+
+void FileManagerSync::watchThunarFolder()
+{
+    if (m_watcher.directories().contains(m_thunarFolder) || !QFileInfo(m_thunarFolder).isDir())
+        return;
+    m_watcher.addPath(m_thunarFolder);
+}
+
+void FileManagerSync::folderChanged(const QString& folder)
+{
+    if (folder == m_thunarFolder) {
+        m_pending.start();
+        return;
+    }
+    // Something changed in the config folder: of interest only when it is a new Thunar folder.
+    if (!m_watcher.directories().contains(m_thunarFolder) && QFileInfo(m_thunarFolder).isDir()) {
+        watchThunarFolder();
+        m_pending.start();
+    }
+}
+
+QStringList FileManagerSync::runningWithDelayedUpdate() const
+{
+    return runningWithDelayedUpdate(m_procRoot, ::getuid());
+}
+
+QStringList FileManagerSync::runningWithDelayedUpdate(const QString& procRoot, uint uid)
+{
+    QSet<QByteArray> names; // the kernel's short process names, at most 15 bytes
+    const QStringList processes = QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& process : processes) {
+        const QString folder = procRoot + QLatin1Char('/') + process;
+        if (!process.at(0).isDigit() || QFileInfo(folder).ownerId() != uid)
+            continue;
+        QFile comm(folder + QStringLiteral("/comm"));
+        if (comm.open(QIODevice::ReadOnly))                   // else it ended meanwhile
+            names.insert(comm.readAll().trimmed().toLower()); // Xfce starts it as "Thunar --daemon"
+    }
+    QStringList running;
+    if (names.contains("thunar"))
+        running.append(QStringLiteral("Thunar"));
+    if (names.contains("pcmanfm-qt"))
+        running.append(QStringLiteral("PCManFM-Qt"));
+    return running;
+}

@@ -1,0 +1,79 @@
+// The line shown while a run lasts, from recorded progress samples.
+
+#include "engine/ProgressLine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct ProgressCase
+{
+    const char* name;
+    std::vector<ProgressLine::Sample> samples; // fed in order; the text is read after the last
+    const char* text;
+};
+
+constexpr qint64 MiB = 1 << 20;
+
+class ProgressLineCases : public ::testing::TestWithParam<ProgressCase>
+{
+};
+
+TEST_P(ProgressLineCases, Text)
+{
+    ProgressLine line;
+    for (const ProgressLine::Sample& sample : GetParam().samples)
+        line.update(sample);
+    EXPECT_EQ(line.text(), QString::fromUtf8(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgressLineCases,
+    ::testing::Values(
+        // Not yet open: no sweep count, nothing synced, no estimate.
+        ProgressCase{"beforeTheOpen", {{0, 0, 0, 600}}, "Wird überschrieben: Durchgang 1 von 1 – 0 %"},
+        ProgressCase{"noSyncYet", {{36, 0, MiB, 600}}, "Wird überschrieben: Durchgang 1 von 36 – 0 %"},
+        // 5 of 36 sweeps in 20 s: 31 more take 124 s.
+        ProgressCase{"estimateFromSyncedSweeps",
+                     {{36, 5, MiB, 20000}},
+                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 2 Minuten"},
+        // A long sync: the estimate made at the last synced sweep counts down with the clock.
+        ProgressCase{"countsDownBetweenSyncs",
+                     {{36, 5, MiB, 20000}, {36, 5, MiB, 90000}},
+                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 55 Sekunden"},
+        ProgressCase{"neverBelowZero",
+                     {{36, 5, MiB, 20000}, {36, 5, MiB, 900000}},
+                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch wenige Sekunden"},
+        // A slower stretch later on is taken into the estimate at the next synced sweep.
+        ProgressCase{"newEstimateAtNextSync",
+                     {{36, 1, MiB, 1000}, {36, 18, MiB, 3600000}},
+                     "Wird überschrieben: Durchgang 19 von 36 – 50 % – noch etwa 60 Minuten"},
+        ProgressCase{"allSynced",
+                     {{36, 36, MiB, 72000}},
+                     "Wird überschrieben: Durchgang 36 von 36 – 100 % – noch wenige Sekunden"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgressLineText, RemainingTimeIsRough)
+{
+    const std::pair<qint64, const char*> cases[] = {
+        {0, "noch wenige Sekunden"},   {5, "noch wenige Sekunden"},     {6, "noch etwa 10 Sekunden"},
+        {59, "noch etwa 55 Sekunden"}, {60, "noch etwa 1 Minute"},      {89, "noch etwa 1 Minute"},
+        {90, "noch etwa 2 Minuten"},   {7139, "noch etwa 119 Minuten"}, {7200, "noch etwa 2 Stunden"},
+    };
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(ProgressLine::remainingText(seconds), QString::fromUtf8(text)) << seconds;
+}
+
+TEST(ProgressLineText, TitleAndWaitNoticeCarryTheShare)
+{
+    ProgressLine line;
+    line.update({36, 9, MiB, 9000});
+    EXPECT_EQ(line.titleWith(QStringLiteral("Tilgomatic 1.0")), QString::fromUtf8("25 % – Tilgomatic 1.0"));
+    EXPECT_EQ(line.waitText(QStringLiteral("a.txt")),
+              QString::fromUtf8("Bitte warten: Erst wird „a.txt“ fertig überschrieben – 25 % – noch etwa 30 "
+                                "Sekunden"));
+}
+
+} // namespace
