@@ -4,6 +4,35 @@ namespace ShredReport {
 
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
+
+// The reason in one short phrase, beginning with a small letter unless it begins with a name.
+QString reasonPhrase(const OverwriteCheck::Result& check)
+{
+    const QString name = check.fileSystem.isEmpty() ? QStringLiteral("Das Dateisystem") : check.fileSystem;
+    switch (check.reason) {
+    case OverwriteCheck::Reason::CopyOnWrite:
+        return QStringLiteral("%1 schreibt Änderungen an eine neue Stelle").arg(name);
+    case OverwriteCheck::Reason::Shared:
+        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie");
+    case OverwriteCheck::Reason::Inline:
+        return QStringLiteral("%1 hält kleine Dateien in seinen Verwaltungsdaten").arg(name);
+    case OverwriteCheck::Reason::Journalled:
+        return QStringLiteral("%1 schreibt die Daten auch in sein Journal").arg(name);
+    case OverwriteCheck::Reason::None:
+        break;
+    }
+    return QStringLiteral("das Dateisystem legt Kopien an");
+}
+
+QString capitalised(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text;
+}
+
+const QString OtherNamesText = QStringLiteral("Die Datei hat weitere Namen (harte Links), unter denen ihr "
+                                              "überschriebener Inhalt bestehen bleibt.");
 } // namespace
 
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.
@@ -19,6 +48,45 @@ QString incompleteText()
     return QStringLiteral("Die Datei wurde gelöscht, konnte aber nicht vollständig überschrieben werden.") +
            LineEnd + LineEnd +
            QStringLiteral("Teile ihres Inhalts können noch auf dem Datenträger vorhanden sein.");
+}
+
+QString overwriteText(const OverwriteCheck::Result& check)
+{
+    QString text;
+    switch (check.outcome) {
+    case OverwriteCheck::Outcome::Verified:
+        if (!check.otherNames)
+            return successText();
+        return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd + OtherNamesText;
+    case OverwriteCheck::Outcome::NotReached:
+        text =
+            QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien "
+                           "des alten Inhalts: %1.")
+                .arg(reasonPhrase(check));
+        break;
+    case OverwriteCheck::Outcome::NotCheckable:
+        text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "
+                              "Tilgomatic nicht prüfen, wo die Daten geblieben sind.");
+        break;
+    }
+    // The label has no room for the long note here.
+    return check.otherNames ? text + LineEnd + QStringLiteral("Weitere Namen (harte Links) bleiben.") : text;
+}
+
+QString warningText(const OverwriteCheck::Result& expected)
+{
+    const QString question = QStringLiteral(" Trotzdem schreddern und löschen?");
+    switch (expected.outcome) {
+    case OverwriteCheck::Outcome::NotReached:
+        return capitalised(reasonPhrase(expected)) + QStringLiteral("; alte Kopien bleiben.") + question;
+    case OverwriteCheck::Outcome::NotCheckable:
+        return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
+    case OverwriteCheck::Outcome::Verified:
+        break;
+    }
+    if (expected.otherNames)
+        return QStringLiteral("Die Datei hat weitere Namen (harte Links).") + question;
+    return QString();
 }
 
 // One sentence per reason; the empty string for Opened, which is no failure.

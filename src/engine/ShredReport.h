@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/OverwriteCheck.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -11,6 +12,13 @@ namespace ShredReport {
 QString successText();
 // The file is gone, but a write or a sync failed, so the overwriting cannot be vouched for.
 QString incompleteText();
+// The file is gone and overwritten, but the file system keeps copies of the old contents (NotReached)
+// or does not tell where they went (NotCheckable); with a note on further hard links. For a verified
+// outcome the success text, with that note where the file has other names.
+QString overwriteText(const OverwriteCheck::Result& check);
+// Shown in place of the red question while a file is loaded whose run is expected not to be verified,
+// or which has further names; the empty string when there is nothing to warn of. Two lines at most.
+QString warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 QString openFailureText(OpenStatus status);
 

@@ -151,6 +151,8 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     result.open = opened.status;
     if (opened.status != OpenStatus::Opened)
         return result;
+    // Where the old contents lie, before anything overwrites them.
+    const StorageMap before = fileSystem.storageMap(opened.handle);
 
     const qint64 length = qMax<qint64>(opened.length, 0);
     if (progress) {
@@ -170,7 +172,12 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
         writer.randomSweep(generator);
     }
 
-    // The name is gone since the open and every sweep has been synced, so a failing close loses nothing.
+    // Every sweep has been synced: the blocks the file has now hold the last one.
+    const StorageMap after = fileSystem.storageMap(opened.handle);
+    if (passes > 0)
+        result.overwrite = OverwriteCheck::judge(before, after);
+    // Every sweep has been synced (and the name is gone since the open, or goes now), so a failing close
+    // loses nothing.
     fileSystem.close(opened.handle);
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/OverwriteCheck.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -14,10 +15,13 @@ struct ShredResult
     OpenStatus open = OpenStatus::Failed; // Opened: the file was ours and is now gone
     bool writesOk = true;                 // every write completed in full (and every rewind succeeded)
     bool syncsOk = true;                  // every sweep reached the storage device
+    OverwriteCheck::Result overwrite;     // whether the sweeps reached the blocks of the old contents
 
     bool opened() const { return open == OpenStatus::Opened; }
     // The file is gone and every sweep was written and synced.
     bool fullyOverwritten() const { return opened() && writesOk && syncsOk; }
+    // Fully overwritten, and where the old contents lay: nothing of them is left on the device.
+    bool destroyed() const { return fullyOverwritten() && overwrite.verified(); }
 };
 
 // Where a run stands. The engine stores into it as it goes; another thread (the window's) may read it at

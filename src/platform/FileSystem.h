@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/StorageMap.h"
+
 #include <QString>
 #include <QtGlobal>
 
 // Why an exclusive open did or did not succeed.
 enum class OpenStatus {
-    Opened,         // the file is ours alone and its name is already gone
+    Opened,         // the file is ours alone; its name is gone, or goes at the close (see openExclusive)
     InUse,          // another process holds the file open
     AccessDenied,   // no permission to write it
     NotRegularFile, // a directory, device, FIFO, socket or symbolic link
@@ -27,6 +29,7 @@ public:
         Handle handle = InvalidHandle; // valid only when status is Opened
         qint64 length = 0;             // length of the opened file, read from the open handle
         int errorNumber = 0;           // errno behind a failed open
+        bool nameKept = false;         // the name stays until the close (see openExclusive)
     };
 
     virtual ~FileSystem() = default;
@@ -45,7 +48,9 @@ public:
     // Opens an existing regular file for writing, exclusively: fails while any other descriptor of the
     // file exists and keeps others out while open. Never follows a symbolic link, never creates, never
     // blocks. On success the file's directory entry has been removed already, so closing the handle (or
-    // the process ending) leaves nothing behind.
+    // the process ending) leaves nothing behind. Where removing the name of an open file makes the file
+    // system copy the file's data elsewhere (FUSE), the name stays (nameKept) and the close removes it,
+    // after the last write has been synced.
     virtual OpenResult openExclusive(const QString& path) = 0;
 
     // Writes size bytes at the current position, completing partial writes. False on any failure.
@@ -54,8 +59,16 @@ public:
     virtual bool seekToStart(Handle handle) = 0;
     // Forces the written data to the storage device. False on failure.
     virtual bool sync(Handle handle) = 0;
-    // Releases the handle. False on failure.
+    // Releases the handle (removing a kept name first). False on failure.
     virtual bool close(Handle handle) = 0;
+
+    // Where the open file's data lies, after its pending writes have gone to the device. Writes nothing
+    // of the file's own.
+    virtual StorageMap storageMap(Handle handle) = 0;
+    // Where the data of the regular file at path lies, as far as the file system knows without flushing
+    // anything: looked at through a read-only descriptor that never follows a link and never blocks.
+    // known is false when path cannot be looked at.
+    virtual StorageMap storageMapOf(const QString& path) = 0;
 
     // The long form of path: on Linux the path itself when it names something that exists,
     // otherwise the empty string.

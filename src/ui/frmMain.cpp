@@ -1,5 +1,6 @@
 #include "ui/frmMain.h"
 
+#include "engine/OverwriteCheck.h"
 #include "engine/ShredReport.h"
 #include "engine/ShredRun.h"
 #include "engine/Shredder.h"
@@ -435,11 +436,18 @@ void frmMain::RefreshTarget()
         ShowFileSize();
     }
     // A target that cannot be read cannot be destroyed either, nor can a folder: say so in place of the
-    // question. Where no run could see other users' programs holding the file, the question says so.
+    // question. One whose file system will keep copies is warned of in its place, so that the user can
+    // choose another way; where no run could see other users' programs holding the file, the question
+    // says so.
+    QString warning;
+    if (!TargetPath.isEmpty() && m_describable && !m_folderTarget)
+        warning = ShredReport::warningText(OverwriteCheck::expect(m_fileSystem.storageMapOf(TargetPath)));
     if (m_folderTarget)
         lblMsg->setText(PanelText::folderText());
     else if (!m_describable)
         lblMsg->setText(PanelText::notDescribableText(TargetPath));
+    else if (!warning.isEmpty())
+        lblMsg->setText(warning);
     else
         lblMsg->setText(m_fileSystem.openersMayBeUnseen(TargetPath) ? PanelText::uncheckedOpenersQuestion()
                                                                     : Question);
@@ -559,15 +567,15 @@ void frmMain::cmdDelete_Click()
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window; otherwise the user has to read that the
-        // file was not completely overwritten.
-        if (chkQuit->isChecked() && result.fullyOverwritten()) {
+        // file was not completely overwritten, or that copies or further names remain.
+        if (chkQuit->isChecked() && result.destroyed() && !result.overwrite.otherNames) {
             m_closeWanted = false;
             close();
             return;
         }
         RefreshTarget();
-        const QString report =
-            result.fullyOverwritten() ? ShredReport::successText() : ShredReport::incompleteText();
+        const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
+                                                         : ShredReport::incompleteText();
         // The file chosen during the run was on screen until now: name the one that was destroyed.
         lblEmpty->setText(targetChangedDuringRun
                               ? ShredReport::withDestroyedName(

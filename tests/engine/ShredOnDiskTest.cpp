@@ -1,6 +1,8 @@
-// What reaches the storage device: a small ext4 file system in an image file, mounted through a loop
-// device, is searched byte by byte after a run. This needs root and loop devices; elsewhere it skips.
+// What reaches the storage device: small file systems in image files, mounted through a loop device,
+// are searched byte by byte after a run, and the run's verdict must agree with what is found. This needs
+// root and loop devices; elsewhere, or where the kernel or the tools lack a file system, it skips.
 
+#include "engine/ShredReport.h"
 #include "engine/Shredder.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "support/TestFiles.h"
@@ -12,6 +14,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -35,10 +39,39 @@ QByteArray markedContent(const QByteArray& marker, qint64 length)
     return content;
 }
 
+// One file system to measure: how to make and mount it, shell commands run in its mount point ($1)
+// before and after the files are written, and the outcome each run on it must have.
+struct DiskCase
+{
+    const char* name;
+    const char* mkfs;  // program and options; the image path follows
+    const char* mount; // options of mount
+    qint64 imageMiB;
+    const char* before;
+    const char* after;
+    OverwriteCheck::Outcome expected;      // for the files of a full block or more
+    OverwriteCheck::Outcome expectedSmall; // for the 600-byte file
+    bool markersGone;                      // no marker may remain, although nothing can be verified
+};
+
+void PrintTo(const DiskCase& disk, std::ostream* out)
+{
+    *out << disk.name;
+}
+
 class ShredOnDisk : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { mountImage("mkfs.ext4 -q -F", "-o loop", 32); }
+
+    // Runs a DiskCase's shell command in the mount point.
+    bool shell(const char* command)
+    {
+        return run(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"), QString::fromUtf8(command), QStringLiteral("sh"), mountPoint});
+    }
+
+    void mountImage(const char* mkfs, const char* mountOptions, qint64 imageMiB)
     {
         if (::geteuid() != 0)
             GTEST_SKIP() << "mounting a file system image needs root";
@@ -48,12 +81,14 @@ protected:
         QDir().mkpath(mountPoint);
         QFile file(image);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(32 * 1024 * 1024));
+        ASSERT_TRUE(file.resize(imageMiB * 1024 * 1024));
         file.close();
-        if (!run(QStringLiteral("mkfs.ext4"), {QStringLiteral("-q"), QStringLiteral("-F"), image}))
-            GTEST_SKIP() << "mkfs.ext4 is not available";
-        if (!run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, mountPoint}))
-            GTEST_SKIP() << "no loop device can be mounted here";
+        const QStringList make = QString::fromLatin1(mkfs).split(QLatin1Char(' '));
+        if (!run(make.first(), make.mid(1) << image))
+            GTEST_SKIP() << mkfs << " is not available";
+        if (!run(QStringLiteral("mount"), QString::fromLatin1(mountOptions).split(QLatin1Char(' '))
+                                              << image << mountPoint))
+            GTEST_SKIP() << "this kernel cannot mount " << mkfs << " from a loop device";
         mounted = true;
     }
 
@@ -66,19 +101,32 @@ protected:
             mounted = !run(QStringLiteral("umount"), {mountPoint});
     }
 
-    // How often marker stands in the image.
+    // How often marker stands in the image, read in pieces that overlap by the marker's length.
     qsizetype occurrencesInImage(const QByteArray& marker)
     {
         QFile file(image);
         if (!file.open(QIODevice::ReadOnly))
             return -1;
-        return file.readAll().count(marker);
+        qsizetype count = 0;
+        QByteArray carry;
+        while (!file.atEnd()) {
+            const QByteArray piece = carry + file.read(8 * 1024 * 1024);
+            count += piece.count(marker);
+            carry = piece.right(marker.size() - 1);
+        }
+        return count;
     }
 
     QTemporaryDir work;
     QString image;
     QString mountPoint;
     bool mounted = false;
+};
+
+class ShredOnDiskKinds : public ShredOnDisk, public ::testing::WithParamInterface<DiskCase>
+{
+protected:
+    void SetUp() override { mountImage(GetParam().mkfs, GetParam().mount, GetParam().imageMiB); }
 };
 
 TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
@@ -104,5 +152,63 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
     // The comparison shows the search would find what an ordinary removal leaves behind.
     EXPECT_GT(occurrencesInImage(deleted), 1000);
 }
+
+constexpr auto Verified = OverwriteCheck::Outcome::Verified;
+constexpr auto NotReached = OverwriteCheck::Outcome::NotReached;
+constexpr auto NotCheckable = OverwriteCheck::Outcome::NotCheckable;
+
+// Files of a tail only, of a full block and more, and of many blocks: a small file system may keep the
+// first inside its own records. Each run's outcome must be the one expected, and "verified" only where
+// no marker is found.
+TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
+{
+    const DiskCase& disk = GetParam();
+    const qint64 lengths[] = {600, 40000, 1024 * 1024};
+    const auto path = [this](qint64 length) { return mountPoint + QStringLiteral("/f%1.bin").arg(length); };
+    const auto marker = [](qint64 length) {
+        return "MARKER-" + QByteArray::number(length) + "-for-the-sweeps";
+    };
+    ASSERT_TRUE(shell(disk.before));
+    for (qint64 length : lengths)
+        writeFile(path(length), markedContent(marker(length), length));
+    ASSERT_TRUE(shell(disk.after));
+    ::sync();
+    LinuxFileSystem fileSystem;
+    std::vector<std::pair<qsizetype, OverwriteCheck::Result>> runs;
+    for (qint64 length : lengths) {
+        const qsizetype before = occurrencesInImage(marker(length));
+        const modShredder::ShredResult result = modShredder::ShredFile(path(length), 9, fileSystem, {});
+        EXPECT_TRUE(result.fullyOverwritten() && !nameExists(path(length))) << length;
+        runs.emplace_back(before, result.overwrite);
+    }
+    unmount();
+    ASSERT_FALSE(mounted);
+    for (size_t i = 0; i < std::size(lengths); ++i) {
+        const auto& [before, verdict] = runs[i];
+        const qsizetype after = occurrencesInImage(marker(lengths[i]));
+        std::printf("%s\t%lld B\tmarkers %lld -> %lld\t%s\n", disk.name, qlonglong(lengths[i]),
+                    qlonglong(before), qlonglong(after),
+                    qPrintable(ShredReport::overwriteText(verdict).replace("\r\n", " / ")));
+        EXPECT_GT(before, 0) << lengths[i];
+        EXPECT_TRUE(after == 0 || !(verdict.verified() || disk.markersGone)) << lengths[i] << ": " << after;
+        EXPECT_EQ(verdict.outcome, lengths[i] > 600 ? disk.expected : disk.expectedSmall) << lengths[i];
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
+    DiskCase{"ext4", "mkfs.ext4 -q -F", "-o loop", 32, "", "", Verified, Verified, false},
+    DiskCase{"ext4_data_journal", "mkfs.ext4 -q -F", "-o loop,data=journal", 32, "", "", NotReached, NotReached, false},
+    DiskCase{"xfs", "mkfs.xfs -q -f", "-o loop", 300, "", "", Verified, Verified, false},
+    DiskCase{"xfs_reflink", "mkfs.xfs -q -f", "-o loop", 300, "",
+             "for f in \"$1\"/*.bin; do cp --reflink=always \"$f\" \"$f.copy\" || exit 1; done", NotReached, NotReached, false},
+    DiskCase{"btrfs", "mkfs.btrfs -q -f", "-o loop", 128, "", "", NotReached, NotReached, false},
+    // Files made in a no-copy-on-write folder are written in place.
+    DiskCase{"btrfs_nocow", "mkfs.btrfs -q -f", "-o loop", 128, "chattr +C \"$1\"", "", Verified, Verified, false},
+    DiskCase{"vfat", "mkfs.vfat", "-o loop", 32, "", "", Verified, Verified, false},
+    DiskCase{"ntfs_3g", "mkfs.ntfs -q -F -f", "-t ntfs-3g -o loop", 32, "", "", NotCheckable, NotCheckable, true},
+    DiskCase{"exfat_fuse", "mkfs.exfat", "-t exfat-fuse -o loop", 32, "", "", NotCheckable, NotCheckable, true}),
+    [](const ::testing::TestParamInfo<DiskCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 } // namespace

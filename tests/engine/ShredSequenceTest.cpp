@@ -36,7 +36,7 @@ std::vector<Step> expectedRun(qint64 length, int passes)
 {
     const qint64 blocks = length >= Block ? length / Block : 0;
     const qint64 tail = length - blocks * Block;
-    std::vector<Step> steps{{Kind::FileLength}, {Kind::Attributes}, {Kind::Open}};
+    std::vector<Step> steps{{Kind::FileLength}, {Kind::Attributes}, {Kind::Open}, {Kind::StorageMap}};
     auto sweep = [&](int blockByte, int tailByte, bool yieldAfterBlock) {
         for (qint64 i = 0; i < blocks; ++i) {
             steps.push_back({Kind::Write, Block, blockByte});
@@ -56,6 +56,7 @@ std::vector<Step> expectedRun(qint64 length, int passes)
         steps.push_back({Kind::Yield});
         sweep(AnyRandom, AnyRandom, false);
     }
+    steps.push_back({Kind::StorageMap});
     steps.push_back({Kind::Close});
     return steps;
 }
@@ -143,10 +144,16 @@ TEST(ShredPassCount, ZeroOrNegativeOnlyOpensAndCloses)
         RecordingFileSystem fs;
         fs.length = 65537;
         const ShredResult result = shred(fs, passes);
-        EXPECT_TRUE(
-            followsSteps(fs.calls, {{Kind::FileLength}, {Kind::Attributes}, {Kind::Open}, {Kind::Close}}))
+        EXPECT_TRUE(followsSteps(fs.calls, {{Kind::FileLength},
+                                            {Kind::Attributes},
+                                            {Kind::Open},
+                                            {Kind::StorageMap},
+                                            {Kind::StorageMap},
+                                            {Kind::Close}}))
             << "passes " << passes;
         EXPECT_TRUE(result.opened());
+        // Nothing was written, so nothing is vouched for.
+        EXPECT_FALSE(result.destroyed());
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -308,4 +309,25 @@ TEST_F(LinuxFileSystemTest, WithoutALeaseAHolderOfOurOwnUserIsSeen)
     ::close(ready[0]);
     EXPECT_EQ(asNobody(shred), int(OpenStatus::Opened) * 2 + 1);
     EXPECT_FALSE(nameExists(target));
+}
+
+// The look before a run needs no write access and changes nothing; anything but a regular file is not
+// looked at at all.
+TEST_F(LinuxFileSystemTest, StorageMapOfPathLooksOnlyAtRegularFiles)
+{
+    writeFile(path("target"), QByteArray(5000, 'x'), 0444);
+    ASSERT_EQ(::link(native(path("target")).constData(), native(path("second")).constData()), 0);
+    ASSERT_EQ(::symlink("target", native(path("link")).constData()), 0);
+    ASSERT_EQ(::mkfifo(native(path("fifo")).constData(), 0644), 0);
+    const QFileInfo before(path("target"));
+
+    const StorageMap map = fs.storageMapOf(path("target"));
+    EXPECT_TRUE(map.known && map.fileSystemType != 0 && !map.typeName.isEmpty());
+    EXPECT_EQ(map.size, 5000);
+    EXPECT_EQ(map.otherNames, 1u);
+    for (const char* name : {"link", "fifo", "missing"})
+        EXPECT_FALSE(fs.storageMapOf(path(name)).known) << name;
+    EXPECT_FALSE(fs.storageMapOf(QStringLiteral("/dev/null")).known);
+    EXPECT_EQ(QFileInfo(path("target")).lastModified(), before.lastModified());
+    EXPECT_EQ(QFileInfo(path("target")).metadataChangeTime(), before.metadataChangeTime());
 }

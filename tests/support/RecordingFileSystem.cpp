@@ -116,6 +116,27 @@ QString RecordingFileSystem::longPathName(const QString& path)
     return nameExists(path) ? path : QString();
 }
 
+StorageMap RecordingFileSystem::storageMap(Handle handle)
+{
+    checkHandle(handle);
+    calls.push_back({Kind::StorageMap, {}, 0, -1, handle});
+    return storage;
+}
+
+StorageMap RecordingFileSystem::storageMapOf(const QString& path)
+{
+    calls.push_back({Kind::StorageMap, path});
+    return storage;
+}
+
+StorageMap RecordingFileSystem::inPlaceStorage()
+{
+    StorageMap map;
+    map.known = map.extentsKnown = true;
+    map.fileSystemType = 0xEF53;
+    return map;
+}
+
 void RecordingFileSystem::checkHandle(Handle handle)
 {
     if (!m_open || handle != TheHandle)
@@ -146,6 +167,8 @@ QString describe(const RecordingFileSystem::Call& call)
         return QStringLiteral("Close");
     case Kind::LongPathName:
         return QStringLiteral("LongPathName");
+    case Kind::StorageMap:
+        return QStringLiteral("StorageMap");
     case Kind::Yield:
         return QStringLiteral("Yield");
     }

@@ -23,16 +23,17 @@ public:
         Sync,
         Close,
         LongPathName,
+        StorageMap,
         Yield
     };
 
     struct Call
     {
         Kind kind;
-        QString path;                  // FileLength, Attributes, SetAttributes, Open, LongPathName
-        qint64 size = 0;               // Write: the byte count
-        int value = -1;                // Write: the byte when all bytes are equal (-1 when mixed or empty);
-                                       // SetAttributes: the word
+        QString path;    // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
+        qint64 size = 0; // Write: the byte count
+        int value = -1;  // Write: the byte when all bytes are equal (-1 when mixed or empty);
+                         // SetAttributes: the word
         Handle handle = InvalidHandle; // Write, Seek, Sync, Close
     };
 
@@ -44,10 +45,11 @@ public:
     int attributesError = 0;    // errno: attributes throws FileError when non-zero
     int setAttributesError = 0; // errno: setAttributes throws FileError when non-zero
     OpenStatus openStatus = OpenStatus::Opened;
-    std::set<int> failingWrites; // 0-based numbers of the writes that report failure
-    std::set<int> failingSyncs;  // 0-based numbers of the syncs that report failure
-    std::set<int> failingSeeks;  // 0-based numbers of the seeks that report failure
-    bool inspectBytes = true;    // false: record writes by size only (for very long runs)
+    std::set<int> failingWrites;           // 0-based numbers of the writes that report failure
+    std::set<int> failingSyncs;            // 0-based numbers of the syncs that report failure
+    std::set<int> failingSeeks;            // 0-based numbers of the seeks that report failure
+    bool inspectBytes = true;              // false: record writes by size only (for very long runs)
+    StorageMap storage = inPlaceStorage(); // what both storage maps answer
 
     static constexpr Handle TheHandle = 7;
 
@@ -75,6 +77,11 @@ public:
     bool sync(Handle handle) override;
     bool close(Handle handle) override;
     QString longPathName(const QString& path) override;
+    StorageMap storageMap(Handle handle) override;
+    StorageMap storageMapOf(const QString& path) override;
+
+    // An ext4 file that is written in place and has no other names.
+    static StorageMap inPlaceStorage();
 
 private:
     void checkHandle(Handle handle);

@@ -408,3 +408,48 @@ TEST_F(DeleteCommandTest, TerminationSignalWaitsForTheFile)
 }
 
 } // namespace
+
+// Where the file system keeps copies, cannot be checked, or the file has further names, the question
+// warns of it first, the run says so afterwards, and "Nach Löschen schliessen" does not close the window.
+TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
+{
+    const QString question = QString::fromUtf8(" Trotzdem schreddern und löschen?");
+    struct Case
+    {
+        quint64 type;
+        quint64 otherNames;
+        quint32 extentFlags;
+        const char* warning; // before the question; none for the plain question
+        const char* after;   // in the text after the run
+    };
+    // clang-format off
+    const Case cases[] = {
+        {0xEF53, 0, 0, nullptr, ""},
+        {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
+         "überschrieben, doch das Dateisystem behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
+        {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
+        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nDie Datei hat weitere Namen (harte Links)"},
+        // The longest texts: a shared block and further names.
+        {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
+         "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        fileSystem.storage.fileSystemType = c.type;
+        fileSystem.storage.otherNames = c.otherNames;
+        fileSystem.storage.extents = {{0, 0, 40960, c.extentFlags}};
+        const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
+        EXPECT_EQ(window->lblMsg->text(), c.warning ? QString::fromUtf8(c.warning) + question : Question);
+        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << c.type;
+        window->chkQuit->setChecked(true);
+        window->cmdDelete->click();
+        EXPECT_FALSE(QFileInfo::exists(file));
+        // Only the verified run without further names closes the window.
+        ASSERT_EQ(window->isVisible(), c.warning != nullptr) << c.type;
+        if (!c.warning)
+            continue;
+        EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
+        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << c.type;
+        window->close();
+    }
+}

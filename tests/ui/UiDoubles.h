@@ -6,6 +6,7 @@
 #include "platform/ShellEntries.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/gui/Desktop.h"
+#include "support/RecordingFileSystem.h"
 
 #include <QHash>
 #include <QMap>
@@ -104,10 +105,14 @@ public:
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
     bool close(Handle handle) override { return m_inner.close(handle); }
     QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
+    StorageMap storageMap(Handle) override { return storage; }
+    StorageMap storageMapOf(const QString&) override { return storage; }
 
     std::optional<int> attributeWord;             // answered instead of the real attributes
     std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1
     bool failSyncs = false;                       // every sync reports failure
+    // Answered for every storage map, so that the outcome does not depend on the test machine's disk.
+    StorageMap storage = RecordingFileSystem::inPlaceStorage();
     int opens = 0;
     int writes = 0;
 

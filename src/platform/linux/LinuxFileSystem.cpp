@@ -4,6 +4,7 @@
 #include "platform/FileError.h"
 #include "platform/NativePath.h"
 #include "platform/linux/OpenHolders.h"
+#include "platform/linux/StorageProbe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -215,15 +216,23 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
         return abandon(fd, leased, openFailure(errno));
     if (current.st_dev != opened.st_dev || current.st_ino != opened.st_ino)
         return abandon(fd, leased, openFailure(OpenStatus::Failed, ESTALE));
-    if (::unlink(name.constData()) != 0)
-        return abandon(fd, leased, openFailure(errno));
-
-    // The name is gone, so nobody can open the file any more: the lease has done its work.
-    if (leased)
-        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    OpenResult result;
+    if (StorageProbe::isFuse(fd)) {
+        // Removing the name of an open file makes FUSE move it to a hidden name, and ntfs-3g then leaves
+        // a copy of a small file's data where no sweep reaches it. The lease (or lock) keeps others out
+        // until the close removes the name.
+        const std::lock_guard<std::mutex> lock(m_keptNamesLock);
+        m_keptNames[fd] = {name, quint64(opened.st_dev), quint64(opened.st_ino)};
+        result.nameKept = true;
+    } else {
+        if (::unlink(name.constData()) != 0)
+            return abandon(fd, leased, openFailure(errno));
+        // The name is gone, so nobody can open the file any more: the lease has done its work.
+        if (leased)
+            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    OpenResult result;
     result.status = OpenStatus::Opened;
     result.handle = fd;
     result.length = opened.st_size;
@@ -279,9 +288,48 @@ bool LinuxFileSystem::sync(Handle handle)
 }
 
 // Closes the descriptor. False on failure; EINTR counts as closed, as Linux releases the descriptor anyway.
+// A kept name is removed first, unless it has come to name another file meanwhile.
 bool LinuxFileSystem::close(Handle handle)
 {
-    return ::close(handle) == 0 || errno == EINTR;
+    bool nameRemoved = true;
+    std::unique_lock<std::mutex> lock(m_keptNamesLock);
+    if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end()) {
+        struct stat current
+        {
+        };
+        nameRemoved = ::lstat(kept->second.name.constData(), &current) == 0 &&
+                      quint64(current.st_dev) == kept->second.device &&
+                      quint64(current.st_ino) == kept->second.inode &&
+                      ::unlink(kept->second.name.constData()) == 0;
+        m_keptNames.erase(kept);
+    }
+    lock.unlock();
+    return (::close(handle) == 0 || errno == EINTR) && nameRemoved;
+}
+
+StorageMap LinuxFileSystem::storageMap(Handle handle)
+{
+    std::unique_lock<std::mutex> lock(m_keptNamesLock);
+    const int ownName = m_keptNames.count(handle) ? 1 : 0;
+    lock.unlock();
+    return StorageProbe::probe(handle, true, ownName);
+}
+
+// Opened for reading only, and only when the name is a regular file: opening a device can have effects.
+StorageMap LinuxFileSystem::storageMapOf(const QString& path)
+{
+    QByteArray name;
+    struct stat info
+    {
+    };
+    if (!toNative(path, name) || ::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const StorageMap map = StorageProbe::probe(fd, false, 1);
+    ::close(fd);
+    return map;
 }
 
 // path itself when something exists under that name (a dangling link included), otherwise "".

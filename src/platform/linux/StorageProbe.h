@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/StorageMap.h"
+
+// Looks at where an open file's data lies: statfs, the extent map (FS_IOC_FIEMAP), the inode flags and
+// the mount table entry of its file system. Only reading calls; with flush the extent map first makes
+// the file's pending writes go to the device, so that every extent has its place.
+namespace StorageProbe {
+
+// ownName: 1 while the name being destroyed still exists, 0 once it has been removed; it is not counted
+// among the other names.
+StorageMap probe(int fd, bool flush, int ownName);
+
+// True for a file system served through FUSE, where the name of an open file is kept until the close.
+bool isFuse(int fd);
+
+} // namespace StorageProbe
