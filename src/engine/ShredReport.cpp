@@ -110,11 +110,16 @@ QString openFailureText(OpenStatus status)
     return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
 }
 
-QString withDestroyedName(const QString& report, const QString& fileName)
+QString withDestroyedName(const QString& report, const QString& fileName, bool withNote)
 {
-    const QString firstLine = report.section(LineEnd, 0, 0);
-    return firstLine + LineEnd + QStringLiteral("„%1“").arg(fileName) + LineEnd + LineEnd +
-           QStringLiteral("Die während des Löschens gewählte Datei ist unverändert.");
+    const QString name = QStringLiteral("„%1“").arg(fileName);
+    const QString note = QStringLiteral("Die während des Löschens gewählte Datei ist unverändert.");
+    // The plain success: the note takes the invitation's place.
+    if (report == successText())
+        return name + QStringLiteral(" wurde umgebracht!") + LineEnd + LineEnd + note;
+    const QString subject = QStringLiteral("Die Datei");
+    const QString named = report.startsWith(subject) ? name + report.mid(subject.size()) : report;
+    return withNote ? named + LineEnd + LineEnd + note : named;
 }
 
 } // namespace ShredReport

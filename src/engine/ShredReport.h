@@ -22,8 +22,9 @@ QString warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 QString openFailureText(OpenStatus status);
 
-// report with the destroyed file's name on its own line after the first, and in place of the invitation the
-// word that the file chosen during the run is unchanged.
-QString withDestroyedName(const QString& report, const QString& fileName);
+// report for a run during which another file was chosen: the destroyed file's name in place of "Die Datei",
+// and, with withNote, the word that the file chosen during the run is unchanged (in place of the
+// invitation after a plain success, where there is always room for it).
+QString withDestroyedName(const QString& report, const QString& fileName, bool withNote = true);
 
 } // namespace ShredReport

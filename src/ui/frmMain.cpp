@@ -576,13 +576,17 @@ void frmMain::cmdDelete_Click()
         RefreshTarget();
         const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
                                                          : ShredReport::incompleteText();
-        // The file chosen during the run was on screen until now: name the one that was destroyed.
-        lblEmpty->setText(targetChangedDuringRun
-                              ? ShredReport::withDestroyedName(
-                                    report, QFontMetrics(lblEmpty->font())
-                                                .elidedText(PanelText::fileName(runPath), Qt::ElideMiddle,
-                                                            lblEmpty->width() - 12))
-                              : report);
+        // The file chosen during the run was on screen until now: name the one that was destroyed, and
+        // say that the other is untouched where the label has room for it.
+        lblEmpty->setText(report);
+        if (targetChangedDuringRun) {
+            const QString name =
+                QFontMetrics(lblEmpty->font())
+                    .elidedText(PanelText::fileName(runPath), Qt::ElideMiddle, lblEmpty->width() / 2);
+            lblEmpty->setText(ShredReport::withDestroyedName(report, name));
+            if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
+                lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
+        }
     }
     endRun();
 }

@@ -45,3 +45,16 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
 }
+
+// After a run during which another file was chosen, every report names the destroyed file, and only the
+// note about the chosen one may be left out.
+TEST(ShredReportText, ChangedTargetNamesTheDestroyedFile)
+{
+    const QString note = QString::fromUtf8("Die während des Löschens gewählte Datei ist unverändert.");
+    EXPECT_EQ(ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("a.txt")),
+              QString::fromUtf8("„a.txt“ wurde umgebracht!\r\n\r\n") + note);
+    const QString incomplete = ShredReport::incompleteText();
+    const QString named = ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt"), false);
+    EXPECT_EQ(named, QString::fromUtf8("„a.txt“") + incomplete.mid(9));
+    EXPECT_EQ(ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt")), named + "\r\n\r\n" + note);
+}
