@@ -1,6 +1,7 @@
 #include "engine/OverwriteCheck.h"
 
 #include <algorithm>
+#include <linux/magic.h>
 
 namespace OverwriteCheck {
 
@@ -20,32 +21,33 @@ struct FileSystemKind
     QString name;
 };
 
-constexpr quint64 ExtMagic = 0xEF53;
-constexpr quint64 BtrfsMagic = 0x9123683E;
+// Not in the system's list of file-system types.
+constexpr quint64 ZfsMagic = 0x2FC12FC1;
+constexpr quint64 BcachefsMagic = 0xCA451A4E;
 
 FileSystemKind kindOf(const StorageMap& map)
 {
     switch (map.fileSystemType) {
-    case ExtMagic:
+    case EXT4_SUPER_MAGIC:
         return {Kind::InPlace,
                 map.typeName.startsWith(QLatin1String("ext")) ? map.typeName : QStringLiteral("ext4")};
-    case 0x58465342:
+    case XFS_SUPER_MAGIC:
         return {Kind::InPlace, QStringLiteral("XFS")};
-    case 0xF2F52010:
+    case F2FS_SUPER_MAGIC:
         return {Kind::InPlace, QStringLiteral("F2FS")};
-    case 0x4d44:
+    case MSDOS_SUPER_MAGIC:
         return {Kind::InPlaceOnly, QStringLiteral("FAT")};
-    case 0x2011BAB0:
+    case EXFAT_SUPER_MAGIC:
         return {Kind::InPlaceOnly, QStringLiteral("exFAT")};
-    case BtrfsMagic:
+    case BTRFS_SUPER_MAGIC:
         // A file marked no-copy-on-write is written in place as long as no snapshot shares its blocks.
         return {(map.inodeFlags & StorageMap::NoCopyOnWrite) ? Kind::InPlace : Kind::CopyOnWrite,
                 QStringLiteral("Btrfs")};
-    case 0x2FC12FC1:
+    case ZfsMagic:
         return {Kind::CopyOnWrite, QStringLiteral("ZFS")};
-    case 0xCA451A4E:
+    case BcachefsMagic:
         return {Kind::CopyOnWrite, QStringLiteral("bcachefs")};
-    case 0x3434:
+    case NILFS_SUPER_MAGIC:
         return {Kind::CopyOnWrite, QStringLiteral("NILFS")};
     default:
         return {Kind::Unknown, map.typeName};
@@ -63,8 +65,9 @@ quint32 allFlags(const StorageMap& map)
 // The data journal of ext3/ext4, for the whole mount or for this one file.
 bool journalsData(const StorageMap& map)
 {
-    return map.fileSystemType == ExtMagic && (map.mountOptions.contains(QLatin1String("data=journal")) ||
-                                              (map.inodeFlags & StorageMap::JournalData));
+    return map.fileSystemType == EXT4_SUPER_MAGIC &&
+           (map.mountOptions.contains(QLatin1String("data=journal")) ||
+            (map.inodeFlags & StorageMap::JournalData));
 }
 
 // True when every byte of the file that had a place on the device before still has the same place after.

@@ -10,9 +10,8 @@ const QString Dash = QStringLiteral(" – ");
 ProgressLine::Sample ProgressLine::sampleOf(const modShredder::ShredProgress& progress, qint64 elapsedMs)
 {
     Sample sample;
-    sample.sweeps = progress.sweeps.load(std::memory_order_acquire);
+    sample.sweeps = progress.sweeps.load(std::memory_order_relaxed);
     sample.sweepsSynced = progress.sweepsSynced.load(std::memory_order_relaxed);
-    sample.sweepBytes = progress.sweepBytes.load(std::memory_order_relaxed);
     sample.elapsedMs = elapsedMs;
     return sample;
 }

@@ -21,7 +21,6 @@ public:
     {
         int sweeps = 0; // 0 until the file is open
         int sweepsSynced = 0;
-        qint64 sweepBytes = 0;
         qint64 elapsedMs = 0; // since the run started
     };
 

@@ -43,7 +43,6 @@ void ShredRun::run()
     } catch (...) {
         m_error = std::current_exception();
     }
-    m_finished.store(true, std::memory_order_release);
     // Queued to this object's thread; dropped if the object is gone by then.
     QMetaObject::invokeMethod(this, &ShredRun::finished, Qt::QueuedConnection);
 }

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <exception>
 #include <memory>
 
@@ -25,8 +24,6 @@ public:
 
     // Starts the run; finished() follows on this object's thread once it has ended.
     void start();
-    // True once the run has ended (its outcome or its error is then available).
-    bool isFinished() const { return m_finished.load(std::memory_order_acquire); }
     // Blocks until the run has ended. For the rare caller whose event loop was told to stop meanwhile.
     void wait();
 
@@ -49,6 +46,5 @@ private:
     modShredder::ShredProgress m_progress;
     modShredder::ShredResult m_result;
     std::exception_ptr m_error;
-    std::atomic<bool> m_finished{false};
     std::unique_ptr<QThread> m_thread;
 };

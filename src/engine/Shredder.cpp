@@ -96,8 +96,6 @@ private:
     {
         if (!m_fileSystem.write(m_handle, data, size))
             m_result.writesOk = false;
-        if (m_progress)
-            m_progress->bytesWritten.fetch_add(size, std::memory_order_relaxed);
     }
 
     void finishSweep(unsigned char tailByte)
@@ -155,11 +153,8 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     const StorageMap before = fileSystem.storageMap(opened.handle);
 
     const qint64 length = qMax<qint64>(opened.length, 0);
-    if (progress) {
-        progress->sweepBytes.store(length, std::memory_order_relaxed);
-        // Published last: a reader that sees the sweep count sees the length too.
-        progress->sweeps.store(4 * qMax<int>(passes, 0), std::memory_order_release);
-    }
+    if (progress)
+        progress->sweeps.store(4 * qMax<int>(passes, 0), std::memory_order_relaxed);
     SweepWriter writer(fileSystem, opened.handle, length, yieldToEvents, result, progress);
     for (int pass = 0; pass < passes; ++pass) {
         for (const FixedSweep& sweep : FixedSweeps)

@@ -28,10 +28,8 @@ struct ShredResult
 // any moment.
 struct ShredProgress
 {
-    std::atomic<int> sweeps{0};          // sweeps the run makes; set once the file is open
-    std::atomic<int> sweepsSynced{0};    // sweeps written and synced to the device
-    std::atomic<qint64> sweepBytes{0};   // bytes each sweep writes: the length of the opened file
-    std::atomic<qint64> bytesWritten{0}; // bytes handed to the file system so far, over all sweeps
+    std::atomic<int> sweeps{0};       // sweeps the run makes; set once the file is open
+    std::atomic<int> sweepsSynced{0}; // sweeps written and synced to the device
 };
 
 // Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes

@@ -612,16 +612,11 @@ modShredder::ShredResult frmMain::runShredder(const QString& path)
     // Only a quit of the whole application ends the loop early; the file is finished all the same.
     run.wait();
 
+    // Every way out of the delete command refreshes the panel (or closes the window), which puts the plain
+    // title and the question back.
     m_progressTimer->stop();
     m_run = nullptr;
-    const bool shown = m_progressShown;
     m_progressShown = false;
-    if (shown) {
-        // Title and question back as the panel has them.
-        setWindowTitle(PanelText::windowTitle());
-        if (!TargetPath.isEmpty())
-            RefreshTarget();
-    }
     return run.result();
 }
 

@@ -15,8 +15,6 @@ struct ProgressCase
     const char* text;
 };
 
-constexpr qint64 MiB = 1 << 20;
-
 class ProgressLineCases : public ::testing::TestWithParam<ProgressCase>
 {
 };
@@ -33,25 +31,25 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ProgressLineCases,
     ::testing::Values(
         // Not yet open: no sweep count, nothing synced, no estimate.
-        ProgressCase{"beforeTheOpen", {{0, 0, 0, 600}}, "Wird überschrieben: Durchgang 1 von 1 – 0 %"},
-        ProgressCase{"noSyncYet", {{36, 0, MiB, 600}}, "Wird überschrieben: Durchgang 1 von 36 – 0 %"},
+        ProgressCase{"beforeTheOpen", {{0, 0, 600}}, "Wird überschrieben: Durchgang 1 von 1 – 0 %"},
+        ProgressCase{"noSyncYet", {{36, 0, 600}}, "Wird überschrieben: Durchgang 1 von 36 – 0 %"},
         // 5 of 36 sweeps in 20 s: 31 more take 124 s.
         ProgressCase{"estimateFromSyncedSweeps",
-                     {{36, 5, MiB, 20000}},
+                     {{36, 5, 20000}},
                      "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 2 Minuten"},
         // A long sync: the estimate made at the last synced sweep counts down with the clock.
         ProgressCase{"countsDownBetweenSyncs",
-                     {{36, 5, MiB, 20000}, {36, 5, MiB, 90000}},
+                     {{36, 5, 20000}, {36, 5, 90000}},
                      "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 55 Sekunden"},
         ProgressCase{"neverBelowZero",
-                     {{36, 5, MiB, 20000}, {36, 5, MiB, 900000}},
+                     {{36, 5, 20000}, {36, 5, 900000}},
                      "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch wenige Sekunden"},
         // A slower stretch later on is taken into the estimate at the next synced sweep.
         ProgressCase{"newEstimateAtNextSync",
-                     {{36, 1, MiB, 1000}, {36, 18, MiB, 3600000}},
+                     {{36, 1, 1000}, {36, 18, 3600000}},
                      "Wird überschrieben: Durchgang 19 von 36 – 50 % – noch etwa 60 Minuten"},
         ProgressCase{"allSynced",
-                     {{36, 36, MiB, 72000}},
+                     {{36, 36, 72000}},
                      "Wird überschrieben: Durchgang 36 von 36 – 100 % – noch wenige Sekunden"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -69,7 +67,7 @@ TEST(ProgressLineText, RemainingTimeIsRough)
 TEST(ProgressLineText, TitleAndWaitNoticeCarryTheShare)
 {
     ProgressLine line;
-    line.update({36, 9, MiB, 9000});
+    line.update({36, 9, 9000});
     EXPECT_EQ(line.titleWith(QStringLiteral("Tilgomatic 1.0")), QString::fromUtf8("25 % – Tilgomatic 1.0"));
     EXPECT_EQ(line.waitText(QStringLiteral("a.txt")),
               QString::fromUtf8("Bitte warten: Erst wird „a.txt“ fertig überschrieben – 25 % – noch etwa 30 "

@@ -1,29 +1,13 @@
 #include "platform/gui/FileChooserDialog.h"
 
 #include "platform/NativePath.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
-
-#include <sys/stat.h>
-
-namespace {
-
-// True when something exists under path, a link included; the path's exact bytes are asked about.
-bool existsExactly(const QString& path)
-{
-    bool ok = false;
-    const QByteArray name = NativePath::toNative(path, &ok);
-    struct stat info
-    {
-    };
-    return ok && !name.isEmpty() && !name.contains('\0') && ::lstat(name.constData(), &info) == 0;
-}
-
-} // namespace
 
 QString FileChooserDialog::exec(const Request& request)
 {
@@ -62,7 +46,7 @@ QString FileChooserDialog::exec(const Request& request)
                                ? NativePath::fromFileUrl(urls.first())
                            : !files.isEmpty() ? files.first()
                                               : QString();
-    if (chosen.isEmpty() || !existsExactly(chosen))
+    if (chosen.isEmpty() || LinuxFileSystem().longPathName(chosen).isEmpty())
         return QString();
     return QDir::cleanPath(chosen);
 }

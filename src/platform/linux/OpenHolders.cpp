@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <initializer_list>
+#include <linux/magic.h>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -46,15 +48,10 @@ bool mayLeaseAnyFile()
 // File systems whose files other machines may hold open, out of sight of any lease or /proc here.
 bool isNetworkFileSystem(long type)
 {
-    constexpr long Nfs = 0x6969;
-    constexpr long Smb = 0x517B;
-    constexpr long Cifs = 0xFF534D42;
-    constexpr long Smb2 = 0xFE534D42;
-    constexpr long Ceph = 0x00C36400;
-    constexpr long Afs = 0x5346414F;
-    constexpr long Fuse = 0x65735546; // sshfs and the like
-    constexpr long NineP = 0x01021997;
-    for (const long network : {Nfs, Smb, Cifs, Smb2, Ceph, Afs, Fuse, NineP})
+    // FUSE for sshfs and the like.
+    for (const long network :
+         std::initializer_list<long>{NFS_SUPER_MAGIC, SMB_SUPER_MAGIC, CIFS_SUPER_MAGIC, SMB2_SUPER_MAGIC,
+                                     CEPH_SUPER_MAGIC, AFS_SUPER_MAGIC, FUSE_SUPER_MAGIC, V9FS_MAGIC})
         if (type == network)
             return true;
     return false;

@@ -4,6 +4,7 @@
 
 #include <linux/fiemap.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -22,7 +23,7 @@ namespace StorageProbe {
 
 namespace {
 
-constexpr quint64 FuseMagic = 0x65735546;
+constexpr quint64 FuseMagic = FUSE_SUPER_MAGIC;
 // Extents asked for per call; a file with more takes further calls.
 constexpr unsigned BatchSize = 256;
 
