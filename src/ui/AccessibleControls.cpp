@@ -60,6 +60,12 @@ public:
         : QAccessibleWidget(label, QAccessible::StaticText)
     {}
 
+    QAccessible::Role role() const override
+    {
+        return static_cast<PanelLabel*>(widget())->isNotice() ? QAccessible::Notification
+                                                               : QAccessible::StaticText;
+    }
+
     QString text(QAccessible::Text t) const override
     {
         const auto* label = static_cast<PanelLabel*>(widget());

@@ -284,6 +284,7 @@ void frmMain::createControls()
     Image2 = makePicture("Image2", "help-16.png", QStringLiteral("Hilfe"), 4050, 180);
     lblEmpty = makeLabel("lblEmpty", EmptyText, 1020, 600, 2805, 1335);
     lblEmpty->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblEmpty->setNotice(true);
     lblEmpty->hide();
     Image1 = makePicture("Image1", "browse-16.png", QStringLiteral("Datei laden"), 4440, 150);
     lblMsg = makeLabel("lblMsg", Question, 120, 1740, 4575, 525);
@@ -623,7 +624,8 @@ void frmMain::cmdDelete_Click()
             close();
             return;
         }
-        RefreshTarget();
+        // The outcome is in place before the label appears, so that a screen reader reads it, not the
+        // invitation it replaces.
         const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
                                                          : ShredReport::incompleteText();
         // The file chosen during the run was on screen until now: name the one that was destroyed, and
@@ -637,6 +639,7 @@ void frmMain::cmdDelete_Click()
             if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
                 lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
         }
+        RefreshTarget();
     }
     endRun();
     announce(result.opened() ? lblEmpty : lblMsg);
