@@ -38,8 +38,10 @@ public:
 
     void doAction(const QString& actionName) override
     {
+        // Queued: the press opens a modal dialog, and the screen reader waits for the answer to its call.
         if (actionName == pressAction() && widget()->isEnabled())
-            static_cast<PictureBox*>(widget())->press();
+            QMetaObject::invokeMethod(static_cast<PictureBox*>(widget()), &PictureBox::press,
+                                      Qt::QueuedConnection);
     }
 
     QStringList keyBindingsForAction(const QString& actionName) const override
@@ -63,7 +65,7 @@ public:
     QAccessible::Role role() const override
     {
         return static_cast<PanelLabel*>(widget())->isNotice() ? QAccessible::Notification
-                                                               : QAccessible::StaticText;
+                                                              : QAccessible::StaticText;
     }
 
     QString text(QAccessible::Text t) const override

@@ -13,7 +13,10 @@ HelpWindow::HelpWindow(const QString& startPage, const QString& expectedPage, QW
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tilgomatic – Hilfe"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Pages are read at length: larger than the main window's small dialog font.
+    QFont readable = font();
+    readable.setPointSizeF(9.5);
+    setFont(readable);
 
     m_contents = new QPushButton(QStringLiteral("&Inhalt"), this);
     m_back = new QPushButton(QStringLiteral("&Zurück"), this);

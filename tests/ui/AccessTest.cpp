@@ -85,7 +85,7 @@ TEST_F(AccessTest, PicturesArePushButtonsWithKeysAndAPressAction)
     }
     EXPECT_EQ(browseDialog.shown, 1);
     a11y(window->Image1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(browseDialog.shown, 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browseDialog.shown == 2; }));
     EXPECT_TRUE(window->helpWindow()->browser()->toPlainText().contains(QStringLiteral("Hilfe-Seite")));
 }
 
