@@ -152,7 +152,8 @@ int main(int argc, char** argv)
     std::printf("latency longest %.1f ms, 99th percentile %.1f ms (goal < 100 ms)\n", longest, p99);
     const auto firstLongest = std::max_element(answer.firstSecondMs.begin(), answer.firstSecondMs.end());
     std::printf("first second after the click: %zu pings, longest %.1f ms (goal < 100 ms)\n",
-                answer.firstSecondMs.size(), firstLongest == answer.firstSecondMs.end() ? 0.0 : *firstLongest);
+                answer.firstSecondMs.size(),
+                firstLongest == answer.firstSecondMs.end() ? 0.0 : *firstLongest);
     std::printf("window/engine %.3f (goal <= 1.05)\n", windowSeconds / engineSeconds);
     return engineComplete && windowComplete ? 0 : 1;
 }
