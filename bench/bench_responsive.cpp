@@ -59,6 +59,8 @@ class PingAnswer : public QObject
 {
 public:
     std::vector<double> latenciesMs;
+    std::vector<double> firstSecondMs; // of the pings posted in the first second after the click
+    std::atomic<Clock::rep> clickedAt{0};
 
 protected:
     bool event(QEvent* event) override
@@ -66,7 +68,11 @@ protected:
         if (event->type() != PingType)
             return QObject::event(event);
         const auto posted = static_cast<PingEvent*>(event)->posted;
-        latenciesMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - posted).count());
+        const double latency = std::chrono::duration<double, std::milli>(Clock::now() - posted).count();
+        latenciesMs.push_back(latency);
+        const Clock::time_point clicked{Clock::duration(clickedAt.load())};
+        if (clickedAt.load() != 0 && posted >= clicked && posted - clicked < std::chrono::seconds(1))
+            firstSecondMs.push_back(latency);
         return true;
     }
 };
@@ -125,6 +131,7 @@ int main(int argc, char** argv)
     double windowSeconds = 0;
     QTimer::singleShot(100, [&] {
         const auto start = Clock::now();
+        answer.clickedAt = start.time_since_epoch().count();
         window.cmdDelete->click();
         windowSeconds = secondsSince(start);
         pinging = false;
@@ -143,6 +150,10 @@ int main(int argc, char** argv)
     std::printf("engine alone %8.2f s%s\n", engineSeconds, engineComplete ? "" : "  INCOMPLETE RUN");
     std::printf("window       %8.2f s%s\n", windowSeconds, windowComplete ? "" : "  FILE STILL THERE");
     std::printf("latency longest %.1f ms, 99th percentile %.1f ms (goal < 100 ms)\n", longest, p99);
+    const auto firstLongest = std::max_element(answer.firstSecondMs.begin(), answer.firstSecondMs.end());
+    std::printf("first second after the click: %zu pings, longest %.1f ms (goal < 100 ms)\n",
+                answer.firstSecondMs.size(),
+                firstLongest == answer.firstSecondMs.end() ? 0.0 : *firstLongest);
     std::printf("window/engine %.3f (goal <= 1.05)\n", windowSeconds / engineSeconds);
     return engineComplete && windowComplete ? 0 : 1;
 }

@@ -53,6 +53,6 @@ int main(int argc, char** argv)
     // A logout, Ctrl+C or a closed terminal ends the program as its close box does: a running delete
     // command finishes the file first.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &window, &QWidget::close);
+    QObject::connect(&termination, &TerminationSignals::requested, &window, &frmMain::closeWhenRunEnds);
     return app.exec();
 }

@@ -67,6 +67,20 @@ QString ProgressLine::waitText(const QString& runningFileName) const
            shareAndTime();
 }
 
+QString ProgressLine::textNaming(const QString& runningFileName) const
+{
+    return QStringLiteral("„%1“ wird überschrieben: Durchgang %2 von %3")
+               .arg(runningFileName)
+               .arg(currentSweep())
+               .arg(qMax(m_last.sweeps, 1)) %
+           Dash % shareAndTime();
+}
+
+QString ProgressLine::closingText() const
+{
+    return QStringLiteral("Tilgomatic schliesst, sobald die Datei überschrieben ist") % Dash % shareAndTime();
+}
+
 QString ProgressLine::titleWith(const QString& title) const
 {
     return QStringLiteral("%1 %").arg(percent()) % Dash % title;

@@ -40,6 +40,10 @@ public:
     QString text() const;
     // After a click on the delete button during the run: the running file must finish first.
     QString waitText(const QString& runningFileName) const;
+    // While the panel shows another file: "„NAME“ wird überschrieben: Durchgang 5 von 36 – 14 % – …"
+    QString textNaming(const QString& runningFileName) const;
+    // After a close was asked for during the run.
+    QString closingText() const;
     // "14 % – " + title, for the window title.
     QString titleWith(const QString& title) const;
 

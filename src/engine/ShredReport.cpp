@@ -31,8 +31,8 @@ QString capitalised(QString text)
     return text;
 }
 
-const QString OtherNamesText = QStringLiteral("Die Datei hat weitere Namen (harte Links), unter denen ihr "
-                                              "überschriebener Inhalt bestehen bleibt.");
+const QString OtherNamesText = QStringLiteral("Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
+                                              "weiteren Namen (harte Links) bleiben bestehen.");
 } // namespace
 
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.

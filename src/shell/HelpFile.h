@@ -2,19 +2,15 @@
 
 #include <QString>
 
-class Desktop;
-
 namespace HelpFile {
 
-// "TGHilfe.chm" in programFolder.
+// "TGHilfe.chm" in programFolder: the compiled help, installed for those who have a viewer for it.
 QString chmPath(const QString& programFolder);
 
-// "TGHilfe/index.html" in programFolder: the same help as plain HTML, installed beside the compiled one.
+// "TGHilfe/index.html" in programFolder: the help's pages as HTML, which the program shows itself.
 QString htmlPath(const QString& programFolder);
 
-// Opens the help: the compiled help file with the desktop's program for it, or, where no program is
-// registered for that type, the same help as HTML in the browser. A missing help file shows nothing.
-// True when something was opened.
-bool open(Desktop& desktop, const QString& programFolder);
+// The page the help window starts with; empty when the help's pages are not installed.
+QString startPage(const QString& programFolder);
 
 } // namespace HelpFile

@@ -29,11 +29,18 @@ PanelLabel::PanelLabel(QWidget* parent)
     setAutoFillBackground(false);
 }
 
+void PanelLabel::setTitle(PanelLabel* title)
+{
+    m_title = title;
+    if (title)
+        title->m_value = this;
+}
+
 template <typename LineAction>
-void PanelLabel::layOut(LineAction&& action, int* total, int* visible) const
+void PanelLabel::layOut(const QString& text, LineAction&& action, int* total, int* visible) const
 {
     // CR LF, a lone CR and LF all end a line; QTextLayout only breaks at the line separator.
-    QString shown = text();
+    QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
@@ -70,15 +77,29 @@ int PanelLabel::visibleLineCount() const
 {
     int total = 0;
     int visible = 0;
-    layOut([](const QTextLine&) {}, &total, &visible);
+    layOut(
+        text(), [](const QTextLine&) {}, &total, &visible);
     return visible;
+}
+
+bool PanelLabel::fitsWhole(const QString& candidate) const
+{
+    int total = 0;
+    int visible = 0;
+    bool overflows = false;
+    // A word wider than the label is not broken but cut at the right edge.
+    layOut(
+        candidate, [&](const QTextLine& line) { overflows = overflows || line.naturalTextWidth() > width(); },
+        &total, &visible);
+    return visible == total && !overflows;
 }
 
 int PanelLabel::lineCount() const
 {
     int total = 0;
     int visible = 0;
-    layOut([](const QTextLine&) {}, &total, &visible);
+    layOut(
+        text(), [](const QTextLine&) {}, &total, &visible);
     return total;
 }
 
@@ -89,5 +110,6 @@ void PanelLabel::paintEvent(QPaintEvent*)
     painter.setFont(font());
     int total = 0;
     int visible = 0;
-    layOut([&painter](const QTextLine& line) { line.draw(&painter, QPointF(0, 0)); }, &total, &visible);
+    layOut(
+        text(), [&painter](const QTextLine& line) { line.draw(&painter, QPointF(0, 0)); }, &total, &visible);
 }

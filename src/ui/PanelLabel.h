@@ -13,16 +13,31 @@ class PanelLabel : public QLabel
 public:
     explicit PanelLabel(QWidget* parent = nullptr);
 
+    // The title label above this value label; screen readers read it as this label's label.
+    void setTitle(PanelLabel* title);
+    PanelLabel* title() const { return m_title; }
+    PanelLabel* valueLabel() const { return m_value; }
+
+    // A label that tells the outcome of a run when it appears: screen readers read it out as a notification.
+    void setNotice(bool notice) { m_notice = notice; }
+    bool isNotice() const { return m_notice; }
+
     // How many lines of the current text are drawn (at most as many as fit the height).
     int visibleLineCount() const;
     // How many lines the current text takes at the label's width.
     int lineCount() const;
+    // Whether every line of text would be drawn whole.
+    bool fitsWhole(const QString& text) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    PanelLabel* m_title = nullptr;
+    PanelLabel* m_value = nullptr;
+    bool m_notice = false;
+
     // Lays the text out at the label's width; counts lines into total and the whole ones into visible.
     template <typename LineAction>
-    void layOut(LineAction&& action, int* total, int* visible) const;
+    void layOut(const QString& text, LineAction&& action, int* total, int* visible) const;
 };

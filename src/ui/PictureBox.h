@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QLabel>
 
 class QMouseEvent;
@@ -13,6 +14,14 @@ class PictureBox : public QLabel
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
+    // The key that presses the picture from anywhere in the window (the window binds it); screen readers
+    // announce it with the picture's press action.
+    QKeySequence shortcut() const { return m_shortcut; }
+    void setShortcut(const QKeySequence& shortcut) { m_shortcut = shortcut; }
+
+    // A click from the keyboard or a screen reader.
+    void press() { emit clicked(); }
+
 signals:
     void clicked();
 
@@ -22,4 +31,5 @@ protected:
 
 private:
     bool m_pressed = false;
+    QKeySequence m_shortcut;
 };

@@ -17,9 +17,12 @@
 #include "target/CompactPath.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
+#include "ui/AccessibleControls.h"
+#include "ui/HelpWindow.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,8 +36,10 @@
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
@@ -102,6 +107,17 @@ QIcon skullIcon()
     return icon;
 }
 
+// The run's share done, drawn by nobody: the progress line above it shows the same for the eye, and
+// this bar tells it to screen readers, which announce a progress bar's changes.
+class SilentProgressBar : public QProgressBar
+{
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
 // Paints widget's background (its Window role) in color.
 void setWindowColor(QWidget* widget, const QColor& color)
 {
@@ -135,11 +151,11 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     , m_settings(services.settings)
     , m_registry(services.registry)
     , m_shellEntries(services.shellEntries)
-    , m_desktop(services.desktop)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
     , m_twipsPerPixel(screenTwipsPerPixel())
 {
+    AccessibleControls::install();
     setObjectName(QStringLiteral("frmMain"));
     setFont(dialogFont());
     setWindowTitle(QStringLiteral("Tilgomatic"));
@@ -156,6 +172,14 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
         m_progressTimer->setInterval(ProgressLine::UpdateIntervalMs);
         showProgress();
     });
+
+    // The pictures' keys, from anywhere in the window; the pictures themselves stay out of the tab order.
+    const auto bindKey = [this](PictureBox* picture, const QKeySequence& key, void (frmMain::*handler)()) {
+        picture->setShortcut(key);
+        connect(new QShortcut(key, this), &QShortcut::activated, this, handler);
+    };
+    bindKey(Image1, QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::Image1_Click);
+    bindKey(Image2, QKeySequence(Qt::Key_F1), &frmMain::Image2_Click);
 
     if (services.rootForOtherUser) {
         chkExplorer->setEnabled(false);
@@ -214,6 +238,7 @@ void frmMain::createControls()
         frame->setMidLineWidth(0);
         frame->setGeometry(twipsToPixels(30), twipsToPixels(top), twipsToPixels(4815), twipsToPixels(height));
         frame->setToolTip(DropToolTip);
+        frame->setProperty("tilgomaticPanel", true);
         setWindowColor(frame, Qt::white);
         frame->lower();
         return frame;
@@ -259,6 +284,7 @@ void frmMain::createControls()
     Image2 = makePicture("Image2", "help-16.png", QStringLiteral("Hilfe"), 4050, 180);
     lblEmpty = makeLabel("lblEmpty", EmptyText, 1020, 600, 2805, 1335);
     lblEmpty->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblEmpty->setNotice(true);
     lblEmpty->hide();
     Image1 = makePicture("Image1", "browse-16.png", QStringLiteral("Datei laden"), 4440, 150);
     lblMsg = makeLabel("lblMsg", Question, 120, 1740, 4575, 525);
@@ -270,6 +296,24 @@ void frmMain::createControls()
     lblFileName = makeLabel("lblFileName", QString(), 120, 450, 4605, 225);
     lblFileNameTitle = makeLabel("lblFileNameTitle", QStringLiteral("Dateiname"), 120, 240, 1575, 225);
     lblFileSize = makeLabel("lblFileSize", QStringLiteral("Dateigrösse"), 1710, 240, 2685, 225);
+
+    lblFileName->setTitle(lblFileNameTitle);
+    lblFilePath->setTitle(lblFilePathTitle);
+    lblFileAttribute->setTitle(lblFileAttributeTitle);
+    chkExplorer->setAccessibleDescription(
+        QStringLiteral("Trägt Tilgomatic in das Rechtsklickmenü Ihrer Dateimanager ein."));
+    chkQuit->setAccessibleDescription(
+        QStringLiteral("Tilgomatic schliesst, sobald eine Datei vernichtet ist."));
+
+    // Behind the question, which covers it; shown only while a run lasts.
+    m_progressValue = new SilentProgressBar(Frame1);
+    m_progressValue->setObjectName(QStringLiteral("progressValue"));
+    m_progressValue->setAccessibleName(QStringLiteral("Überschrieben"));
+    m_progressValue->setRange(0, 100);
+    m_progressValue->setFocusPolicy(Qt::NoFocus);
+    m_progressValue->setGeometry(lblMsg->geometry());
+    m_progressValue->lower();
+    m_progressValue->hide();
 
     QPalette red = lblMsg->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
@@ -462,7 +506,11 @@ void frmMain::ShowNameAndFolder()
 {
     // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them.
     const QString shown = NativePath::displayText(TargetPath);
-    lblFileName->setText(PanelText::fileName(shown));
+    // A name too long for its line keeps its start and its extension; screen readers get it whole.
+    const QString name = PanelText::fileName(shown);
+    lblFileName->setText(
+        QFontMetrics(lblFileName->font()).elidedText(name, Qt::ElideMiddle, lblFileName->width()));
+    lblFileName->setAccessibleName(name);
     const QString folder = PanelText::parentFolder(shown);
     lblFilePath->setText(
         modCompactPath::CompactPath(QFontMetrics(font()), folder, FilePathWidthTwips, m_twipsPerPixel));
@@ -551,6 +599,7 @@ void frmMain::cmdDelete_Click()
             if (m_describable)
                 lblMsg->setText(ShredReport::openFailureText(OpenStatus::AccessDenied));
             endRun();
+            announce(lblMsg);
         }
         return;
     }
@@ -566,14 +615,17 @@ void frmMain::cmdDelete_Click()
         lblMsg->setText(ShredReport::openFailureText(result.open));
     } else {
         TargetPath.clear();
-        // Only a run that can be vouched for closes the window; otherwise the user has to read that the
-        // file was not completely overwritten, or that copies or further names remain.
-        if (chkQuit->isChecked() && result.destroyed() && !result.overwrite.otherNames) {
+        // Only a run that can be vouched for closes the window, whether the option or a close during the
+        // run asks for it; otherwise the user has to read that the file was not completely overwritten, or
+        // that copies or further names remain.
+        if ((chkQuit->isChecked() || m_closeWanted) && result.destroyed() && !result.overwrite.otherNames) {
             m_closeWanted = false;
+            m_closeForced = false;
             close();
             return;
         }
-        RefreshTarget();
+        // The outcome is in place before the label appears, so that a screen reader reads it, not the
+        // invitation it replaces.
         const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
                                                          : ShredReport::incompleteText();
         // The file chosen during the run was on screen until now: name the one that was destroyed, and
@@ -587,8 +639,10 @@ void frmMain::cmdDelete_Click()
             if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
                 lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
         }
+        RefreshTarget();
     }
     endRun();
+    announce(result.opened() ? lblEmpty : lblMsg);
 }
 
 // Runs ShredFile on a worker thread and turns this thread's event loop until it ends, showing its progress
@@ -600,7 +654,8 @@ modShredder::ShredResult frmMain::runShredder(const QString& path)
     connect(&run, &ShredRun::finished, &loop, &QEventLoop::quit);
 
     m_run = &run;
-    m_runFileName = PanelText::fileName(path);
+    m_runFileName = PanelText::fileName(NativePath::displayText(path));
+    m_runPath = path;
     m_progressLine = ProgressLine();
     m_progressShown = false;
     m_waitNoticeUntilMs = -1;
@@ -617,6 +672,7 @@ modShredder::ShredResult frmMain::runShredder(const QString& path)
     m_progressTimer->stop();
     m_run = nullptr;
     m_progressShown = false;
+    m_progressValue->hide();
     return run.result();
 }
 
@@ -627,17 +683,63 @@ void frmMain::showProgress()
         return;
     const qint64 now = m_runClock.elapsed();
     m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
-    lblMsg->setText(now < m_waitNoticeUntilMs ? m_progressLine.waitText(m_runFileName)
-                                              : m_progressLine.text());
+    if (m_closeWanted)
+        lblMsg->setText(m_progressLine.closingText());
+    else if (now < m_waitNoticeUntilMs)
+        showFitted(
+            lblMsg, [this](const QString& name) { return m_progressLine.waitText(name); }, m_runFileName);
+    else if (TargetPath != m_runPath) // the panel above shows another file
+        showFitted(
+            lblMsg, [this](const QString& name) { return m_progressLine.textNaming(name); }, m_runFileName);
+    else
+        lblMsg->setText(m_progressLine.text());
     setWindowTitle(m_progressLine.titleWith(PanelText::windowTitle()));
+    m_progressValue->setValue(m_progressLine.percent());
+    m_progressValue->show();
 }
 
-// The run is over: a close asked for meanwhile happens now.
+void frmMain::showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
+                         const QString& name)
+{
+    QString fitted = textWith(name);
+    if (!label->fitsWhole(fitted)) {
+        // The widest shortening of the name that fits; no name at all when even an ellipsis does not.
+        const QFontMetrics metrics(label->font());
+        fitted = textWith(QString());
+        int low = 0;
+        int high = metrics.horizontalAdvance(name);
+        while (low < high) {
+            const int width = (low + high + 1) / 2;
+            const QString candidate = textWith(metrics.elidedText(name, Qt::ElideMiddle, width));
+            if (label->fitsWhole(candidate)) {
+                fitted = candidate;
+                low = width;
+            } else {
+                high = width - 1;
+            }
+        }
+    }
+    if (label->text() != fitted)
+        label->setText(fitted);
+}
+
+void frmMain::announce(PanelLabel* label)
+{
+    QAccessibleEvent changed(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+    // Only with a screen reader listening: others keep their focus where it was.
+    if (QAccessible::isActive() && isActiveWindow() && label->isVisible())
+        label->setFocus(Qt::OtherFocusReason);
+}
+
+// The run is over without an outcome that could be vouched for: a close asked for meanwhile is dropped,
+// so that the window can say what became of the file, unless nothing may hold the close back.
 void frmMain::endRun()
 {
     m_shredding = false;
-    if (m_closeWanted) {
-        m_closeWanted = false;
+    m_closeWanted = false;
+    if (m_closeForced) {
+        m_closeForced = false;
         close();
     }
 }
@@ -645,13 +747,26 @@ void frmMain::endRun()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // Closing in the middle of a run would leave the running command without its window; it closes the
-    // window once the file is destroyed.
+    // window once the file is destroyed, and says so at once.
     if (m_shredding) {
         m_closeWanted = true;
+        m_progressShown = m_run != nullptr;
+        showProgress();
         event->ignore();
         return;
     }
     event->accept();
+}
+
+void frmMain::closeWhenRunEnds()
+{
+    m_closeForced = true;
+    close();
+}
+
+HelpWindow* frmMain::helpWindow() const
+{
+    return m_help;
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event)
@@ -717,7 +832,13 @@ void frmMain::Image1_Click()
 
 void frmMain::Image2_Click()
 {
-    HelpFile::open(m_desktop, m_program.programFolder);
+    if (!m_help) {
+        m_help = new HelpWindow(HelpFile::startPage(m_program.programFolder),
+                                HelpFile::htmlPath(m_program.programFolder), this);
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 // The stored text of key, or defaultValue; a damaged store never stops the window.

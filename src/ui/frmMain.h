@@ -6,15 +6,20 @@
 #include <QElapsedTimer>
 
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
+class HelpWindow;
 class PanelLabel;
 class PictureBox;
 class QCheckBox;
 class QFrame;
 class QMimeData;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class ShredRun;
@@ -74,6 +79,11 @@ public:
     PanelLabel* lblFileSize = nullptr;
     QFrame* Frame2 = nullptr;
 
+    // The running delete command's share done, for screen readers; hidden between runs.
+    QProgressBar* progressValue() const { return m_progressValue; }
+    // The help window, once it has been opened.
+    HelpWindow* helpWindow() const;
+
 public slots:
     // Start-up.
     void Form_Initialize();
@@ -99,6 +109,10 @@ public slots:
     void chkQuit_Click();
     void Image1_Click();
     void Image2_Click();
+
+    // A close that no outcome may hold back (a logout, a signal): during a run it waits for the file, and
+    // then closes whatever the run's outcome.
+    void closeWhenRunEnds();
 
     // Drop handlers, one per drop surface, all with the same body: the first local file of the drop
     // becomes the target.
@@ -133,6 +147,12 @@ private:
     QString readOption(const QString& key, const QString& defaultValue);
     void saveOption(const QString& key, const QString& value);
     void endRun();
+    // Says the outcome in label to a screen reader, which reads the focused control.
+    void announce(PanelLabel* label);
+    // Shows textWith(name) in label, the name shortened in the middle as far as needed for the whole text
+    // to fit the label.
+    static void showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
+                           const QString& name);
     modShredder::ShredResult runShredder(const QString& path);
     void showProgress();
 
@@ -140,7 +160,6 @@ private:
     SettingsStore& m_settings;
     Registry& m_registry;
     ShellEntries* m_shellEntries;
-    Desktop& m_desktop;
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
@@ -151,6 +170,7 @@ private:
     bool m_describable = true;  // the last refresh could read the target's attributes and length
     bool m_shredding = false;   // a delete command is running
     bool m_closeWanted = false; // the window was asked to close while a delete command ran
+    bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
 
     // The running delete command's progress line, shown from half a second into the run.
     const ShredRun* m_run = nullptr;
@@ -158,6 +178,9 @@ private:
     QElapsedTimer m_runClock;
     ProgressLine m_progressLine;
     QString m_runFileName;
+    QString m_runPath;
+    QProgressBar* m_progressValue = nullptr;
+    QPointer<HelpWindow> m_help;
     bool m_progressShown = false;
     qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
     // The last refresh found a folder as the target.

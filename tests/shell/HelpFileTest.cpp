@@ -1,5 +1,4 @@
 #include "shell/HelpFile.h"
-#include "platform/gui/Desktop.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,20 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records what it is asked to open; opens what exists and has a registered type.
-class FakeDesktop : public Desktop
-{
-public:
-    QStringList registeredSuffixes;
-    QStringList asked;
-
-    bool openDocument(const QString& path) override
-    {
-        asked.append(path);
-        return QFileInfo(path).isFile() && registeredSuffixes.contains(QFileInfo(path).suffix());
-    }
-};
 
 class HelpFileTest : public ::testing::Test
 {
@@ -46,36 +31,13 @@ protected:
 
     QTemporaryDir temp;
     QString folder;
-    FakeDesktop desktop;
 };
 
-TEST_F(HelpFileTest, AMissingHelpFileOpensNothing)
+TEST_F(HelpFileTest, TheHelpStartsWithItsIndexPageWhenItsPagesAreInstalled)
 {
-    desktop.registeredSuffixes = {"chm", "html"};
-    EXPECT_FALSE(HelpFile::open(desktop, folder));
-    EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join(", ").toStdString();
-}
-
-TEST_F(HelpFileTest, TheCompiledHelpOpensWhereAViewerIsRegistered)
-{
-    write(folder + "/TGHilfe.chm", "ITSF");
-    desktop.registeredSuffixes = {"chm", "html"};
-    EXPECT_TRUE(HelpFile::open(desktop, folder));
-    EXPECT_EQ(desktop.asked, QStringList{folder + "/TGHilfe.chm"});
-}
-
-TEST_F(HelpFileTest, WithoutAViewerTheSameHelpOpensAsHtml)
-{
-    write(folder + "/TGHilfe.chm", "ITSF");
-    desktop.registeredSuffixes = {"html"};
-    EXPECT_TRUE(HelpFile::open(desktop, folder));
-    EXPECT_EQ(desktop.asked, (QStringList{folder + "/TGHilfe.chm", folder + "/TGHilfe/index.html"}));
-
-    // Nothing to show it with: false, and nothing else is tried.
-    desktop.asked.clear();
-    desktop.registeredSuffixes.clear();
-    EXPECT_FALSE(HelpFile::open(desktop, folder));
-    EXPECT_EQ(desktop.asked.size(), 2);
+    EXPECT_EQ(HelpFile::startPage(folder), folder + "/TGHilfe/index.html");
+    ASSERT_TRUE(QFile::remove(folder + "/TGHilfe/index.html"));
+    EXPECT_TRUE(HelpFile::startPage(folder).isEmpty());
 }
 
 // The help the build produces beside the executable.

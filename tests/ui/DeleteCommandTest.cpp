@@ -389,7 +389,7 @@ TEST_F(DeleteCommandTest, TerminationSignalWaitsForTheFile)
     const QString file = openWithFile(QStringLiteral("weg.bin"), TwoBlocks);
     TerminationSignals termination;
     ASSERT_TRUE(termination.isActive());
-    QObject::connect(&termination, &TerminationSignals::requested, window.get(), &QWidget::close);
+    QObject::connect(&termination, &TerminationSignals::requested, window.get(), &frmMain::closeWhenRunEnds);
     QSemaphore requested;
     QObject::connect(&termination, &TerminationSignals::requested, [&] { requested.release(); });
     bool seen = false, visibleAfterRequest = false;
@@ -428,7 +428,7 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
          "überschrieben, doch das Dateisystem behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
         {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
-        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nDie Datei hat weitere Namen (harte Links)"},
+        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nIhr Inhalt ist unter jedem Namen überschrieben; nur ihre weiteren Namen (harte Links) bleiben bestehen."},
         // The longest texts: a shared block and further names.
         {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
          "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},

@@ -305,17 +305,6 @@ TEST_F(LayoutTest, CheckBoxCaptionsFitTheirBoxes)
 }
 
 // Only whole lines are drawn: a long file name with blanks shows its first line and nothing of the second.
-TEST_F(LayoutTest, LabelsDrawOnlyWholeLines)
-{
-    open();
-    const QString name =
-        QStringLiteral("ein sehr langer Dateiname mit vielen Wörtern der nicht in eine Zeile passt.txt");
-    load(makeFile(name));
-    EXPECT_EQ(window->lblFileName->text(), name);
-    EXPECT_GE(window->lblFileName->lineCount(), 2);
-    EXPECT_EQ(window->lblFileName->visibleLineCount(), 1);
-}
-
 TEST_F(LayoutTest, PicturesIconAndPointer)
 {
     created();

@@ -299,18 +299,6 @@ TEST_F(StartupTest, QuitButtonCloses)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(StartupTest, HelpPictureOpensTheHelpFileInTheProgramFolder)
-{
-    QFile help(programFolder.filePath(QStringLiteral("TGHilfe.chm")));
-    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
-    help.write("ITSF");
-    help.close();
-    open();
-    click(window->Image2);
-    ASSERT_EQ(desktop.opened.size(), 1);
-    EXPECT_EQ(desktop.opened.first(), programFolder.filePath(QStringLiteral("TGHilfe.chm")));
-}
-
 TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
 {
     open();

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/HelpWindow.h"
+
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+HelpWindow::HelpWindow(const QString& startPage, const QString& expectedPage, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Tilgomatic – Hilfe"));
+    // Pages are read at length: larger than the main window's small dialog font.
+    QFont readable = font();
+    readable.setPointSizeF(9.5);
+    setFont(readable);
+
+    m_contents = new QPushButton(QStringLiteral("&Inhalt"), this);
+    m_back = new QPushButton(QStringLiteral("&Zurück"), this);
+    m_forward = new QPushButton(QStringLiteral("&Vor"), this);
+    auto* close = new QPushButton(QStringLiteral("&Schliessen"), this);
+    m_back->setShortcut(QKeySequence::Back);
+    m_forward->setShortcut(QKeySequence::Forward);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setAccessibleName(QStringLiteral("Hilfetext"));
+    // Links to other sites open nowhere: the help works without a browser.
+    m_browser->setOpenExternalLinks(false);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {m_contents, m_back, m_forward})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser);
+
+    connect(m_contents, &QPushButton::clicked, m_browser, &QTextBrowser::home);
+    connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QPushButton::setEnabled);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    m_back->setEnabled(false);
+    m_forward->setEnabled(false);
+
+    if (startPage.isEmpty()) {
+        m_contents->setEnabled(false);
+        m_browser->setPlainText(
+            QStringLiteral("Die Hilfe ist nicht installiert: %1 fehlt.").arg(expectedPage));
+    } else {
+        m_browser->setSource(QUrl::fromLocalFile(startPage));
+    }
+    resize(fontMetrics().averageCharWidth() * 90, fontMetrics().height() * 36);
+    m_browser->setFocus();
+}
