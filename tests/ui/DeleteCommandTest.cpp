@@ -416,7 +416,7 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
     const QString question = QString::fromUtf8(" Trotzdem schreddern und löschen?");
     struct Case
     {
-        quint64 type;
+        FileSystemKind kind;
         quint64 otherNames;
         quint32 extentFlags;
         const char* warning; // before the question; none for the plain question
@@ -424,32 +424,32 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
     };
     // clang-format off
     const Case cases[] = {
-        {0xEF53, 0, 0, nullptr, ""},
-        {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
+        {FileSystemKind::Ext, 0, 0, nullptr, ""},
+        {FileSystemKind::Btrfs, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
          "überschrieben, doch das Dateisystem behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
-        {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
-        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nDie Datei hat weitere Namen (harte Links)"},
+        {FileSystemKind::Other, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
+        {FileSystemKind::Ext, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nDie Datei hat weitere Namen (harte Links)"},
         // The longest texts: a shared block and further names.
-        {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
+        {FileSystemKind::Xfs, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
          "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},
     };
     // clang-format on
     for (const Case& c : cases) {
-        fileSystem.storage.fileSystemType = c.type;
+        fileSystem.storage.kind = c.kind;
         fileSystem.storage.otherNames = c.otherNames;
         fileSystem.storage.extents = {{0, 0, 40960, c.extentFlags}};
         const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
         EXPECT_EQ(window->lblMsg->text(), c.warning ? QString::fromUtf8(c.warning) + question : Question);
-        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << c.type;
+        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << int(c.kind);
         window->chkQuit->setChecked(true);
         window->cmdDelete->click();
         EXPECT_FALSE(QFileInfo::exists(file));
         // Only the verified run without further names closes the window.
-        ASSERT_EQ(window->isVisible(), c.warning != nullptr) << c.type;
+        ASSERT_EQ(window->isVisible(), c.warning != nullptr) << int(c.kind);
         if (!c.warning)
             continue;
         EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
-        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << c.type;
+        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << int(c.kind);
         window->close();
     }
 }
