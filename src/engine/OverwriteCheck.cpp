@@ -26,8 +26,9 @@ FileSystemWays waysOf(const FileStorage& storage)
 {
     switch (storage.kind) {
     case FileSystemKind::Ext:
-        return {WriteMode::InPlace,
-                storage.typeName.startsWith(QLatin1String("ext")) ? storage.typeName : QStringLiteral("ext4")};
+        return {WriteMode::InPlace, storage.typeName.startsWith(QLatin1String("ext"))
+                                        ? storage.typeName
+                                        : QStringLiteral("ext4")};
     case FileSystemKind::Xfs:
         return {WriteMode::InPlace, QStringLiteral("XFS")};
     case FileSystemKind::F2fs:
@@ -38,7 +39,8 @@ FileSystemWays waysOf(const FileStorage& storage)
         return {WriteMode::InPlaceOnly, QStringLiteral("exFAT")};
     case FileSystemKind::Btrfs:
         // A file marked no-copy-on-write is written in place as long as no snapshot shares its blocks.
-        return {(storage.inodeFlags & FileStorage::NoCopyOnWrite) ? WriteMode::InPlace : WriteMode::CopyOnWrite,
+        return {(storage.inodeFlags & FileStorage::NoCopyOnWrite) ? WriteMode::InPlace
+                                                                  : WriteMode::CopyOnWrite,
                 QStringLiteral("Btrfs")};
     case FileSystemKind::Zfs:
         return {WriteMode::CopyOnWrite, QStringLiteral("ZFS")};
@@ -112,9 +114,9 @@ quint32 flagsIn(const FileStorage& map, const Ranges* ranges)
 // flag only while delayed allocation is off.
 bool journalsData(const FileStorage& map)
 {
-    return map.kind == FileSystemKind::Ext &&
-           (map.mountOptions.contains(QLatin1String("data=journal")) ||
-            ((map.inodeFlags & FileStorage::JournalData) && !map.mountOptions.contains(QLatin1String("delalloc"))));
+    return map.kind == FileSystemKind::Ext && (map.mountOptions.contains(QLatin1String("data=journal")) ||
+                                               ((map.inodeFlags & FileStorage::JournalData) &&
+                                                !map.mountOptions.contains(QLatin1String("delalloc"))));
 }
 
 // True when every byte of the file (within ranges) that had a place on the device before still has the
@@ -126,7 +128,8 @@ bool sameLocations(const FileStorage& before, const FileStorage& after, const Ra
     for (const StorageExtent& old : before.extents) {
         if (old.flags & StorageExtent::Unwritten)
             continue;
-        for (const auto& [start, end] : clipped(old.logical, std::min(old.logical + old.length, size), ranges)) {
+        for (const auto& [start, end] :
+             clipped(old.logical, std::min(old.logical + old.length, size), ranges)) {
             quint64 position = start;
             while (position < end) {
                 const StorageExtent* now = extentAt(after, position);
@@ -150,7 +153,8 @@ std::optional<Ranges> devicePlaces(const FileStorage& map, const Ranges* ranges)
         if (extent.flags & (StorageExtent::Unknown | StorageExtent::Delalloc))
             return std::nullopt;
         for (const auto& [start, end] : clipped(extent.logical, extent.logical + extent.length, ranges))
-            places.emplace_back(extent.physical + (start - extent.logical), extent.physical + (end - extent.logical));
+            places.emplace_back(extent.physical + (start - extent.logical),
+                                extent.physical + (end - extent.logical));
     }
     return merged(std::move(places));
 }
@@ -171,7 +175,9 @@ Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendi
     if (!before.known || !after.known)
         return {};
     const FileSystemWays ways = waysOf(before);
-    const auto notReached = [&ways](Reason reason) { return outcome(Outcome::NotReached, reason, ways.name); };
+    const auto notReached = [&ways](Reason reason) {
+        return outcome(Outcome::NotReached, reason, ways.name);
+    };
     if (ways.mode == WriteMode::Unknown)
         return outcome(Outcome::NotCheckable, Reason::None, ways.name);
     const quint32 flags = flagsIn(before, ranges) | flagsIn(after, ranges);
@@ -271,7 +277,8 @@ Result judgeMaps(const StorageMap& before, const StorageMap& after, bool pending
     Result result;
     const bool otherNames = before.otherNames > 0 || after.otherNames > 0;
     if (before.known && after.known) {
-        if (before.overlay == StorageMap::Overlay::LowerToo || after.overlay == StorageMap::Overlay::LowerToo) {
+        if (before.overlay == StorageMap::Overlay::LowerToo ||
+            after.overlay == StorageMap::Overlay::LowerToo) {
             result = outcome(Outcome::NotReached, Reason::LowerLayer);
             result.layer = Layer::Overlay;
         } else if (before.overlay == StorageMap::Overlay::Unknown ||

@@ -18,12 +18,12 @@ enum class Outcome {
 // Why the old contents were not reached, or could not be checked.
 enum class Reason {
     None,
-    CopyOnWrite, // changes are written to new places (or the extents moved)
-    Shared,      // the blocks also belong to another file or a snapshot
-    Inline,      // the data lies inside the file system's own records
-    Journalled,  // every write also goes through the data journal
-    LowerLayer,  // overlay: the original lies in a lower layer, which no write reaches
-    Unreadable,  // the image file beneath could not be looked at
+    CopyOnWrite,   // changes are written to new places (or the extents moved)
+    Shared,        // the blocks also belong to another file or a snapshot
+    Inline,        // the data lies inside the file system's own records
+    Journalled,    // every write also goes through the data journal
+    LowerLayer,    // overlay: the original lies in a lower layer, which no write reaches
+    Unreadable,    // the image file beneath could not be looked at
     MayKeepCopies, // a device beneath may keep old blocks (snapshots, thin pools, caches), or is not known
 };
 

@@ -20,7 +20,8 @@ QString reasonPhrase(const OverwriteCheck::Result& check)
     case OverwriteCheck::Layer::Device:
         return QStringLiteral("das Gerät darunter (%1) kann alte Blöcke aufbewahren").arg(check.device);
     case OverwriteCheck::Layer::ImageFile: {
-        const QString onName = check.fileSystem.isEmpty() ? QStringLiteral("einem Dateisystem") : check.fileSystem;
+        const QString onName =
+            check.fileSystem.isEmpty() ? QStringLiteral("einem Dateisystem") : check.fileSystem;
         switch (check.reason) {
         case Reason::CopyOnWrite:
             return QStringLiteral("die Abbilddatei liegt auf %1, das Änderungen an eine neue Stelle schreibt")
@@ -35,7 +36,8 @@ QString reasonPhrase(const OverwriteCheck::Result& check)
         case Reason::Unreadable:
             return QStringLiteral("die Abbilddatei unter dem Dateisystem lässt sich nicht lesen");
         default:
-            return QStringLiteral("die Abbilddatei liegt auf %1, das nicht zeigt, wo Daten liegen").arg(onName);
+            return QStringLiteral("die Abbilddatei liegt auf %1, das nicht zeigt, wo Daten liegen")
+                .arg(onName);
         }
     }
     }
@@ -121,7 +123,8 @@ QString warningText(const OverwriteCheck::Result& expected)
     case OverwriteCheck::Outcome::NotReached:
         if (expected.layer == OverwriteCheck::Layer::Overlay)
             return sentence(reasonPhrase(expected), expected) + u'.' + question;
-        return sentence(reasonPhrase(expected), expected) + QStringLiteral("; alte Kopien bleiben.") + question;
+        return sentence(reasonPhrase(expected), expected) + QStringLiteral("; alte Kopien bleiben.") +
+               question;
     case OverwriteCheck::Outcome::NotCheckable:
         if (expected.layer == OverwriteCheck::Layer::FileSystem)
             return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;

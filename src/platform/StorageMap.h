@@ -55,9 +55,9 @@ struct FileStorage
 
     bool known = false; // the file and its file system could be looked at at all
     FileSystemKind kind = FileSystemKind::Other;
-    QString typeName;         // the mount's type as the mount table names it ("ext4", "fuseblk")
-    QStringList mountOptions; // the options in force; ext4's include the defaults of its super block
-    bool readOnly = false;    // the file system or this mount of it takes no writes
+    QString typeName;          // the mount's type as the mount table names it ("ext4", "fuseblk")
+    QStringList mountOptions;  // the options in force; ext4's include the defaults of its super block
+    bool readOnly = false;     // the file system or this mount of it takes no writes
     bool extentsKnown = false; // the file system gave an extent map
     std::vector<StorageExtent> extents;
     qint64 size = 0; // the file's length
@@ -75,11 +75,12 @@ struct StorageLayer
     };
 
     Kind kind = Kind::Other;
-    QString device;   // the kernel's name of the device: "loop0", "dm-1", "md0"
-    QString target;   // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
-    int above = -1;   // index of the layer this device lies beneath; -1 for the file's own file system
-    quint64 offset = 0; // ImageFile: where the device above begins in the image (loop offset and partition start)
-    FileStorage image;  // ImageFile: the image file; not known when it cannot be opened
+    QString device; // the kernel's name of the device: "loop0", "dm-1", "md0"
+    QString target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
+    int above = -1; // index of the layer this device lies beneath; -1 for the file's own file system
+    quint64 offset =
+        0; // ImageFile: where the device above begins in the image (loop offset and partition start)
+    FileStorage image; // ImageFile: the image file; not known when it cannot be opened
 };
 
 // Where an open file's data lives: its own storage, how many other names it has, the overlay it may be

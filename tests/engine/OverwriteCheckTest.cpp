@@ -100,7 +100,8 @@ TEST(OverwriteCheck, LayersAboveAndBeneathDecideTheVerdict)
     };
     const std::vector<StorageExtent> whole{{0, 0, 64 * MiB, StorageExtent::Last}};
     // Shared blocks elsewhere in the image do not touch the file; where the file lay they do.
-    const std::vector<StorageExtent> sharedElsewhere{{0, 0, 8 * MiB, 0}, {8 * MiB, 8 * MiB, MiB, StorageExtent::Shared}};
+    const std::vector<StorageExtent> sharedElsewhere{{0, 0, 8 * MiB, 0},
+                                                     {8 * MiB, 8 * MiB, MiB, StorageExtent::Shared}};
     const std::vector<StorageExtent> sharedThere{{0, 0, MiB, 0}, {MiB, MiB, MiB, StorageExtent::Shared}};
     StorageLayer unreadable = image(Ext, whole);
     unreadable.image = FileStorage();

@@ -332,7 +332,8 @@ StorageMap LinuxFileSystem::storageMapOf(const QString& path)
         struct statvfs fileSystem
         {
         };
-        unreadable.readOnly = ::statvfs(name.constData(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY);
+        unreadable.readOnly =
+            ::statvfs(name.constData(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY);
         return unreadable;
     }
     const StorageMap map = StorageProbe::probe(fd, false, 1);

@@ -144,8 +144,8 @@ QList<Mount> mountsOf(dev_t device)
         const qsizetype dash = fields.indexOf("-", 6);
         if (dash < 0 || dash + 3 >= fields.size())
             continue;
-        Mount mount{unescaped(fields.at(3)), unescaped(fields.at(4)),
-                    QString::fromUtf8(fields.at(dash + 1)), {}};
+        Mount mount{
+            unescaped(fields.at(3)), unescaped(fields.at(4)), QString::fromUtf8(fields.at(dash + 1)), {}};
         for (const QByteArray& option : fields.at(5).split(',') + fields.at(dash + 3).split(','))
             mount.options.append(unescaped(option));
         mounts.append(mount);
@@ -181,8 +181,8 @@ void describeFileSystem(dev_t device, quint64 magic, FileStorage& storage)
             storage.mountOptions.append(QString::fromUtf8(option));
     }
     if (storage.kind == FileSystemKind::Ext) {
-        const QByteArray options =
-            readSmall(QStringLiteral("/proc/fs/ext4/%1/options").arg(QFileInfo(blockFolder(device)).fileName()));
+        const QByteArray options = readSmall(
+            QStringLiteral("/proc/fs/ext4/%1/options").arg(QFileInfo(blockFolder(device)).fileName()));
         if (!options.isEmpty()) {
             storage.mountOptions.clear();
             for (const QByteArray& option : options.split('\n'))
@@ -225,7 +225,8 @@ std::vector<dev_t> devicesOf(int fd, dev_t device, FileSystemKind kind)
                                              id.mid(16, 4) + '-' + id.mid(20));
     const QDir folder(QStringLiteral("/sys/fs/btrfs/%1/devices").arg(uuid));
     for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
-        const QList<QByteArray> numbers = readSmall(folder.filePath(name) + QStringLiteral("/dev")).split(':');
+        const QList<QByteArray> numbers =
+            readSmall(folder.filePath(name) + QStringLiteral("/dev")).split(':');
         if (numbers.size() == 2)
             devices.push_back(makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()));
     }
@@ -259,7 +260,8 @@ QString deviceMapperTargets(dev_t device)
             return {};
         dm_target_spec spec;
         std::memcpy(&spec, data + next, sizeof(spec));
-        const QString type = QString::fromLatin1(spec.target_type, qstrnlen(spec.target_type, DM_MAX_TYPE_NAME));
+        const QString type =
+            QString::fromLatin1(spec.target_type, qstrnlen(spec.target_type, DM_MAX_TYPE_NAME));
         if (!targets.contains(type))
             targets.append(type);
         if (spec.next <= next && i + 1 < io->target_count)
@@ -328,8 +330,8 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
 
     if (layer.kind == StorageLayer::Kind::ImageFile) {
         // The kernel names the file as it was when the loop was set up, " (deleted)" after a removal.
-        const QByteArray path = QFile::encodeName(
-            QString::fromUtf8(readSmall(folder + QStringLiteral("/loop/backing_file"))));
+        const QByteArray path =
+            QFile::encodeName(QString::fromUtf8(readSmall(folder + QStringLiteral("/loop/backing_file"))));
         const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return;
@@ -352,8 +354,10 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
     }
     std::vector<dev_t> below;
     const QDir slaveFolder(slaves);
-    for (const QString& name : slaveFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
-        const QList<QByteArray> numbers = readSmall(slaveFolder.filePath(name) + QStringLiteral("/dev")).split(':');
+    for (const QString& name :
+         slaveFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        const QList<QByteArray> numbers =
+            readSmall(slaveFolder.filePath(name) + QStringLiteral("/dev")).split(':');
         if (numbers.size() == 2)
             below.push_back(makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()));
     }
