@@ -119,17 +119,16 @@ QString overwriteText(const OverwriteCheck::Result& check)
 QString warningText(const OverwriteCheck::Result& expected)
 {
     const QString question = QStringLiteral(" Trotzdem schreddern und löschen?");
+    // A layer's phrase fills the two lines on its own.
+    const bool layer = expected.layer != OverwriteCheck::Layer::FileSystem;
     switch (expected.outcome) {
     case OverwriteCheck::Outcome::NotReached:
-        if (expected.layer == OverwriteCheck::Layer::Overlay)
-            return sentence(reasonPhrase(expected), expected) + u'.' + question;
-        return sentence(reasonPhrase(expected), expected) + QStringLiteral("; alte Kopien bleiben.") +
-               question;
-    case OverwriteCheck::Outcome::NotCheckable:
-        if (expected.layer == OverwriteCheck::Layer::FileSystem)
-            return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
         return sentence(reasonPhrase(expected), expected) +
-               QStringLiteral("; ob Kopien bleiben, ist nicht zu prüfen.") + question;
+               (layer ? QStringLiteral(".") : QStringLiteral("; alte Kopien bleiben.")) + question;
+    case OverwriteCheck::Outcome::NotCheckable:
+        if (!layer)
+            return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
+        return sentence(reasonPhrase(expected), expected) + u'.' + question;
     case OverwriteCheck::Outcome::Verified:
         break;
     }

@@ -242,13 +242,39 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
                               OpenStatus::NotFound, OpenStatus::Failed})
         texts.append(ShredReport::openFailureText(status));
+    // And the warnings and reports of the layers above and beneath, with the longest names they take.
+    QStringList reports{ShredReport::incompleteText()};
+    using OverwriteCheck::Layer;
+    using OverwriteCheck::Reason;
+    const std::pair<Layer, Reason> layers[] = {{Layer::ImageFile, Reason::Unreadable},
+                                               {Layer::ImageFile, Reason::Journalled},
+                                               {Layer::ImageFile, Reason::None},
+                                               {Layer::Device, Reason::MayKeepCopies},
+                                               {Layer::Overlay, Reason::None}};
+    for (const auto& [layer, reason] : layers) {
+        OverwriteCheck::Result result;
+        result.layer = layer;
+        result.reason = reason;
+        result.fileSystem = QStringLiteral("bcachefs");
+        result.device = QStringLiteral("Device-Mapper (snapshot-origin)");
+        for (const auto outcome :
+             {OverwriteCheck::Outcome::NotReached, OverwriteCheck::Outcome::NotCheckable}) {
+            result.outcome = outcome;
+            texts.append(ShredReport::warningText(result));
+            reports.append(ShredReport::overwriteText(result));
+        }
+    }
+    texts.append(PanelText::readOnlyText());
+    texts.append(ShredReport::readOnlyRefusalText());
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
             << window->lblMsg->text().toStdString();
     }
-    window->lblEmpty->setText(ShredReport::incompleteText());
-    EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
+    for (const QString& text : reports) {
+        window->lblEmpty->setText(text);
+        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << text.toStdString();
+    }
 }
 
 // A file dropped during the run replaces the target at once; the finishing run clears it all the same.
@@ -421,6 +447,9 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         quint32 extentFlags;
         const char* warning; // before the question; none for the plain question
         const char* after;   // in the text after the run
+        StorageMap::Overlay overlay = StorageMap::Overlay::None;
+        FileSystemKind imageOn = FileSystemKind::Ext; // the file system of the image beneath
+        quint32 inodeFlags = 0;
     };
     // clang-format off
     const Case cases[] = {
@@ -432,12 +461,25 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         // The longest texts: a shared block and further names.
         {FileSystemKind::Xfs, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
          "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},
+        {FileSystemKind::Ext, 0, 0, "ext4 schreibt die Daten auch in sein Journal; alte Kopien bleiben.",
+         "Kopien des alten Inhalts: ext4 schreibt die Daten auch in sein Journal.", StorageMap::Overlay::None, FileSystemKind::Ext, StorageMap::JournalData},
+        {FileSystemKind::Ext, 0, 0, "Die Abbilddatei liegt auf Btrfs, das Änderungen an eine neue Stelle schreibt.",
+         "Kopien des alten Inhalts: die Abbilddatei liegt auf Btrfs, das Änderungen an eine neue Stelle schreibt.", StorageMap::Overlay::None, FileSystemKind::Btrfs},
+        // Only the upper copy is deleted: the text must not say the original was.
+        {FileSystemKind::Ext, 1, 0, "Das Original bleibt unverändert in der unteren Schicht des Overlays.",
+         "Die Datei wurde in der oberen Schicht des Overlays überschrieben und entfernt, doch das Original bleibt unverändert in der unteren Schicht.", StorageMap::Overlay::LowerToo},
     };
     // clang-format on
     for (const Case& c : cases) {
         fileSystem.storage.kind = c.kind;
         fileSystem.storage.otherNames = c.otherNames;
         fileSystem.storage.extents = {{0, 0, 40960, c.extentFlags}};
+        fileSystem.storage.overlay = c.overlay;
+        fileSystem.storage.inodeFlags = c.inodeFlags;
+        fileSystem.storage.layers.assign(
+            1, {StorageLayer::Kind::ImageFile, QStringLiteral("loop0"), {}, -1, 0, {}});
+        fileSystem.storage.layers[0].image = RecordingFileSystem::inPlaceStorage();
+        fileSystem.storage.layers[0].image.kind = c.imageOn;
         const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
         EXPECT_EQ(window->lblMsg->text(), c.warning ? QString::fromUtf8(c.warning) + question : Question);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << int(c.kind);
@@ -449,7 +491,34 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         if (!c.warning)
             continue;
         EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
+        if (c.overlay != StorageMap::Overlay::None)
+            EXPECT_FALSE(window->lblEmpty->text().contains(QString::fromUtf8("gelöscht")));
         EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << int(c.kind);
         window->close();
     }
+}
+
+// On a medium that takes no writes the question gives way to the reason and nothing is offered; a run
+// refused because the medium became read-only after the file was loaded names that reason.
+TEST_F(DeleteCommandTest, ReadOnlyMediumIsSaidAndRefused)
+{
+    fileSystem.storage.readOnly = true;
+    const QString file = openWithFile(QStringLiteral("a.txt"));
+    EXPECT_EQ(window->lblMsg->text(), PanelText::readOnlyText());
+    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+
+    fileSystem.storage.readOnly = false;
+    window->RefreshTarget();
+    ASSERT_TRUE(window->cmdDelete->isEnabled());
+    // The open fails (here because another program holds the file) and the medium is read-only by now.
+    QProcess holder;
+    ASSERT_NO_FATAL_FAILURE(holdOpen(holder, file));
+    fileSystem.storage.readOnly = true;
+    window->cmdDelete->click();
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::readOnlyRefusalText());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
 }
