@@ -289,6 +289,9 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
     // An ext4 image inside another file system: only where that one writes the image in place.
     DiskCase{"ext4_on_btrfs", "mkfs.ext4 -q -F", "-o loop", 32, "", "", NotReached, NotReached, MaybeLeft, "mkfs.btrfs -q -f", 128},
     DiskCase{"ext4_on_btrfs_nocow", "mkfs.ext4 -q -F", "-o loop", 32, "", "", Verified, Verified, AsVerdict, "mkfs.btrfs -q -f", 128, "chattr +C \"$2\""},
+    // Btrfs on several devices names none of them in its device number; its image is found all the same.
+    DiskCase{"btrfs_nocow_on_btrfs", "mkfs.btrfs -q -f", "-o loop", 128, "chattr +C \"$1\"", "", NotReached, NotReached, MaybeLeft,
+             "mkfs.btrfs -q -f", 256},
     DiskCase{"ext4_on_xfs_reflinked", "mkfs.ext4 -q -F", "-o loop", 32, "", "cp --reflink=always \"$2/disk.img\" \"$2/copy.img\"", NotReached, NotReached, AsVerdict, "mkfs.xfs -q -f", 300},
     // An overlay on ext4: a file of the lower layer stays there; one made above is the upper layer's.
     DiskCase{"overlay_lower", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/upper\" \"$1/work\" \"$1/ovl\"",

@@ -402,12 +402,13 @@ void overlayFolders(const Mount& mount, QByteArray& upper, QList<QByteArray>& lo
     }
 }
 
+// Whether the overlay left its mark name on path (in the trusted namespace, or the user one for an
+// overlay mounted without privileges). Only the presence counts; an origin's value is long.
 bool overlayMark(const QByteArray& path, const char* name)
 {
-    char value[8] = {};
     for (const char* prefix : {"trusted.overlay.", "user.overlay."}) {
         const QByteArray key = QByteArray(prefix) + name;
-        if (::lgetxattr(path.constData(), key.constData(), value, sizeof(value)) >= 0)
+        if (::lgetxattr(path.constData(), key.constData(), nullptr, 0) >= 0)
             return true;
     }
     return false;
