@@ -52,9 +52,8 @@ struct DiskCase
     const char* after;
     OverwriteCheck::Outcome expected;      // for the files of a full block or more
     OverwriteCheck::Outcome expectedSmall; // for the 600-byte file
-    // What may be left: markers exactly where the verdict is not "verified"; none although nothing can
-    // be verified; or, where copies are written to new places that later writes may reuse, any number
-    // where the verdict is not "verified".
+    // Markers left exactly where the verdict is not "verified"; none, unverified; or, where later writes
+    // may reuse the places of copies, any number unless "verified".
     enum Left { AsVerdict, None, Maybe } left;
     const char* outer = nullptr; // mkfs of the file system that holds the image
     qint64 outerMiB = 0;
@@ -89,7 +88,6 @@ protected:
         QFile made(file);
         ASSERT_TRUE(made.open(QIODevice::WriteOnly));
         ASSERT_TRUE(made.resize(imageMiB * 1024 * 1024));
-        made.close();
         const QStringList make = QString::fromLatin1(mkfs).split(QLatin1Char(' '));
         if (!run(make.first(), make.mid(1) << file))
             GTEST_SKIP() << mkfs << " is not available";

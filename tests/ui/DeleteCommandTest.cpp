@@ -244,28 +244,18 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
         texts.append(ShredReport::openFailureText(status));
     // And the warnings and reports of the layers above and beneath, with the longest names they take.
     QStringList reports{ShredReport::incompleteText()};
-    using OverwriteCheck::Layer;
-    using OverwriteCheck::Reason;
-    const std::pair<Layer, Reason> layers[] = {{Layer::ImageFile, Reason::Unreadable},
-                                               {Layer::ImageFile, Reason::Journalled},
-                                               {Layer::ImageFile, Reason::None},
-                                               {Layer::Device, Reason::MayKeepCopies},
-                                               {Layer::Overlay, Reason::None}};
-    for (const auto& [layer, reason] : layers) {
-        OverwriteCheck::Result result;
-        result.layer = layer;
-        result.reason = reason;
-        result.fileSystem = QStringLiteral("bcachefs");
-        result.device = QStringLiteral("Device-Mapper (snapshot-origin)");
+    OverwriteCheck::Result result{OverwriteCheck::Outcome::NotReached, OverwriteCheck::Reason::Journalled,
+                                  QStringLiteral("bcachefs"), OverwriteCheck::Layer::ImageFile,
+                                  QStringLiteral("Device-Mapper (snapshot-origin)")};
+    for (const auto layer :
+         {OverwriteCheck::Layer::ImageFile, OverwriteCheck::Layer::Device, OverwriteCheck::Layer::Overlay})
         for (const auto outcome :
              {OverwriteCheck::Outcome::NotReached, OverwriteCheck::Outcome::NotCheckable}) {
-            result.outcome = outcome;
-            texts.append(ShredReport::warningText(result));
-            reports.append(ShredReport::overwriteText(result));
+            std::tie(result.layer, result.outcome) = std::pair(layer, outcome);
+            texts << ShredReport::warningText(result);
+            reports << ShredReport::overwriteText(result);
         }
-    }
-    texts.append(PanelText::readOnlyText());
-    texts.append(ShredReport::readOnlyRefusalText());
+    texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
