@@ -329,10 +329,15 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
     }
 
     if (layer.kind == StorageLayer::Kind::ImageFile) {
-        // The kernel names the file as it was when the loop was set up, " (deleted)" after a removal.
-        const QByteArray path =
-            QFile::encodeName(QString::fromUtf8(readSmall(folder + QStringLiteral("/loop/backing_file"))));
-        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        // The kernel names the file by its path, with " (deleted)" after a removal: then no name leads to
+        // it any more.
+        QFile named(folder + QStringLiteral("/loop/backing_file"));
+        QByteArray path = named.open(QIODevice::ReadOnly) ? named.read(PATH_MAX + 16) : QByteArray();
+        if (path.endsWith('\n'))
+            path.chop(1);
+        const int fd = path.endsWith(" (deleted)")
+                           ? -1
+                           : ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return;
         struct stat info
