@@ -1,134 +1,302 @@
 #include "engine/OverwriteCheck.h"
 
 #include <algorithm>
-#include <linux/magic.h>
+#include <optional>
+#include <utility>
 
 namespace OverwriteCheck {
 
 namespace {
 
 // How a file system treats an overwrite of a file's bytes.
-enum class Kind {
+enum class WriteMode {
     InPlace,     // writes over the blocks the extent map names; the maps must agree
     InPlaceOnly, // writes in place and may have no extent map at all (FAT, exFAT): vouched for by type
     CopyOnWrite, // writes changes to new blocks
     Unknown,     // no map or no knowledge of its ways: nothing can be said
 };
 
-struct FileSystemKind
+struct FileSystemWays
 {
-    Kind kind;
+    WriteMode mode;
     QString name;
 };
 
-// Not in the system's list of file-system types.
-constexpr quint64 ZfsMagic = 0x2FC12FC1;
-constexpr quint64 BcachefsMagic = 0xCA451A4E;
-
-FileSystemKind kindOf(const StorageMap& map)
+FileSystemWays waysOf(const FileStorage& storage)
 {
-    switch (map.fileSystemType) {
-    case EXT4_SUPER_MAGIC:
-        return {Kind::InPlace,
-                map.typeName.startsWith(QLatin1String("ext")) ? map.typeName : QStringLiteral("ext4")};
-    case XFS_SUPER_MAGIC:
-        return {Kind::InPlace, QStringLiteral("XFS")};
-    case F2FS_SUPER_MAGIC:
-        return {Kind::InPlace, QStringLiteral("F2FS")};
-    case MSDOS_SUPER_MAGIC:
-        return {Kind::InPlaceOnly, QStringLiteral("FAT")};
-    case EXFAT_SUPER_MAGIC:
-        return {Kind::InPlaceOnly, QStringLiteral("exFAT")};
-    case BTRFS_SUPER_MAGIC:
+    switch (storage.kind) {
+    case FileSystemKind::Ext:
+        return {WriteMode::InPlace, storage.typeName.startsWith(QLatin1String("ext"))
+                                        ? storage.typeName
+                                        : QStringLiteral("ext4")};
+    case FileSystemKind::Xfs:
+        return {WriteMode::InPlace, QStringLiteral("XFS")};
+    case FileSystemKind::F2fs:
+        return {WriteMode::InPlace, QStringLiteral("F2FS")};
+    case FileSystemKind::Fat:
+        return {WriteMode::InPlaceOnly, QStringLiteral("FAT")};
+    case FileSystemKind::ExFat:
+        return {WriteMode::InPlaceOnly, QStringLiteral("exFAT")};
+    case FileSystemKind::Btrfs:
         // A file marked no-copy-on-write is written in place as long as no snapshot shares its blocks.
-        return {(map.inodeFlags & StorageMap::NoCopyOnWrite) ? Kind::InPlace : Kind::CopyOnWrite,
+        return {(storage.inodeFlags & FileStorage::NoCopyOnWrite) ? WriteMode::InPlace
+                                                                  : WriteMode::CopyOnWrite,
                 QStringLiteral("Btrfs")};
-    case ZfsMagic:
-        return {Kind::CopyOnWrite, QStringLiteral("ZFS")};
-    case BcachefsMagic:
-        return {Kind::CopyOnWrite, QStringLiteral("bcachefs")};
-    case NILFS_SUPER_MAGIC:
-        return {Kind::CopyOnWrite, QStringLiteral("NILFS")};
-    default:
-        return {Kind::Unknown, map.typeName};
+    case FileSystemKind::Zfs:
+        return {WriteMode::CopyOnWrite, QStringLiteral("ZFS")};
+    case FileSystemKind::Bcachefs:
+        return {WriteMode::CopyOnWrite, QStringLiteral("bcachefs")};
+    case FileSystemKind::Nilfs:
+        return {WriteMode::CopyOnWrite, QStringLiteral("NILFS")};
+    case FileSystemKind::Other:
+        break;
     }
+    return {WriteMode::Unknown, storage.typeName};
 }
 
-quint32 allFlags(const StorageMap& map)
+// File systems whose extent map gives places as byte offsets on their one block device, so that a device
+// beneath can be looked at just where the file lay.
+bool mapsDeviceOffsets(FileSystemKind kind)
+{
+    return kind == FileSystemKind::Ext || kind == FileSystemKind::Xfs || kind == FileSystemKind::F2fs;
+}
+
+// Sorted, non-overlapping stretches [first, second) of a file or a device.
+using Ranges = std::vector<std::pair<quint64, quint64>>;
+
+Ranges merged(Ranges ranges)
+{
+    std::sort(ranges.begin(), ranges.end());
+    Ranges result;
+    for (const auto& range : ranges) {
+        if (!result.empty() && range.first <= result.back().second)
+            result.back().second = std::max(result.back().second, range.second);
+        else if (range.first < range.second)
+            result.push_back(range);
+    }
+    return result;
+}
+
+// The parts of [start, end) that lie in ranges (all of it without ranges).
+Ranges clipped(quint64 start, quint64 end, const Ranges* ranges)
+{
+    if (!ranges)
+        return start < end ? Ranges{{start, end}} : Ranges{};
+    Ranges parts;
+    auto range = std::upper_bound(ranges->begin(), ranges->end(), start,
+                                  [](quint64 value, const auto& r) { return value < r.second; });
+    for (; range != ranges->end() && range->first < end; ++range)
+        parts.emplace_back(std::max(start, range->first), std::min(end, range->second));
+    return parts;
+}
+
+// The extent of map that holds position, or nullptr; extents are in file order.
+const StorageExtent* extentAt(const FileStorage& map, quint64 position)
+{
+    auto next = std::upper_bound(map.extents.begin(), map.extents.end(), position,
+                                 [](quint64 value, const StorageExtent& e) { return value < e.logical; });
+    if (next == map.extents.begin())
+        return nullptr;
+    --next;
+    return position < next->logical + next->length ? &*next : nullptr;
+}
+
+quint32 flagsIn(const FileStorage& map, const Ranges* ranges)
 {
     quint32 flags = 0;
     for (const StorageExtent& extent : map.extents)
-        flags |= extent.flags;
+        if (!clipped(extent.logical, extent.logical + extent.length, ranges).empty())
+            flags |= extent.flags;
     return flags;
 }
 
-// The data journal of ext3/ext4, for the whole mount or for this one file.
-bool journalsData(const StorageMap& map)
+// The data journal of ext3/ext4, for the whole mount or for this one file. ext4 follows a file's journal
+// flag only while delayed allocation is off.
+bool journalsData(const FileStorage& map)
 {
-    return map.fileSystemType == EXT4_SUPER_MAGIC &&
-           (map.mountOptions.contains(QLatin1String("data=journal")) ||
-            (map.inodeFlags & StorageMap::JournalData));
+    return map.kind == FileSystemKind::Ext && (map.mountOptions.contains(QLatin1String("data=journal")) ||
+                                               ((map.inodeFlags & FileStorage::JournalData) &&
+                                                !map.mountOptions.contains(QLatin1String("delalloc"))));
 }
 
-// True when every byte of the file that had a place on the device before still has the same place after.
-// Holes and unwritten extents held no data, so where their new blocks went does not matter.
-bool sameLocations(const StorageMap& before, const StorageMap& after)
+// True when every byte of the file (within ranges) that had a place on the device before still has the
+// same place after. Holes and unwritten extents held no data, so where their new blocks went does not
+// matter.
+bool sameLocations(const FileStorage& before, const FileStorage& after, const Ranges* ranges)
 {
     const quint64 size = quint64(std::max<qint64>(before.size, 0));
     for (const StorageExtent& old : before.extents) {
         if (old.flags & StorageExtent::Unwritten)
             continue;
-        quint64 position = old.logical;
-        const quint64 end = std::min(old.logical + old.length, size);
-        while (position < end) {
-            const auto now =
-                std::find_if(after.extents.begin(), after.extents.end(), [&](const StorageExtent& e) {
-                    return e.logical <= position && position < e.logical + e.length;
-                });
-            if (now == after.extents.end() || now->physical - now->logical != old.physical - old.logical)
-                return false;
-            position = now->logical + now->length;
+        for (const auto& [start, end] :
+             clipped(old.logical, std::min(old.logical + old.length, size), ranges)) {
+            quint64 position = start;
+            while (position < end) {
+                const StorageExtent* now = extentAt(after, position);
+                if (!now || now->physical - now->logical != old.physical - old.logical)
+                    return false;
+                position = now->logical + now->length;
+            }
         }
     }
     return true;
 }
 
-Result judgeMaps(const StorageMap& before, const StorageMap& after, bool pendingWritesAllowed)
+// Where the data of map within ranges lies on its device, for the device beneath; nullopt when that
+// cannot be told, so that the device is looked at as a whole.
+std::optional<Ranges> devicePlaces(const FileStorage& map, const Ranges* ranges)
+{
+    if (!mapsDeviceOffsets(map.kind) || !map.extentsKnown)
+        return std::nullopt;
+    Ranges places;
+    for (const StorageExtent& extent : map.extents) {
+        if (extent.flags & (StorageExtent::Unknown | StorageExtent::Delalloc))
+            return std::nullopt;
+        for (const auto& [start, end] : clipped(extent.logical, extent.logical + extent.length, ranges))
+            places.emplace_back(extent.physical + (start - extent.logical),
+                                extent.physical + (end - extent.logical));
+    }
+    return merged(std::move(places));
+}
+
+Result outcome(Outcome outcome, Reason reason, const QString& fileSystem = QString())
 {
     Result result;
-    result.otherNames = before.otherNames > 0 || after.otherNames > 0;
-    if (!before.known || !after.known)
-        return result;
-    const FileSystemKind fileSystem = kindOf(before);
-    result.fileSystem = fileSystem.name;
-    const auto notReached = [&result](Reason reason) {
-        result.outcome = Outcome::NotReached;
-        result.reason = reason;
-        return result;
-    };
+    result.outcome = outcome;
+    result.reason = reason;
+    result.fileSystem = fileSystem;
+    return result;
+}
 
-    if (fileSystem.kind == Kind::Unknown)
-        return result;
-    const quint32 flags = allFlags(before) | allFlags(after);
+// One file (the destroyed one or an image file beneath it) on its own file system, within ranges.
+Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendingWritesAllowed,
+                 const Ranges* ranges)
+{
+    if (!before.known || !after.known)
+        return {};
+    const FileSystemWays ways = waysOf(before);
+    const auto notReached = [&ways](Reason reason) {
+        return outcome(Outcome::NotReached, reason, ways.name);
+    };
+    if (ways.mode == WriteMode::Unknown)
+        return outcome(Outcome::NotCheckable, Reason::None, ways.name);
+    const quint32 flags = flagsIn(before, ranges) | flagsIn(after, ranges);
     if (flags & StorageExtent::Shared)
         return notReached(Reason::Shared);
     if (flags & (StorageExtent::Inline | StorageExtent::Tail | StorageExtent::NotAligned))
         return notReached(Reason::Inline);
-    if (fileSystem.kind == Kind::CopyOnWrite || (flags & StorageExtent::Encoded))
+    if (ways.mode == WriteMode::CopyOnWrite || (flags & StorageExtent::Encoded))
         return notReached(Reason::CopyOnWrite);
     if (journalsData(before))
         return notReached(Reason::Journalled);
 
     const bool mapped = before.extentsKnown && after.extentsKnown;
-    if (fileSystem.kind == Kind::InPlace && !mapped)
-        return result;
+    const Result unknown = outcome(Outcome::NotCheckable, Reason::None, ways.name);
+    if (ways.mode == WriteMode::InPlace && !mapped)
+        return unknown;
     if (mapped) {
         if (!pendingWritesAllowed && (flags & (StorageExtent::Unknown | StorageExtent::Delalloc)))
-            return result;
-        if (!sameLocations(before, after))
+            return unknown;
+        if (!sameLocations(before, after, ranges))
             return notReached(Reason::CopyOnWrite);
     }
-    result.outcome = Outcome::Verified;
+    return outcome(Outcome::Verified, Reason::None, ways.name);
+}
+
+// Device-mapper targets that write every block in place and keep no second copy of it.
+bool writesInPlace(const QString& targets)
+{
+    static const QStringList inPlace{QStringLiteral("linear"), QStringLiteral("striped"),
+                                     QStringLiteral("crypt"),  QStringLiteral("raid"),
+                                     QStringLiteral("mirror"), QStringLiteral("multipath")};
+    const QStringList types = targets.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    return !types.isEmpty() &&
+           std::all_of(types.begin(), types.end(), [](const QString& t) { return inPlace.contains(t); });
+}
+
+// The devices beneath the file system, each where the one above it lay: an image file only in the
+// stretches that held the file (where the file system above tells them), any other device as a whole.
+Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendingWritesAllowed)
+{
+    const auto layerResult = [](Result result, Layer layer) {
+        result.layer = layer;
+        return result;
+    };
+    if (before.layers.size() != after.layers.size())
+        return layerResult(outcome(Outcome::NotCheckable, Reason::MayKeepCopies), Layer::Device);
+    // Per layer, where the data lies in the device it makes (for an image file: offsets in its device).
+    std::vector<std::optional<Ranges>> places(before.layers.size());
+    const std::optional<Ranges> filePlaces = devicePlaces(before, nullptr);
+    Result firstUncheckable;
+    firstUncheckable.outcome = Outcome::Verified;
+    for (size_t i = 0; i < before.layers.size(); ++i) {
+        const StorageLayer& layer = before.layers[i];
+        const StorageLayer& later = after.layers[i];
+        Result result = outcome(Outcome::Verified, Reason::None);
+        if (layer.kind != later.kind || layer.device != later.device || layer.above != later.above) {
+            result = layerResult(outcome(Outcome::NotCheckable, Reason::MayKeepCopies), Layer::Device);
+        } else if (layer.kind == StorageLayer::Kind::ImageFile) {
+            const std::optional<Ranges>& abovePlaces =
+                layer.above < 0 ? filePlaces : places[size_t(layer.above)];
+            std::optional<Ranges> inImage;
+            if (abovePlaces) {
+                Ranges shifted;
+                for (const auto& [start, end] : *abovePlaces)
+                    shifted.emplace_back(start + layer.offset, end + layer.offset);
+                inImage = std::move(shifted);
+            }
+            const Ranges* ranges = inImage ? &*inImage : nullptr;
+            if (!layer.image.known || !later.image.known)
+                result = outcome(Outcome::NotCheckable, Reason::Unreadable);
+            else
+                result = judgeFile(layer.image, later.image, pendingWritesAllowed, ranges);
+            result.layer = Layer::ImageFile;
+            if (layer.image.known)
+                places[i] = devicePlaces(layer.image, ranges);
+        } else if (layer.kind == StorageLayer::Kind::DeviceMapper) {
+            if (!writesInPlace(layer.target))
+                result = outcome(Outcome::NotCheckable, Reason::MayKeepCopies);
+            result.layer = Layer::Device;
+            result.device = layer.target.isEmpty() ? QStringLiteral("Device-Mapper")
+                                                   : QStringLiteral("Device-Mapper (%1)").arg(layer.target);
+        } else if (layer.kind == StorageLayer::Kind::Other) {
+            result = layerResult(outcome(Outcome::NotCheckable, Reason::MayKeepCopies), Layer::Device);
+            result.device = layer.device;
+        }
+        // A RAID writes every copy and the parity where the block was.
+        if (result.outcome == Outcome::NotReached)
+            return result;
+        if (result.outcome == Outcome::NotCheckable && firstUncheckable.verified())
+            firstUncheckable = result;
+    }
+    return firstUncheckable;
+}
+
+Result judgeMaps(const StorageMap& before, const StorageMap& after, bool pendingWritesAllowed)
+{
+    Result result;
+    const bool otherNames = before.otherNames > 0 || after.otherNames > 0;
+    if (before.known && after.known) {
+        if (before.overlay == StorageMap::Overlay::LowerToo ||
+            after.overlay == StorageMap::Overlay::LowerToo) {
+            result = outcome(Outcome::NotReached, Reason::LowerLayer);
+            result.layer = Layer::Overlay;
+        } else if (before.overlay == StorageMap::Overlay::Unknown ||
+                   after.overlay == StorageMap::Overlay::Unknown) {
+            result.layer = Layer::Overlay;
+        } else {
+            result = judgeFile(before, after, pendingWritesAllowed, nullptr);
+            // A copy kept beneath is certain news; one that cannot be checked only where the file system
+            // itself could be.
+            if (result.outcome != Outcome::NotReached) {
+                const Result beneath = judgeLayers(before, after, pendingWritesAllowed);
+                if (beneath.outcome == Outcome::NotReached ||
+                    (beneath.outcome == Outcome::NotCheckable && result.verified()))
+                    result = beneath;
+            }
+        }
+    }
+    result.otherNames = otherNames;
     return result;
 }
 

@@ -5,29 +5,43 @@
 #include <QString>
 
 // Whether the sweeps of a run reached the blocks that held the file's contents, judged from where the
-// file system said the data lay before the first sweep and after the last one.
+// file system said the data lay before the first sweep and after the last one, and from the devices
+// beneath it and the overlay above it.
 namespace OverwriteCheck {
 
 enum class Outcome {
     Verified,     // the old contents lay in blocks of the file's own that every sweep overwrote
-    NotReached,   // the file system keeps copies of the old contents elsewhere
-    NotCheckable, // the file system does not tell where the data lies
+    NotReached,   // the file system (or a layer above or beneath it) keeps copies of the old contents
+    NotCheckable, // the file system or a layer does not tell where the data lies
 };
 
-// Why the old contents were not reached.
+// Why the old contents were not reached, or could not be checked.
 enum class Reason {
     None,
-    CopyOnWrite, // changes are written to new places (or the extents moved)
-    Shared,      // the blocks also belong to another file or a snapshot
-    Inline,      // the data lies inside the file system's own records
-    Journalled,  // every write also goes through the data journal
+    CopyOnWrite,   // changes are written to new places (or the extents moved)
+    Shared,        // the blocks also belong to another file or a snapshot
+    Inline,        // the data lies inside the file system's own records
+    Journalled,    // every write also goes through the data journal
+    LowerLayer,    // overlay: the original lies in a lower layer, which no write reaches
+    Unreadable,    // the image file beneath could not be looked at
+    MayKeepCopies, // a device beneath may keep old blocks (snapshots, thin pools, caches), or is not known
+};
+
+// Where the outcome was decided.
+enum class Layer {
+    FileSystem, // the file's own file system
+    Overlay,    // the overlay the file is seen through
+    ImageFile,  // the file of a loop device beneath
+    Device,     // a device-mapper, RAID or other stacked device beneath
 };
 
 struct Result
 {
     Outcome outcome = Outcome::NotCheckable;
     Reason reason = Reason::None;
-    QString fileSystem;      // the file system's name for the texts: "Btrfs", "ext4"
+    QString fileSystem; // the deciding file system's name for the texts: "Btrfs", "ext4"
+    Layer layer = Layer::FileSystem;
+    QString device;          // Layer::Device: what it is ("Device-Mapper (thin)", "RAID (raid1)")
     bool otherNames = false; // the file has further hard links, which keep the overwritten contents
 
     bool verified() const { return outcome == Outcome::Verified; }

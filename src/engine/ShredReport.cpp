@@ -8,27 +8,60 @@ const QString LineEnd = QStringLiteral("\r\n");
 // The reason in one short phrase, beginning with a small letter unless it begins with a name.
 QString reasonPhrase(const OverwriteCheck::Result& check)
 {
+    using OverwriteCheck::Reason;
     const QString name = check.fileSystem.isEmpty() ? QStringLiteral("Das Dateisystem") : check.fileSystem;
+    switch (check.layer) {
+    case OverwriteCheck::Layer::FileSystem:
+        break;
+    case OverwriteCheck::Layer::Overlay:
+        return check.reason == Reason::LowerLayer
+                   ? QStringLiteral("das Original bleibt unverändert in der unteren Schicht des Overlays")
+                   : QStringLiteral("die Schichten des Overlays lassen sich nicht bestimmen");
+    case OverwriteCheck::Layer::Device:
+        return QStringLiteral("das Gerät darunter (%1) kann alte Blöcke aufbewahren").arg(check.device);
+    case OverwriteCheck::Layer::ImageFile: {
+        const QString onName =
+            check.fileSystem.isEmpty() ? QStringLiteral("einem Dateisystem") : check.fileSystem;
+        switch (check.reason) {
+        case Reason::CopyOnWrite:
+            return QStringLiteral("die Abbilddatei liegt auf %1, das Änderungen an eine neue Stelle schreibt")
+                .arg(onName);
+        case Reason::Shared:
+            return QStringLiteral("die Abbilddatei teilt ihre Blöcke mit einer Kopie");
+        case Reason::Inline:
+            return QStringLiteral("die Abbilddatei liegt in den Verwaltungsdaten von %1").arg(onName);
+        case Reason::Journalled:
+            return QStringLiteral("die Abbilddatei liegt auf %1, das die Daten auch in sein Journal schreibt")
+                .arg(onName);
+        case Reason::Unreadable:
+            return QStringLiteral("die Abbilddatei unter dem Dateisystem lässt sich nicht lesen");
+        default:
+            return QStringLiteral("die Abbilddatei liegt auf %1, das nicht zeigt, wo Daten liegen")
+                .arg(onName);
+        }
+    }
+    }
     switch (check.reason) {
-    case OverwriteCheck::Reason::CopyOnWrite:
+    case Reason::CopyOnWrite:
         return QStringLiteral("%1 schreibt Änderungen an eine neue Stelle").arg(name);
-    case OverwriteCheck::Reason::Shared:
+    case Reason::Shared:
         return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie");
-    case OverwriteCheck::Reason::Inline:
+    case Reason::Inline:
         return QStringLiteral("%1 hält kleine Dateien in seinen Verwaltungsdaten").arg(name);
-    case OverwriteCheck::Reason::Journalled:
+    case Reason::Journalled:
         return QStringLiteral("%1 schreibt die Daten auch in sein Journal").arg(name);
-    case OverwriteCheck::Reason::None:
+    default:
         break;
     }
     return QStringLiteral("das Dateisystem legt Kopien an");
 }
 
-QString capitalised(QString text)
+// The phrase as the start of a sentence: a file system's own name keeps its spelling ("ext4").
+QString sentence(const QString& phrase, const OverwriteCheck::Result& check)
 {
-    if (!text.isEmpty())
-        text[0] = text.at(0).toUpper();
-    return text;
+    if (phrase.isEmpty() || (!check.fileSystem.isEmpty() && phrase.startsWith(check.fileSystem)))
+        return phrase;
+    return phrase.at(0).toUpper() + phrase.mid(1);
 }
 
 const QString OtherNamesText = QStringLiteral("Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
@@ -59,14 +92,24 @@ QString overwriteText(const OverwriteCheck::Result& check)
             return successText();
         return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd + OtherNamesText;
     case OverwriteCheck::Outcome::NotReached:
-        text =
-            QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien "
-                           "des alten Inhalts: %1.")
-                .arg(reasonPhrase(check));
+        // Through an overlay only the upper copy was written and its name removed; the original was not
+        // deleted.
+        if (check.layer == OverwriteCheck::Layer::Overlay)
+            text = QStringLiteral("Die Datei wurde in der oberen Schicht des Overlays überschrieben und "
+                                  "entfernt, doch das Original bleibt unverändert in der unteren Schicht.");
+        else
+            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält "
+                                  "Kopien des alten Inhalts: %1.")
+                       .arg(reasonPhrase(check));
         break;
     case OverwriteCheck::Outcome::NotCheckable:
-        text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "
-                              "Tilgomatic nicht prüfen, wo die Daten geblieben sind.");
+        if (check.layer == OverwriteCheck::Layer::FileSystem)
+            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "
+                                  "Tilgomatic nicht prüfen, wo die Daten geblieben sind.");
+        else
+            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch Tilgomatic kann nicht "
+                                  "prüfen, ob Kopien bleiben: %1.")
+                       .arg(reasonPhrase(check));
         break;
     }
     // The label has no room for the long note here.
@@ -76,11 +119,16 @@ QString overwriteText(const OverwriteCheck::Result& check)
 QString warningText(const OverwriteCheck::Result& expected)
 {
     const QString question = QStringLiteral(" Trotzdem schreddern und löschen?");
+    // A layer's phrase fills the two lines on its own.
+    const bool layer = expected.layer != OverwriteCheck::Layer::FileSystem;
     switch (expected.outcome) {
     case OverwriteCheck::Outcome::NotReached:
-        return capitalised(reasonPhrase(expected)) + QStringLiteral("; alte Kopien bleiben.") + question;
+        return sentence(reasonPhrase(expected), expected) +
+               (layer ? QStringLiteral(".") : QStringLiteral("; alte Kopien bleiben.")) + question;
     case OverwriteCheck::Outcome::NotCheckable:
-        return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
+        if (!layer)
+            return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
+        return sentence(reasonPhrase(expected), expected) + u'.' + question;
     case OverwriteCheck::Outcome::Verified:
         break;
     }
@@ -108,6 +156,11 @@ QString openFailureText(OpenStatus status)
         break;
     }
     return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
+}
+
+QString readOnlyRefusalText()
+{
+    return QStringLiteral("Die Datei wurde nicht gelöscht, weil ihr Datenträger schreibgeschützt ist.");
 }
 
 QString withDestroyedName(const QString& report, const QString& fileName, bool withNote)

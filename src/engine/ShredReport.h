@@ -21,6 +21,8 @@ QString overwriteText(const OverwriteCheck::Result& check);
 QString warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 QString openFailureText(OpenStatus status);
+// Why nothing was destroyed when the file system or the mount takes no writes.
+QString readOnlyRefusalText();
 
 // report for a run during which another file was chosen: the destroyed file's name in place of "Die Datei",
 // and, with withNote, the word that the file chosen during the run is unchanged (in place of the

@@ -30,9 +30,22 @@ struct StorageExtent
     quint32 flags = 0;
 };
 
-// Where an open file's data lives, read without writing anything: the extents of its data, the type and
-// mount options of its file system and how many other names the file has.
-struct StorageMap
+// The kinds of file system whose ways of writing the checks know; the platform's probe names them.
+enum class FileSystemKind {
+    Other, // anything else: tmpfs, network, FUSE, read-only formats
+    Ext,   // ext2, ext3, ext4
+    Xfs,
+    F2fs,
+    Fat,
+    ExFat,
+    Btrfs,
+    Zfs,
+    Bcachefs,
+    Nilfs,
+};
+
+// Where one file's data lies and how its file system treats it, read without writing anything.
+struct FileStorage
 {
     // Inode flags of interest (the values of the kernel's file attribute flags).
     enum InodeFlag : quint32 {
@@ -40,13 +53,51 @@ struct StorageMap
         NoCopyOnWrite = 0x00800000, // Btrfs: this file is written in place
     };
 
-    bool known = false;         // the file and its file system could be looked at at all
-    quint64 fileSystemType = 0; // statfs f_type
-    QString typeName;           // the mount's type as the mount table names it ("ext4", "fuseblk")
-    QStringList mountOptions;   // the mount's own and its file system's options ("data=journal")
-    bool extentsKnown = false;  // the file system gave an extent map
+    bool known = false; // the file and its file system could be looked at at all
+    FileSystemKind kind = FileSystemKind::Other;
+    QString typeName;          // the mount's type as the mount table names it ("ext4", "fuseblk")
+    QStringList mountOptions;  // the options in force; ext4's include the defaults of its super block
+    bool readOnly = false;     // the file system or this mount of it takes no writes
+    bool extentsKnown = false; // the file system gave an extent map
     std::vector<StorageExtent> extents;
-    qint64 size = 0;        // the file's length
-    quint64 otherNames = 0; // hard links besides the name being destroyed
+    qint64 size = 0; // the file's length
     quint32 inodeFlags = 0;
+};
+
+// A device beneath the file system, found by following its block device down.
+struct StorageLayer
+{
+    enum class Kind {
+        ImageFile,    // a loop device: the data lies in a file of another file system
+        DeviceMapper, // LVM, dm-crypt, snapshots, thin pools
+        Raid,         // Linux software RAID (md)
+        Other,        // some other stacked device
+    };
+
+    Kind kind = Kind::Other;
+    QString device; // the kernel's name of the device: "loop0", "dm-1", "md0"
+    QString target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
+    int above = -1; // index of the layer this device lies beneath; -1 for the file's own file system
+    quint64 offset =
+        0; // ImageFile: where the device above begins in the image (loop offset and partition start)
+    FileStorage image; // ImageFile: the image file; not known when it cannot be opened
+};
+
+// Where an open file's data lives: its own storage, how many other names it has, the overlay it may be
+// seen through and the devices beneath its file system.
+struct StorageMap : FileStorage
+{
+    // Seen through an overlay file system, the file lies in the upper layer's file system, which the
+    // fields above describe; a lower layer may hold an original that no write reaches.
+    enum class Overlay {
+        None,
+        UpperOnly, // the file exists in no lower layer
+        LowerToo,  // the file also exists in a lower layer
+        Unknown,   // the layers could not be told
+    };
+
+    quint64 otherNames = 0; // hard links besides the name being destroyed
+    Overlay overlay = Overlay::None;
+    // Beneath the file system, as far down as they go; each names the one it lies beneath.
+    std::vector<StorageLayer> layers;
 };

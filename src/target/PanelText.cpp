@@ -184,6 +184,13 @@ QString uncheckedOpenersQuestion()
                           "Trotzdem unwiderruflich löschen?");
 }
 
+// Nothing can be overwritten there, nor can the name be removed.
+QString readOnlyText()
+{
+    return QStringLiteral("Dieser Datenträger ist schreibgeschützt: Die Datei kann hier weder überschrieben "
+                          "noch gelöscht werden.");
+}
+
 // A folder has attributes, but none of the table's words describes it.
 QString folderAttributeText()
 {

@@ -35,6 +35,8 @@ QString notDescribableText();
 QString notDescribableText(const QString& path);
 // The red question where the run cannot check other users' programs for the file.
 QString uncheckedOpenersQuestion();
+// In place of the red question when the target lies on a file system or a mount that takes no writes.
+QString readOnlyText();
 // In the attribute row and in place of the red question when the target is a folder.
 QString folderAttributeText();
 QString folderText();

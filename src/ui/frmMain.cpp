@@ -483,19 +483,26 @@ void frmMain::RefreshTarget()
     // question. One whose file system will keep copies is warned of in its place, so that the user can
     // choose another way; where no run could see other users' programs holding the file, the question
     // says so.
+    // A read-only medium is said so, and the file is not offered for deletion, as for a folder.
     QString warning;
-    if (!TargetPath.isEmpty() && m_describable && !m_folderTarget)
-        warning = ShredReport::warningText(OverwriteCheck::expect(m_fileSystem.storageMapOf(TargetPath)));
+    m_readOnlyTarget = false;
+    if (!TargetPath.isEmpty() && m_describable && !m_folderTarget) {
+        const StorageMap storage = m_fileSystem.storageMapOf(TargetPath);
+        m_readOnlyTarget = storage.readOnly;
+        warning = ShredReport::warningText(OverwriteCheck::expect(storage));
+    }
     if (m_folderTarget)
         lblMsg->setText(PanelText::folderText());
     else if (!m_describable)
         lblMsg->setText(PanelText::notDescribableText(TargetPath));
+    else if (m_readOnlyTarget)
+        lblMsg->setText(PanelText::readOnlyText());
     else if (!warning.isEmpty())
         lblMsg->setText(warning);
     else
         lblMsg->setText(m_fileSystem.openersMayBeUnseen(TargetPath) ? PanelText::uncheckedOpenersQuestion()
                                                                     : Question);
-    if (!m_describable)
+    if (!m_describable || m_readOnlyTarget)
         cmdDelete->setEnabled(false);
     // A target chosen during a run is shown, but the line below it keeps telling of the run.
     if (m_progressShown)
@@ -597,7 +604,8 @@ void frmMain::cmdDelete_Click()
         if (alive) {
             RefreshTarget();
             if (m_describable)
-                lblMsg->setText(ShredReport::openFailureText(OpenStatus::AccessDenied));
+                lblMsg->setText(m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
+                                                 : ShredReport::openFailureText(OpenStatus::AccessDenied));
             endRun();
             announce(lblMsg);
         }
@@ -612,7 +620,8 @@ void frmMain::cmdDelete_Click()
         // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
         // described afresh first, since a read-only file was made writable before the open.
         RefreshTarget();
-        lblMsg->setText(ShredReport::openFailureText(result.open));
+        lblMsg->setText(m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
+                                         : ShredReport::openFailureText(result.open));
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window, whether the option or a close during the

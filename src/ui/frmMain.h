@@ -185,4 +185,6 @@ private:
     qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
     // The last refresh found a folder as the target.
     bool m_folderTarget = false;
+    // The last refresh found the target on a file system or a mount that takes no writes.
+    bool m_readOnlyTarget = false;
 };

@@ -4,22 +4,24 @@
 
 #include <gtest/gtest.h>
 
+using OverwriteCheck::Layer;
 using OverwriteCheck::Outcome;
 using OverwriteCheck::Reason;
 
 namespace {
 
-constexpr quint64 Ext = 0xEF53, Xfs = 0x58465342, Btrfs = 0x9123683E, Fat = 0x4d44, Fuse = 0x65735546;
+constexpr auto Ext = FileSystemKind::Ext, Xfs = FileSystemKind::Xfs, Btrfs = FileSystemKind::Btrfs,
+               Fat = FileSystemKind::Fat, Other = FileSystemKind::Other;
 constexpr quint64 MiB = 1 << 20;
 const std::vector<StorageExtent> OneMiB{{0, MiB, MiB, StorageExtent::Last}};
 
 // A 1 MiB file; extentsKnown is false for a file system without an extent map.
-StorageMap map(quint64 type, std::vector<StorageExtent> extents = OneMiB, quint32 inodeFlags = 0,
+StorageMap map(FileSystemKind kind, std::vector<StorageExtent> extents = OneMiB, quint32 inodeFlags = 0,
                bool extentsKnown = true)
 {
     StorageMap map;
     map.known = true;
-    map.fileSystemType = type;
+    map.kind = kind;
     map.extentsKnown = extentsKnown;
     map.extents = std::move(extents);
     map.size = MiB;
@@ -33,6 +35,9 @@ TEST(OverwriteCheck, RecordedMapsGiveTheirVerdict)
 {
     StorageMap journalled = map(Ext);
     journalled.mountOptions << QStringLiteral("data=journal");
+    // ext4 ignores a file's journal flag while it allocates late.
+    StorageMap delalloc = map(Ext, OneMiB, StorageMap::JournalData);
+    delalloc.mountOptions << QStringLiteral("delalloc");
     const StorageExtent moved{0, 9 * MiB, MiB, 0};
     struct Case
     {
@@ -54,9 +59,10 @@ TEST(OverwriteCheck, RecordedMapsGiveTheirVerdict)
         {"inline", map(Btrfs, {{0, 0, 4096, StorageExtent::Inline | StorageExtent::NotAligned}}), map(Btrfs), Outcome::NotReached, Reason::Inline},
         {"data journal", journalled, map(Ext), Outcome::NotReached, Reason::Journalled},
         {"journalled file", map(Ext, OneMiB, StorageMap::JournalData), map(Ext), Outcome::NotReached, Reason::Journalled},
+        {"journal flag under delayed allocation", delalloc, delalloc, Outcome::Verified, Reason::None},
         {"FAT without a map", map(Fat, {}, 0, false), map(Fat, {}, 0, false), Outcome::Verified, Reason::None},
-        {"FUSE", map(Fuse, {}, 0, false), map(Fuse, {}, 0, false), Outcome::NotCheckable, Reason::None},
-        {"unknown type", map(0x1234), map(0x1234), Outcome::NotCheckable, Reason::None},
+        {"FUSE", map(Other, {}, 0, false), map(Other, {}, 0, false), Outcome::NotCheckable, Reason::None},
+        {"unknown type", map(Other), map(Other), Outcome::NotCheckable, Reason::None},
         {"ext4 without a map", map(Ext, {}, 0, false), map(Ext, {}, 0, false), Outcome::NotCheckable, Reason::None},
         {"place still unknown", map(Ext), map(Ext, {{0, 0, MiB, StorageExtent::Unknown}}), Outcome::NotCheckable, Reason::None},
         {"not looked at", StorageMap(), map(Ext), Outcome::NotCheckable, Reason::None},
@@ -79,3 +85,62 @@ TEST(OverwriteCheck, ExpectationIgnoresPendingWritesButNotTheFileSystem)
     EXPECT_EQ(OverwriteCheck::expect(map(Btrfs)).outcome, Outcome::NotReached);
     EXPECT_EQ(OverwriteCheck::expect(map(Btrfs)).fileSystem, QStringLiteral("Btrfs"));
 }
+
+// The file lies at device offset 1 MiB of a loop device whose image file sits on another file system,
+// possibly behind a device-mapper device; an overlay may hold an original below.
+// clang-format off
+TEST(OverwriteCheck, LayersAboveAndBeneathDecideTheVerdict)
+{
+    const auto image = [](FileSystemKind kind, std::vector<StorageExtent> extents, quint32 flags = 0) {
+        StorageLayer layer{StorageLayer::Kind::ImageFile, "loop0", {}, -1, 0, map(kind, std::move(extents), flags)};
+        layer.image.size = 64 * MiB;
+        return layer;
+    };
+    const std::vector<StorageExtent> whole{{0, 0, 64 * MiB, StorageExtent::Last}};
+    // Shared blocks elsewhere in the image do not touch the file; where the file lay they do.
+    const std::vector<StorageExtent> sharedElsewhere{{0, 0, 8 * MiB, 0}, {8 * MiB, 8 * MiB, MiB, StorageExtent::Shared}};
+    const std::vector<StorageExtent> sharedThere{{0, 0, MiB, 0}, {MiB, MiB, MiB, StorageExtent::Shared}};
+    const StorageLayer unreadable{StorageLayer::Kind::ImageFile, "loop0", {}, -1, 0, FileStorage()};
+    const StorageLayer thin{StorageLayer::Kind::DeviceMapper, "dm-1", "thin"}, crypt{StorageLayer::Kind::DeviceMapper, "dm-0", "crypt"};
+    StorageLayer cryptOverImage = image(Btrfs, whole);
+    cryptOverImage.above = 0;
+    struct Case
+    {
+        const char* what;
+        std::vector<StorageLayer> layers;
+        StorageMap::Overlay overlay;
+        Outcome outcome;
+        Reason reason;
+        Layer layer;
+    };
+    constexpr auto None = StorageMap::Overlay::None;
+    const Case cases[] = {
+        {"image on ext4", {image(Ext, whole)}, None, Outcome::Verified, Reason::None, Layer::FileSystem},
+        {"image on Btrfs", {image(Btrfs, whole)}, None, Outcome::NotReached, Reason::CopyOnWrite, Layer::ImageFile},
+        {"image on Btrfs, no copy-on-write", {image(Btrfs, whole, StorageMap::NoCopyOnWrite)}, None, Outcome::Verified, Reason::None, Layer::FileSystem},
+        {"image shared elsewhere", {image(Xfs, sharedElsewhere)}, None, Outcome::Verified, Reason::None, Layer::FileSystem},
+        {"image shared where the file lay", {image(Xfs, sharedThere)}, None, Outcome::NotReached, Reason::Shared, Layer::ImageFile},
+        {"image unreadable", {unreadable}, None, Outcome::NotCheckable, Reason::Unreadable, Layer::ImageFile},
+        {"thin volume", {thin}, None, Outcome::NotCheckable, Reason::MayKeepCopies, Layer::Device},
+        {"crypt over an image on Btrfs", {crypt, cryptOverImage}, None, Outcome::NotReached, Reason::CopyOnWrite, Layer::ImageFile},
+        {"overlay, upper layer only", {}, StorageMap::Overlay::UpperOnly, Outcome::Verified, Reason::None, Layer::FileSystem},
+        {"overlay, original below", {}, StorageMap::Overlay::LowerToo, Outcome::NotReached, Reason::LowerLayer, Layer::Overlay},
+        {"overlay, layers unknown", {}, StorageMap::Overlay::Unknown, Outcome::NotCheckable, Reason::None, Layer::Overlay},
+    };
+    for (const Case& c : cases) {
+        StorageMap file = map(Ext, {{0, MiB, MiB, StorageExtent::Last}});
+        file.layers = c.layers;
+        file.overlay = c.overlay;
+        const OverwriteCheck::Result result = OverwriteCheck::judge(file, file);
+        EXPECT_TRUE(result.outcome == c.outcome && result.reason == c.reason && result.layer == c.layer) << c.what;
+        EXPECT_EQ(OverwriteCheck::expect(file).outcome, c.outcome) << c.what;
+    }
+    // An image whose blocks moved under the file, and layers that changed during the run.
+    StorageMap before = map(Ext, {{0, MiB, MiB, StorageExtent::Last}}), after = before;
+    before.layers = {image(Xfs, whole)};
+    after.layers = {image(Xfs, {{0, 0, MiB, 0}, {MiB, 40 * MiB, MiB, 0}, {2 * MiB, 2 * MiB, 62 * MiB, 0}})};
+    EXPECT_EQ(OverwriteCheck::judge(before, after).reason, Reason::CopyOnWrite);
+    after.layers.clear();
+    EXPECT_EQ(OverwriteCheck::judge(before, after).outcome, Outcome::NotCheckable);
+}
+// clang-format on

@@ -39,8 +39,9 @@ QByteArray markedContent(const QByteArray& marker, qint64 length)
     return content;
 }
 
-// One file system to measure: how to make and mount it, shell commands run in its mount point ($1)
-// before and after the files are written, and the outcome each run on it must have.
+// One file system to measure: how to make and mount it, shell commands run in its mount point ($1, with
+// the outer file system's in $2 and the image in $3) before and after the files are written, and the outcome
+// each run on it must have. With outer, the image lies in a file system of its own, itself in an image.
 struct DiskCase
 {
     const char* name;
@@ -51,7 +52,15 @@ struct DiskCase
     const char* after;
     OverwriteCheck::Outcome expected;      // for the files of a full block or more
     OverwriteCheck::Outcome expectedSmall; // for the 600-byte file
-    bool markersGone;                      // no marker may remain, although nothing can be verified
+    // Markers left exactly where the verdict is not "verified"; none, unverified; or, where later writes
+    // may reuse the places of copies, any number unless "verified".
+    enum Left { AsVerdict, None, Maybe } left;
+    const char* outer = nullptr; // mkfs of the file system that holds the image
+    qint64 outerMiB = 0;
+    const char* outerBefore = ""; // run in the outer mount point ($2) before the image is made
+    const char* writeIn = "";     // the folder of the mount point the files are written in
+    const char* shredIn = "";     // and the one they are destroyed through
+    bool readOnly = false;        // the run must be refused
 };
 
 void PrintTo(const DiskCase& disk, std::ostream* out)
@@ -67,42 +76,70 @@ protected:
     // Runs a DiskCase's shell command in the mount point.
     bool shell(const char* command)
     {
-        return run(QStringLiteral("/bin/sh"),
-                   {QStringLiteral("-c"), QString::fromUtf8(command), QStringLiteral("sh"), mountPoint});
+        return run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(command),
+                                               QStringLiteral("sh"), mountPoint, outerPoint, image});
     }
 
-    void mountImage(const char* mkfs, const char* mountOptions, qint64 imageMiB)
+    // Makes a file system of imageMiB in file and mounts it at point; skips where that cannot be done.
+    void makeAndMount(const char* mkfs, const char* mountOptions, qint64 imageMiB, const QString& file,
+                      const QString& point)
+    {
+        QDir().mkpath(point);
+        QFile made(file);
+        ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(made.resize(imageMiB * 1024 * 1024));
+        const QStringList make = QString::fromLatin1(mkfs).split(QLatin1Char(' '));
+        if (!run(make.first(), make.mid(1) << file))
+            GTEST_SKIP() << mkfs << " is not available";
+        if (!run(QStringLiteral("mount"), QString::fromLatin1(mountOptions).split(QLatin1Char(' '))
+                                              << file << point))
+            GTEST_SKIP() << "this kernel cannot mount " << mkfs << " from a loop device";
+    }
+
+    void mountImage(const char* mkfs, const char* mountOptions, qint64 imageMiB,
+                    const DiskCase* outer = nullptr)
     {
         if (::geteuid() != 0)
             GTEST_SKIP() << "mounting a file system image needs root";
         ASSERT_TRUE(work.isValid());
-        image = work.filePath(QStringLiteral("disk.img"));
         mountPoint = work.filePath(QStringLiteral("mnt"));
-        QDir().mkpath(mountPoint);
-        QFile file(image);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(imageMiB * 1024 * 1024));
-        file.close();
-        const QStringList make = QString::fromLatin1(mkfs).split(QLatin1Char(' '));
-        if (!run(make.first(), make.mid(1) << image))
-            GTEST_SKIP() << mkfs << " is not available";
-        if (!run(QStringLiteral("mount"), QString::fromLatin1(mountOptions).split(QLatin1Char(' '))
-                                              << image << mountPoint))
-            GTEST_SKIP() << "this kernel cannot mount " << mkfs << " from a loop device";
-        mounted = true;
+        image = work.filePath(QStringLiteral("disk.img"));
+        if (outer && outer->outer) {
+            outerImage = work.filePath(QStringLiteral("outer.img"));
+            outerPoint = work.filePath(QStringLiteral("outer"));
+            makeAndMount(outer->outer, "-o loop", outer->outerMiB, outerImage, outerPoint);
+            if (IsSkipped() || HasFatalFailure())
+                return;
+            outerMounted = true;
+            ASSERT_TRUE(shell(outer->outerBefore));
+            image = outerPoint + QStringLiteral("/disk.img");
+        }
+        makeAndMount(mkfs, mountOptions, imageMiB, image, mountPoint);
+        mounted = !IsSkipped() && !HasFatalFailure();
     }
 
-    void TearDown() override { unmount(); }
+    void TearDown() override
+    {
+        unmount();
+        unmountOuter();
+    }
 
-    // Unmounts, so that every byte the kernel still held has gone to the image.
+    // Unmounts (with any overlay inside), so that every byte the kernel still held has gone to the image.
     void unmount()
     {
         if (mounted)
-            mounted = !run(QStringLiteral("umount"), {mountPoint});
+            mounted = !run(QStringLiteral("umount"), {QStringLiteral("-R"), mountPoint});
+    }
+    void unmountOuter()
+    {
+        if (outerMounted && !mounted)
+            outerMounted = !run(QStringLiteral("umount"), {outerPoint});
     }
 
     // How often marker stands in the image, read in pieces that overlap by the marker's length.
-    qsizetype occurrencesInImage(const QByteArray& marker)
+    qsizetype occurrencesInImage(const QByteArray& marker) { return occurrences(image, marker); }
+
+    static qsizetype occurrences(const QString& image, const QByteArray& marker)
     {
         QFile file(image);
         if (!file.open(QIODevice::ReadOnly))
@@ -120,13 +157,16 @@ protected:
     QTemporaryDir work;
     QString image;
     QString mountPoint;
+    QString outerImage; // the image that holds image, if any
+    QString outerPoint;
     bool mounted = false;
+    bool outerMounted = false;
 };
 
 class ShredOnDiskKinds : public ShredOnDisk, public ::testing::WithParamInterface<DiskCase>
 {
 protected:
-    void SetUp() override { mountImage(GetParam().mkfs, GetParam().mount, GetParam().imageMiB); }
+    void SetUp() override { mountImage(GetParam().mkfs, GetParam().mount, GetParam().imageMiB, &GetParam()); }
 };
 
 TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
@@ -156,58 +196,115 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
 constexpr auto Verified = OverwriteCheck::Outcome::Verified;
 constexpr auto NotReached = OverwriteCheck::Outcome::NotReached;
 constexpr auto NotCheckable = OverwriteCheck::Outcome::NotCheckable;
+constexpr auto AsVerdict = DiskCase::AsVerdict, NoneLeft = DiskCase::None, MaybeLeft = DiskCase::Maybe;
 
 // Files of a tail only, of a full block and more, and of many blocks: a small file system may keep the
-// first inside its own records. Each run's outcome must be the one expected, and "verified" only where
-// no marker is found.
+// first inside its own records. Each run's outcome must be the one expected, and "verified" exactly where
+// no image of the stack keeps a marker. On a read-only medium every run must be refused.
 TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
 {
     const DiskCase& disk = GetParam();
     const qint64 lengths[] = {600, 40000, 1024 * 1024};
-    const auto path = [this](qint64 length) { return mountPoint + QStringLiteral("/f%1.bin").arg(length); };
+    const auto path = [this](const char* folder, qint64 length) {
+        return mountPoint + u'/' + QLatin1String(folder) + QStringLiteral("/f%1.bin").arg(length);
+    };
     const auto marker = [](qint64 length) {
         return "MARKER-" + QByteArray::number(length) + "-for-the-sweeps";
     };
+    // Markers in the image and in the one that holds it.
+    const auto count = [&](qint64 length) {
+        return occurrencesInImage(marker(length)) +
+               (outerImage.isEmpty() ? 0 : occurrences(outerImage, marker(length)));
+    };
     ASSERT_TRUE(shell(disk.before));
     for (qint64 length : lengths)
-        writeFile(path(length), markedContent(marker(length), length));
+        writeFile(path(disk.writeIn, length), markedContent(marker(length), length));
+    ::sync();
     ASSERT_TRUE(shell(disk.after));
     ::sync();
     LinuxFileSystem fileSystem;
     std::vector<std::pair<qsizetype, OverwriteCheck::Result>> runs;
     for (qint64 length : lengths) {
-        const qsizetype before = occurrencesInImage(marker(length));
-        const modShredder::ShredResult result = modShredder::ShredFile(path(length), 9, fileSystem, {});
-        EXPECT_TRUE(result.fullyOverwritten() && !nameExists(path(length))) << length;
+        const qsizetype before = count(length);
+        const QString target = path(disk.shredIn, length);
+        EXPECT_EQ(fileSystem.storageMapOf(target).readOnly, disk.readOnly) << length;
+        const OverwriteCheck::Result expected = OverwriteCheck::expect(fileSystem.storageMapOf(target));
+        const modShredder::ShredResult result = modShredder::ShredFile(target, 9, fileSystem, {});
+        EXPECT_EQ(result.fullyOverwritten() && !nameExists(target), !disk.readOnly) << length;
+        if (!disk.readOnly)
+            EXPECT_EQ(expected.outcome, result.overwrite.outcome) << length;
         runs.emplace_back(before, result.overwrite);
     }
     unmount();
     ASSERT_FALSE(mounted);
+    // The markers of the image are counted through the outer file system, those of the outer image below it.
+    std::vector<qsizetype> inImage;
+    for (qint64 length : lengths)
+        inImage.push_back(occurrencesInImage(marker(length)));
+    unmountOuter();
+    ASSERT_FALSE(outerMounted);
     for (size_t i = 0; i < std::size(lengths); ++i) {
         const auto& [before, verdict] = runs[i];
-        const qsizetype after = occurrencesInImage(marker(lengths[i]));
-        std::printf("%s\t%lld B\tmarkers %lld -> %lld\t%s\n", disk.name, qlonglong(lengths[i]),
-                    qlonglong(before), qlonglong(after),
-                    qPrintable(ShredReport::overwriteText(verdict).replace("\r\n", " / ")));
+        const qsizetype outer = outerImage.isEmpty() ? 0 : occurrences(outerImage, marker(lengths[i]));
+        const qsizetype after = inImage[i] + outer;
+        const QString text =
+            disk.readOnly ? ShredReport::readOnlyRefusalText() : ShredReport::overwriteText(verdict);
+        std::printf("%s\t%lld B\tmarkers %lld -> %lld (image %lld, outer image %lld)\t%s\n", disk.name,
+                    qlonglong(lengths[i]), qlonglong(before), qlonglong(after), qlonglong(inImage[i]),
+                    qlonglong(outer), qPrintable(QString(text).replace("\r\n", " / ")));
         EXPECT_GT(before, 0) << lengths[i];
-        EXPECT_TRUE(after == 0 || !(verdict.verified() || disk.markersGone)) << lengths[i] << ": " << after;
+        if (disk.readOnly) {
+            EXPECT_EQ(after, before) << lengths[i];
+            continue;
+        }
+        if (disk.left == DiskCase::Maybe)
+            EXPECT_TRUE(after == 0 || !verdict.verified()) << lengths[i] << ": " << after;
+        else
+            EXPECT_EQ(after == 0, verdict.verified() || disk.left == DiskCase::None)
+                << lengths[i] << ": " << after;
         EXPECT_EQ(verdict.outcome, lengths[i] > 600 ? disk.expected : disk.expectedSmall) << lengths[i];
     }
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
-    DiskCase{"ext4", "mkfs.ext4 -q -F", "-o loop", 32, "", "", Verified, Verified, false},
-    DiskCase{"ext4_data_journal", "mkfs.ext4 -q -F", "-o loop,data=journal", 32, "", "", NotReached, NotReached, false},
-    DiskCase{"xfs", "mkfs.xfs -q -f", "-o loop", 300, "", "", Verified, Verified, false},
+    DiskCase{"ext4", "mkfs.ext4 -q -F", "-o loop", 32, "", "", Verified, Verified, AsVerdict},
+    // A journal large enough for every sweep, so that it still holds the file's first copies.
+    DiskCase{"ext4_data_journal", "mkfs.ext4 -q -F -J size=64", "-o loop,data=journal", 256, "", "", NotReached, NotReached, AsVerdict},
+    // The data journal as the file system's own default, which the mount table does not show.
+    DiskCase{"ext4_default_data_journal", "mkfs.ext4 -q -F -J size=64", "-o loop", 256,
+             "umount \"$1\" && tune2fs -o journal_data \"$3\" >/dev/null && mount -o loop \"$3\" \"$1\"", "", NotReached, NotReached, AsVerdict},
+    DiskCase{"xfs", "mkfs.xfs -q -f", "-o loop", 300, "", "", Verified, Verified, AsVerdict},
     DiskCase{"xfs_reflink", "mkfs.xfs -q -f", "-o loop", 300, "",
-             "for f in \"$1\"/*.bin; do cp --reflink=always \"$f\" \"$f.copy\" || exit 1; done", NotReached, NotReached, false},
-    DiskCase{"btrfs", "mkfs.btrfs -q -f", "-o loop", 128, "", "", NotReached, NotReached, false},
+             "for f in \"$1\"/*.bin; do cp --reflink=always \"$f\" \"$f.copy\" || exit 1; done", NotReached, NotReached, AsVerdict},
+    // Btrfs may reuse the places of the old copies for later sweeps.
+    DiskCase{"btrfs", "mkfs.btrfs -q -f", "-o loop", 128, "", "", NotReached, NotReached, MaybeLeft},
     // Files made in a no-copy-on-write folder are written in place.
-    DiskCase{"btrfs_nocow", "mkfs.btrfs -q -f", "-o loop", 128, "chattr +C \"$1\"", "", Verified, Verified, false},
-    DiskCase{"vfat", "mkfs.vfat", "-o loop", 32, "", "", Verified, Verified, false},
-    DiskCase{"ntfs_3g", "mkfs.ntfs -q -F -f", "-t ntfs-3g -o loop", 32, "", "", NotCheckable, NotCheckable, true},
-    DiskCase{"exfat_fuse", "mkfs.exfat", "-t exfat-fuse -o loop", 32, "", "", NotCheckable, NotCheckable, true}),
+    DiskCase{"btrfs_nocow", "mkfs.btrfs -q -f", "-o loop", 128, "chattr +C \"$1\"", "", Verified, Verified, AsVerdict},
+    DiskCase{"vfat", "mkfs.vfat", "-o loop", 32, "", "", Verified, Verified, AsVerdict},
+    DiskCase{"ntfs_3g", "mkfs.ntfs -q -F -f", "-t ntfs-3g -o loop", 32, "", "", NotCheckable, NotCheckable, NoneLeft},
+    DiskCase{"exfat_fuse", "mkfs.exfat", "-t exfat-fuse -o loop", 32, "", "", NotCheckable, NotCheckable, NoneLeft},
+    // An ext4 image inside another file system: only where that one writes the image in place.
+    DiskCase{"ext4_on_btrfs", "mkfs.ext4 -q -F", "-o loop", 32, "", "", NotReached, NotReached, MaybeLeft, "mkfs.btrfs -q -f", 128},
+    DiskCase{"ext4_on_btrfs_nocow", "mkfs.ext4 -q -F", "-o loop", 32, "", "", Verified, Verified, AsVerdict, "mkfs.btrfs -q -f", 128, "chattr +C \"$2\""},
+    // Btrfs on several devices names none of them in its device number; its image is found all the same.
+    DiskCase{"btrfs_nocow_on_btrfs", "mkfs.btrfs -q -f", "-o loop", 128, "chattr +C \"$1\"", "", NotReached, NotReached, MaybeLeft,
+             "mkfs.btrfs -q -f", 256},
+    DiskCase{"ext4_on_xfs_reflinked", "mkfs.ext4 -q -F", "-o loop", 32, "", "cp --reflink=always \"$2/disk.img\" \"$2/copy.img\"", NotReached, NotReached, AsVerdict, "mkfs.xfs -q -f", 300},
+    // An overlay on ext4: a file of the lower layer stays there; one made above is the upper layer's.
+    DiskCase{"overlay_lower", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/upper\" \"$1/work\" \"$1/ovl\"",
+             "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$1/upper,workdir=$1/work\" \"$1/ovl\"",
+             NotReached, NotReached, AsVerdict, nullptr, 0, "", "lower", "ovl"},
+    DiskCase{"overlay_upper", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/upper\" \"$1/work\" \"$1/ovl\" && "
+             "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$1/upper,workdir=$1/work\" \"$1/ovl\"", "",
+             Verified, Verified, AsVerdict, nullptr, 0, "", "ovl", "ovl"},
+    // Read-only: a remounted ext4, a read-only bind mount of a writable one and squashfs.
+    DiskCase{"ext4_ro", "mkfs.ext4 -q -F", "-o loop", 32, "", "mount -o remount,ro \"$1\"", Verified, Verified, AsVerdict, nullptr, 0, "", "", "", true},
+    DiskCase{"ext4_ro_bind", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/ro\"",
+             "mount --bind \"$1\" \"$1/ro\" && mount -o remount,bind,ro \"$1/ro\"", Verified, Verified, AsVerdict, nullptr, 0, "", "", "ro", true},
+    DiskCase{"squashfs", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/sq\"",
+             "mksquashfs \"$1\" \"$3.sqfs\" -e sq lost+found -noappend -quiet >/dev/null && mount -t squashfs -o loop \"$3.sqfs\" \"$1/sq\"",
+             Verified, Verified, AsVerdict, nullptr, 0, "", "", "sq", true}),
     [](const ::testing::TestParamInfo<DiskCase>& info) { return std::string(info.param.name); });
 // clang-format on
 

@@ -133,7 +133,7 @@ StorageMap RecordingFileSystem::inPlaceStorage()
 {
     StorageMap map;
     map.known = map.extentsKnown = true;
-    map.fileSystemType = 0xEF53;
+    map.kind = FileSystemKind::Ext;
     return map;
 }
 

@@ -242,13 +242,29 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
                               OpenStatus::NotFound, OpenStatus::Failed})
         texts.append(ShredReport::openFailureText(status));
+    // And the warnings and reports of the layers above and beneath, with the longest names they take.
+    QStringList reports{ShredReport::incompleteText()};
+    OverwriteCheck::Result result{OverwriteCheck::Outcome::NotReached, OverwriteCheck::Reason::Journalled,
+                                  QStringLiteral("bcachefs"), OverwriteCheck::Layer::ImageFile,
+                                  QStringLiteral("Device-Mapper (snapshot-origin)")};
+    for (const auto layer :
+         {OverwriteCheck::Layer::ImageFile, OverwriteCheck::Layer::Device, OverwriteCheck::Layer::Overlay})
+        for (const auto outcome :
+             {OverwriteCheck::Outcome::NotReached, OverwriteCheck::Outcome::NotCheckable}) {
+            std::tie(result.layer, result.outcome) = std::pair(layer, outcome);
+            texts << ShredReport::warningText(result);
+            reports << ShredReport::overwriteText(result);
+        }
+    texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
             << window->lblMsg->text().toStdString();
     }
-    window->lblEmpty->setText(ShredReport::incompleteText());
-    EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
+    for (const QString& text : reports) {
+        window->lblEmpty->setText(text);
+        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << text.toStdString();
+    }
 }
 
 // A file dropped during the run replaces the target at once; the finishing run clears it all the same.
@@ -416,40 +432,83 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
     const QString question = QString::fromUtf8(" Trotzdem schreddern und löschen?");
     struct Case
     {
-        quint64 type;
+        FileSystemKind kind;
         quint64 otherNames;
         quint32 extentFlags;
         const char* warning; // before the question; none for the plain question
         const char* after;   // in the text after the run
+        StorageMap::Overlay overlay = StorageMap::Overlay::None;
+        FileSystemKind imageOn = FileSystemKind::Ext; // the file system of the image beneath
+        quint32 inodeFlags = 0;
     };
     // clang-format off
     const Case cases[] = {
-        {0xEF53, 0, 0, nullptr, ""},
-        {0x9123683E, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
+        {FileSystemKind::Ext, 0, 0, nullptr, ""},
+        {FileSystemKind::Btrfs, 0, 0, "Btrfs schreibt Änderungen an eine neue Stelle; alte Kopien bleiben.",
          "überschrieben, doch das Dateisystem behält Kopien des alten Inhalts: Btrfs schreibt Änderungen an eine neue Stelle."},
-        {0x65735546, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
-        {0xEF53, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nIhr Inhalt ist unter jedem Namen überschrieben; nur ihre weiteren Namen (harte Links) bleiben bestehen."},
+        {FileSystemKind::Other, 0, 0, "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.", "lässt Tilgomatic nicht prüfen, wo"},
+        {FileSystemKind::Ext, 1, 0, "Die Datei hat weitere Namen (harte Links).", "umgebracht!\r\n\r\nIhr Inhalt ist unter jedem Namen überschrieben; nur ihre weiteren Namen (harte Links) bleiben bestehen."},
         // The longest texts: a shared block and further names.
-        {0x58465342, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
+        {FileSystemKind::Xfs, 1, StorageExtent::Shared, "Die Datei teilt ihre Blöcke mit einer Kopie; alte Kopien bleiben.",
          "teilt ihre Blöcke mit einer Kopie.\r\nWeitere Namen (harte Links) bleiben."},
+        {FileSystemKind::Ext, 0, 0, "ext4 schreibt die Daten auch in sein Journal; alte Kopien bleiben.",
+         "Kopien des alten Inhalts: ext4 schreibt die Daten auch in sein Journal.", StorageMap::Overlay::None, FileSystemKind::Ext, StorageMap::JournalData},
+        {FileSystemKind::Ext, 0, 0, "Die Abbilddatei liegt auf Btrfs, das Änderungen an eine neue Stelle schreibt.",
+         "Kopien des alten Inhalts: die Abbilddatei liegt auf Btrfs, das Änderungen an eine neue Stelle schreibt.", StorageMap::Overlay::None, FileSystemKind::Btrfs},
+        // Only the upper copy is deleted: the text must not say the original was.
+        {FileSystemKind::Ext, 1, 0, "Das Original bleibt unverändert in der unteren Schicht des Overlays.",
+         "Die Datei wurde in der oberen Schicht des Overlays überschrieben und entfernt, doch das Original bleibt unverändert in der unteren Schicht.", StorageMap::Overlay::LowerToo},
     };
     // clang-format on
     for (const Case& c : cases) {
-        fileSystem.storage.fileSystemType = c.type;
+        fileSystem.storage.kind = c.kind;
         fileSystem.storage.otherNames = c.otherNames;
         fileSystem.storage.extents = {{0, 0, 40960, c.extentFlags}};
+        fileSystem.storage.overlay = c.overlay;
+        fileSystem.storage.inodeFlags = c.inodeFlags;
+        fileSystem.storage.layers.assign(
+            1, {StorageLayer::Kind::ImageFile, QStringLiteral("loop0"), {}, -1, 0, {}});
+        fileSystem.storage.layers[0].image = RecordingFileSystem::inPlaceStorage();
+        fileSystem.storage.layers[0].image.kind = c.imageOn;
         const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
         EXPECT_EQ(window->lblMsg->text(), c.warning ? QString::fromUtf8(c.warning) + question : Question);
-        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << c.type;
+        EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount()) << int(c.kind);
         window->chkQuit->setChecked(true);
         window->cmdDelete->click();
         EXPECT_FALSE(QFileInfo::exists(file));
         // Only the verified run without further names closes the window.
-        ASSERT_EQ(window->isVisible(), c.warning != nullptr) << c.type;
+        ASSERT_EQ(window->isVisible(), c.warning != nullptr) << int(c.kind);
         if (!c.warning)
             continue;
         EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
-        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << c.type;
+        if (c.overlay != StorageMap::Overlay::None)
+            EXPECT_FALSE(window->lblEmpty->text().contains(QString::fromUtf8("gelöscht")));
+        EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << int(c.kind);
         window->close();
     }
+}
+
+// On a medium that takes no writes the question gives way to the reason and nothing is offered; a run
+// refused because the medium became read-only after the file was loaded names that reason.
+TEST_F(DeleteCommandTest, ReadOnlyMediumIsSaidAndRefused)
+{
+    fileSystem.storage.readOnly = true;
+    const QString file = openWithFile(QStringLiteral("a.txt"));
+    EXPECT_EQ(window->lblMsg->text(), PanelText::readOnlyText());
+    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+
+    fileSystem.storage.readOnly = false;
+    window->RefreshTarget();
+    ASSERT_TRUE(window->cmdDelete->isEnabled());
+    // The open fails (here because another program holds the file) and the medium is read-only by now.
+    QProcess holder;
+    ASSERT_NO_FATAL_FAILURE(holdOpen(holder, file));
+    fileSystem.storage.readOnly = true;
+    window->cmdDelete->click();
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::readOnlyRefusalText());
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
 }

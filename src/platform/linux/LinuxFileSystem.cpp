@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -325,8 +326,16 @@ StorageMap LinuxFileSystem::storageMapOf(const QString& path)
     if (!toNative(path, name) || ::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return {};
     const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    if (fd < 0) {
+        // A file nobody may read can still lie on a medium that takes no writes.
+        StorageMap unreadable;
+        struct statvfs fileSystem
+        {
+        };
+        unreadable.readOnly =
+            ::statvfs(name.constData(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY);
+        return unreadable;
+    }
     const StorageMap map = StorageProbe::probe(fd, false, 1);
     ::close(fd);
     return map;

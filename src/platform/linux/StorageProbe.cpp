@@ -1,15 +1,25 @@
 #include "platform/linux/StorageProbe.h"
 
+#include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <fcntl.h>
+#include <linux/btrfs.h>
+#include <linux/dm-ioctl.h>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -17,15 +27,51 @@ static_assert(StorageExtent::Shared == FIEMAP_EXTENT_SHARED &&
               StorageExtent::Inline == FIEMAP_EXTENT_DATA_INLINE &&
               StorageExtent::Unknown == FIEMAP_EXTENT_UNKNOWN &&
               StorageExtent::Tail == FIEMAP_EXTENT_DATA_TAIL);
-static_assert(StorageMap::JournalData == FS_JOURNAL_DATA_FL && StorageMap::NoCopyOnWrite == FS_NOCOW_FL);
+static_assert(FileStorage::JournalData == FS_JOURNAL_DATA_FL && FileStorage::NoCopyOnWrite == FS_NOCOW_FL);
 
 namespace StorageProbe {
 
 namespace {
 
 constexpr quint64 FuseMagic = FUSE_SUPER_MAGIC;
+// Not in the system's list of file-system types.
+constexpr quint64 ZfsMagic = 0x2FC12FC1;
+constexpr quint64 BcachefsMagic = 0xCA451A4E;
 // Extents asked for per call; a file with more takes further calls.
 constexpr unsigned BatchSize = 256;
+// Devices stacked deeper than this are not followed further (and count as not checkable).
+constexpr int MaxDepth = 8;
+
+quint64 magicOf(const struct statfs& fileSystem)
+{
+    return quint64(fileSystem.f_type) & 0xFFFFFFFFu;
+}
+
+FileSystemKind kindOf(quint64 magic)
+{
+    switch (magic) {
+    case EXT4_SUPER_MAGIC:
+        return FileSystemKind::Ext;
+    case XFS_SUPER_MAGIC:
+        return FileSystemKind::Xfs;
+    case F2FS_SUPER_MAGIC:
+        return FileSystemKind::F2fs;
+    case MSDOS_SUPER_MAGIC:
+        return FileSystemKind::Fat;
+    case EXFAT_SUPER_MAGIC:
+        return FileSystemKind::ExFat;
+    case BTRFS_SUPER_MAGIC:
+        return FileSystemKind::Btrfs;
+    case ZfsMagic:
+        return FileSystemKind::Zfs;
+    case BcachefsMagic:
+        return FileSystemKind::Bcachefs;
+    case NILFS_SUPER_MAGIC:
+        return FileSystemKind::Nilfs;
+    default:
+        return FileSystemKind::Other;
+    }
+}
 
 // The extents of fd in file order; false when the file system has no extent map.
 bool readExtents(int fd, bool flush, std::vector<StorageExtent>& extents)
@@ -56,12 +102,38 @@ bool readExtents(int fd, bool flush, std::vector<StorageExtent>& extents)
     }
 }
 
-// The mount table line of the file system on device: type and options (the mount's and the super block's).
-void readMount(dev_t device, StorageMap& map)
+// The mount table escapes blanks, tabs, newlines and backslashes as \ooo.
+QByteArray unescaped(const QByteArray& field)
 {
+    QByteArray text;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        bool octal = false;
+        const int code = field.mid(i + 1, 3).toInt(&octal, 8);
+        if (field.at(i) == '\\' && i + 3 < field.size() && octal && code < 256) {
+            text += char(code);
+            i += 3;
+        } else {
+            text += field.at(i);
+        }
+    }
+    return text;
+}
+
+struct Mount
+{
+    QByteArray root;       // the folder of the file system that is mounted here
+    QByteArray mountPoint; // where
+    QString type;
+    QList<QByteArray> options; // the mount's own and its file system's
+};
+
+// The mount table lines of the file system on device, in the table's order.
+QList<Mount> mountsOf(dev_t device)
+{
+    QList<Mount> mounts;
     QFile table(QStringLiteral("/proc/self/mountinfo"));
     if (!table.open(QIODevice::ReadOnly))
-        return;
+        return mounts;
     const QByteArray wanted = QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device));
     // Lines: id parent major:minor root mountpoint options [optional fields] - type source superoptions
     const QList<QByteArray> lines = table.readAll().split('\n');
@@ -72,11 +144,334 @@ void readMount(dev_t device, StorageMap& map)
         const qsizetype dash = fields.indexOf("-", 6);
         if (dash < 0 || dash + 3 >= fields.size())
             continue;
-        map.typeName = QString::fromUtf8(fields.at(dash + 1));
+        Mount mount{
+            unescaped(fields.at(3)), unescaped(fields.at(4)), QString::fromUtf8(fields.at(dash + 1)), {}};
         for (const QByteArray& option : fields.at(5).split(',') + fields.at(dash + 3).split(','))
-            map.mountOptions.append(QString::fromUtf8(option));
+            mount.options.append(unescaped(option));
+        mounts.append(mount);
+    }
+    return mounts;
+}
+
+QByteArray readSmall(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(4096).trimmed();
+}
+
+// The block device's folder in sysfs, or empty when device is no block device (tmpfs, a network file
+// system, the anonymous device of Btrfs).
+QString blockFolder(dev_t device)
+{
+    const QFileInfo link(QStringLiteral("/sys/dev/block/%1:%2").arg(major(device)).arg(minor(device)));
+    return link.exists() ? link.canonicalFilePath() : QString();
+}
+
+// Type and options of the file system on device. ext4 keeps defaults in its super block (a data journal
+// set with tune2fs, for one) that the mount table does not show; its own list of options has them all.
+void describeFileSystem(dev_t device, quint64 magic, FileStorage& storage)
+{
+    storage.kind = kindOf(magic);
+    const QList<Mount> mounts = mountsOf(device);
+    if (!mounts.isEmpty()) {
+        storage.typeName = mounts.first().type;
+        for (const QByteArray& option : mounts.first().options)
+            storage.mountOptions.append(QString::fromUtf8(option));
+    }
+    if (storage.kind == FileSystemKind::Ext) {
+        const QByteArray options = readSmall(
+            QStringLiteral("/proc/fs/ext4/%1/options").arg(QFileInfo(blockFolder(device)).fileName()));
+        if (!options.isEmpty()) {
+            storage.mountOptions.clear();
+            for (const QByteArray& option : options.split('\n'))
+                storage.mountOptions.append(QString::fromUtf8(option.trimmed()));
+        }
+    }
+}
+
+// Extents, length and inode flags of the open file fd.
+void describeFile(int fd, const struct stat& info, bool flush, FileStorage& storage)
+{
+    storage.known = true;
+    storage.size = info.st_size;
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0)
+        storage.inodeFlags = quint32(flags);
+    storage.extentsKnown = readExtents(fd, flush, storage.extents);
+}
+
+bool isReadOnly(int fd)
+{
+    struct statvfs info
+    {
+    };
+    return ::fstatvfs(fd, &info) == 0 && (info.f_flag & ST_RDONLY);
+}
+
+// The block devices a file system lies on: its own device, or for Btrfs, whose files carry an anonymous
+// device number, every device of the file system.
+std::vector<dev_t> devicesOf(int fd, dev_t device, FileSystemKind kind)
+{
+    if (!blockFolder(device).isEmpty())
+        return {device};
+    std::vector<dev_t> devices;
+    btrfs_ioctl_fs_info_args info{};
+    if (kind != FileSystemKind::Btrfs || ::ioctl(fd, BTRFS_IOC_FS_INFO, &info) != 0)
+        return devices;
+    const QByteArray id = QByteArray(reinterpret_cast<const char*>(info.fsid), BTRFS_FSID_SIZE).toHex();
+    const QString uuid = QString::fromLatin1(id.left(8) + '-' + id.mid(8, 4) + '-' + id.mid(12, 4) + '-' +
+                                             id.mid(16, 4) + '-' + id.mid(20));
+    const QDir folder(QStringLiteral("/sys/fs/btrfs/%1/devices").arg(uuid));
+    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
+        const QList<QByteArray> numbers =
+            readSmall(folder.filePath(name) + QStringLiteral("/dev")).split(':');
+        if (numbers.size() == 2)
+            devices.push_back(makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()));
+    }
+    return devices;
+}
+
+// The target types of a device-mapper table ("linear", "crypt", "thin"), asked of the kernel; only root
+// may ask. Empty when it cannot be told.
+QString deviceMapperTargets(dev_t device)
+{
+    const int control = ::open("/dev/mapper/control", O_RDWR | O_CLOEXEC);
+    if (control < 0)
+        return {};
+    std::vector<quint64> buffer(2048); // aligned for the structures
+    auto* io = reinterpret_cast<dm_ioctl*>(buffer.data());
+    io->version[0] = DM_VERSION_MAJOR;
+    io->data_size = quint32(buffer.size() * sizeof(quint64));
+    io->data_start = sizeof(dm_ioctl);
+    io->flags = DM_STATUS_TABLE_FLAG;
+    io->dev = quint64(device);
+    const bool asked = ::ioctl(control, DM_TABLE_STATUS, io) == 0 && !(io->flags & DM_BUFFER_FULL_FLAG);
+    ::close(control);
+    if (!asked)
+        return {};
+    QStringList targets;
+    const char* data = reinterpret_cast<const char*>(io) + io->data_start;
+    const char* end = reinterpret_cast<const char*>(io) + io->data_size;
+    quint32 next = 0;
+    for (quint32 i = 0; i < io->target_count; ++i) {
+        if (data + next + sizeof(dm_target_spec) > end)
+            return {};
+        dm_target_spec spec;
+        std::memcpy(&spec, data + next, sizeof(spec));
+        const QString type =
+            QString::fromLatin1(spec.target_type, qstrnlen(spec.target_type, DM_MAX_TYPE_NAME));
+        if (!targets.contains(type))
+            targets.append(type);
+        if (spec.next <= next && i + 1 < io->target_count)
+            return {};
+        next = spec.next;
+    }
+    return targets.join(QLatin1Char(','));
+}
+
+void addLayers(const std::vector<dev_t>& devices, int above, bool flush, int depth,
+               std::vector<StorageLayer>& layers);
+
+bool slavesAreMapped(const QString& slaves)
+{
+    const QDir folder(slaves);
+    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+        if (QFileInfo::exists(folder.filePath(name) + QStringLiteral("/dm")))
+            return true;
+    return false;
+}
+
+// The layer of one block device, and those beneath it.
+void addLayer(dev_t device, int above, bool flush, int depth, std::vector<StorageLayer>& layers)
+{
+    QString folder = blockFolder(device);
+    if (folder.isEmpty())
+        return;
+    quint64 start = 0;
+    // A partition: its disk holds the loop or the table, and the partition begins start sectors into it.
+    if (QFileInfo::exists(folder + QStringLiteral("/partition"))) {
+        start = readSmall(folder + QStringLiteral("/start")).toULongLong() * 512;
+        folder = QFileInfo(folder).path();
+    }
+    const QString slaves = folder + QStringLiteral("/slaves");
+    const bool stacked = !QDir(slaves).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    StorageLayer layer;
+    layer.device = QFileInfo(folder).fileName();
+    layer.above = above;
+    if (QFileInfo::exists(folder + QStringLiteral("/loop/backing_file"))) {
+        layer.kind = StorageLayer::Kind::ImageFile;
+        layer.offset = start + readSmall(folder + QStringLiteral("/loop/offset")).toULongLong();
+    } else if (QFileInfo::exists(folder + QStringLiteral("/dm"))) {
+        layer.kind = StorageLayer::Kind::DeviceMapper;
+        layer.target = deviceMapperTargets(device);
+        // Only root may read the table. dm-crypt and LVM name their devices so that the plain cases show:
+        // an LVM volume that lies straight on disks (no snapshot, thin pool or cache, which are further
+        // devices beneath it) is linear or striped.
+        const QByteArray uuid = readSmall(folder + QStringLiteral("/dm/uuid"));
+        if (layer.target.isEmpty() && uuid.startsWith("CRYPT-"))
+            layer.target = QStringLiteral("crypt");
+        else if (layer.target.isEmpty() && uuid.startsWith("LVM-") && uuid.size() == 68 &&
+                 !slavesAreMapped(slaves))
+            layer.target = QStringLiteral("linear");
+    } else if (QFileInfo::exists(folder + QStringLiteral("/md"))) {
+        layer.kind = StorageLayer::Kind::Raid;
+        layer.target = QString::fromUtf8(readSmall(folder + QStringLiteral("/md/level")));
+    } else if (!stacked) {
+        return; // a disk of its own
+    }
+    const int index = int(layers.size());
+    layers.push_back(layer);
+    if (depth >= MaxDepth) {
+        layers.push_back({StorageLayer::Kind::Other, QStringLiteral("…"), {}, index, 0, {}});
         return;
     }
+
+    if (layer.kind == StorageLayer::Kind::ImageFile) {
+        // The kernel names the file by its path, with " (deleted)" after a removal: then no name leads to
+        // it any more.
+        QFile named(folder + QStringLiteral("/loop/backing_file"));
+        QByteArray path = named.open(QIODevice::ReadOnly) ? named.read(PATH_MAX + 16) : QByteArray();
+        if (path.endsWith('\n'))
+            path.chop(1);
+        const int fd = path.endsWith(" (deleted)")
+                           ? -1
+                           : ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat info
+        {
+        };
+        struct statfs fileSystem
+        {
+        };
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fstatfs(fd, &fileSystem) == 0) {
+            FileStorage image;
+            describeFile(fd, info, flush, image);
+            describeFileSystem(info.st_dev, magicOf(fileSystem), image);
+            image.readOnly = isReadOnly(fd);
+            layers[size_t(index)].image = image;
+            addLayers(devicesOf(fd, info.st_dev, image.kind), index, flush, depth + 1, layers);
+        }
+        ::close(fd);
+        return;
+    }
+    std::vector<dev_t> below;
+    const QDir slaveFolder(slaves);
+    for (const QString& name :
+         slaveFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        const QList<QByteArray> numbers =
+            readSmall(slaveFolder.filePath(name) + QStringLiteral("/dev")).split(':');
+        if (numbers.size() == 2)
+            below.push_back(makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()));
+    }
+    addLayers(below, index, flush, depth + 1, layers);
+}
+
+void addLayers(const std::vector<dev_t>& devices, int above, bool flush, int depth,
+               std::vector<StorageLayer>& layers)
+{
+    for (dev_t device : devices)
+        addLayer(device, above, flush, depth, layers);
+}
+
+// The overlay layers' folders from the mount options: the upper one and the lower ones, topmost first.
+void overlayFolders(const Mount& mount, QByteArray& upper, QList<QByteArray>& lowers)
+{
+    for (const QByteArray& option : mount.options) {
+        if (option.startsWith("upperdir="))
+            upper = option.mid(9);
+        else if (option.startsWith("lowerdir+="))
+            lowers.append(option.mid(10));
+        else if (option.startsWith("lowerdir=")) {
+            // Separated by colons; a colon inside a name is written "\:". A double colon begins the
+            // data-only layers, which no name reaches.
+            QByteArray name;
+            const QByteArray list = option.mid(9);
+            for (qsizetype i = 0; i < list.size(); ++i) {
+                if (list.at(i) == '\\' && i + 1 < list.size()) {
+                    name += list.at(++i);
+                } else if (list.at(i) == ':') {
+                    if (name.isEmpty())
+                        return;
+                    lowers.append(name);
+                    name.clear();
+                } else {
+                    name += list.at(i);
+                }
+            }
+            if (!name.isEmpty())
+                lowers.append(name);
+        }
+    }
+}
+
+// Whether the overlay left its mark name on path (in the trusted namespace, or the user one for an
+// overlay mounted without privileges). Only the presence counts; an origin's value is long.
+bool overlayMark(const QByteArray& path, const char* name)
+{
+    for (const char* prefix : {"trusted.overlay.", "user.overlay."}) {
+        const QByteArray key = QByteArray(prefix) + name;
+        if (::lgetxattr(path.constData(), key.constData(), nullptr, 0) >= 0)
+            return true;
+    }
+    return false;
+}
+
+// Whether the file behind fd, seen through the overlay mount, also exists in a lower layer. A file copied
+// up from below carries its origin; one only ever written above has no counterpart below unless an
+// opaque folder above hides it. Sets upper to the upper layer's folder.
+StorageMap::Overlay overlayPlacement(int fd, const QList<Mount>& mounts, QByteArray& upper)
+{
+    char target[PATH_MAX + 16];
+    const ssize_t length = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(),
+                                      target, sizeof(target) - 1);
+    if (length <= 0)
+        return StorageMap::Overlay::Unknown;
+    QByteArray path(target, length);
+    struct stat info
+    {
+    };
+    if (path.endsWith(" (deleted)") && ::fstat(fd, &info) == 0 && info.st_nlink == 0)
+        path.chop(10);
+    // The mount the name was reached through: the deepest one whose mount point holds it.
+    const Mount* through = nullptr;
+    QByteArray point;
+    for (const Mount& mount : mounts) {
+        const QByteArray candidate = mount.mountPoint == "/" ? QByteArray() : mount.mountPoint;
+        if (path.startsWith(candidate + '/') && (!through || candidate.size() > point.size())) {
+            through = &mount;
+            point = candidate;
+        }
+    }
+    if (!through)
+        return StorageMap::Overlay::Unknown;
+    const Mount& mount = *through;
+    QList<QByteArray> lowers;
+    overlayFolders(mount, upper, lowers);
+    if (upper.isEmpty())
+        return StorageMap::Overlay::Unknown;
+    const QByteArray relative = (mount.root == "/" ? QByteArray() : mount.root) + path.mid(point.size());
+
+    // An opaque folder above hides everything below it; a renamed one leads elsewhere below.
+    const QList<QByteArray> names = relative.split('/');
+    QByteArray folder = upper;
+    for (qsizetype i = 1; i + 1 < names.size(); ++i) {
+        folder += '/' + names.at(i);
+        if (overlayMark(folder, "redirect"))
+            return StorageMap::Overlay::Unknown;
+        if (overlayMark(folder, "opaque"))
+            return StorageMap::Overlay::UpperOnly;
+    }
+    if (overlayMark(upper + relative, "origin"))
+        return StorageMap::Overlay::LowerToo;
+    for (const QByteArray& lower : lowers) {
+        if (::lstat((lower + relative).constData(), &info) == 0 &&
+            !(S_ISCHR(info.st_mode) && info.st_rdev == makedev(0, 0)))
+            return StorageMap::Overlay::LowerToo;
+    }
+    return StorageMap::Overlay::UpperOnly;
 }
 
 } // namespace
@@ -92,15 +487,37 @@ StorageMap probe(int fd, bool flush, int ownName)
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fstatfs(fd, &fileSystem) != 0)
         return map;
-    map.known = true;
-    map.fileSystemType = quint64(fileSystem.f_type) & 0xFFFFFFFFu;
-    map.size = info.st_size;
+    describeFile(fd, info, flush, map);
+    map.readOnly = isReadOnly(fd);
     map.otherNames = info.st_nlink > nlink_t(ownName) ? quint64(info.st_nlink) - quint64(ownName) : 0;
-    int flags = 0;
-    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0)
-        map.inodeFlags = quint32(flags);
-    map.extentsKnown = readExtents(fd, flush, map.extents);
-    readMount(info.st_dev, map);
+
+    dev_t device = info.st_dev;
+    quint64 magic = magicOf(fileSystem);
+    int deviceFd = fd;
+    int upperFd = -1;
+    if (magic == OVERLAYFS_SUPER_MAGIC) {
+        // The overlay passes the extent map and the flags through to the real file; its file system is
+        // the upper layer's, where every write goes.
+        const QList<Mount> mounts = mountsOf(info.st_dev);
+        QByteArray upper;
+        map.overlay = overlayPlacement(fd, mounts, upper);
+        struct stat upperInfo
+        {
+        };
+        upperFd = upper.isEmpty() ? -1 : ::open(upper.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (upperFd >= 0 && ::fstat(upperFd, &upperInfo) == 0 && ::fstatfs(upperFd, &fileSystem) == 0) {
+            device = upperInfo.st_dev;
+            magic = magicOf(fileSystem);
+            deviceFd = upperFd;
+        } else {
+            magic = 0; // an overlay without an upper layer: nothing to say of it
+            map.overlay = StorageMap::Overlay::Unknown;
+        }
+    }
+    describeFileSystem(device, magic, map);
+    addLayers(devicesOf(deviceFd, device, map.kind), -1, flush, 0, map.layers);
+    if (upperFd >= 0)
+        ::close(upperFd);
     return map;
 }
 
@@ -109,7 +526,7 @@ bool isFuse(int fd)
     struct statfs fileSystem
     {
     };
-    return ::fstatfs(fd, &fileSystem) == 0 && (quint64(fileSystem.f_type) & 0xFFFFFFFFu) == FuseMagic;
+    return ::fstatfs(fd, &fileSystem) == 0 && magicOf(fileSystem) == FuseMagic;
 }
 
 } // namespace StorageProbe
