@@ -78,8 +78,8 @@ struct StorageLayer
     QString device; // the kernel's name of the device: "loop0", "dm-1", "md0"
     QString target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
     int above = -1; // index of the layer this device lies beneath; -1 for the file's own file system
-    quint64 offset =
-        0; // ImageFile: where the device above begins in the image (loop offset and partition start)
+    // ImageFile: where the device above begins in the image (loop offset and partition start)
+    quint64 offset = 0;
     FileStorage image; // ImageFile: the image file; not known when it cannot be opened
 };
 

@@ -101,7 +101,8 @@ TEST(OverwriteCheck, LayersAboveAndBeneathDecideTheVerdict)
     const std::vector<StorageExtent> sharedElsewhere{{0, 0, 8 * MiB, 0}, {8 * MiB, 8 * MiB, MiB, StorageExtent::Shared}};
     const std::vector<StorageExtent> sharedThere{{0, 0, MiB, 0}, {MiB, MiB, MiB, StorageExtent::Shared}};
     const StorageLayer unreadable{StorageLayer::Kind::ImageFile, "loop0", {}, -1, 0, FileStorage()};
-    const StorageLayer thin{StorageLayer::Kind::DeviceMapper, "dm-1", "thin"}, crypt{StorageLayer::Kind::DeviceMapper, "dm-0", "crypt"};
+    const StorageLayer thin{StorageLayer::Kind::DeviceMapper, "dm-1", "thin", -1, 0, {}},
+        crypt{StorageLayer::Kind::DeviceMapper, "dm-0", "crypt", -1, 0, {}};
     StorageLayer cryptOverImage = image(Btrfs, whole);
     cryptOverImage.above = 0;
     struct Case

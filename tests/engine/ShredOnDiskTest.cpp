@@ -231,8 +231,9 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
         const OverwriteCheck::Result expected = OverwriteCheck::expect(fileSystem.storageMapOf(target));
         const modShredder::ShredResult result = modShredder::ShredFile(target, 9, fileSystem, {});
         EXPECT_EQ(result.fullyOverwritten() && !nameExists(target), !disk.readOnly) << length;
-        if (!disk.readOnly)
+        if (!disk.readOnly) {
             EXPECT_EQ(expected.outcome, result.overwrite.outcome) << length;
+        }
         runs.emplace_back(before, result.overwrite);
     }
     unmount();

@@ -133,7 +133,7 @@ TEST_F(AccessTest, TheRunTellsWhatItDoesAndAClosingWindowWaitsForAVerdict)
 {
     for (const bool verified : {true, false}) {
         SCOPED_TRACE(verified);
-        fileSystem.storage.fileSystemType = verified ? 0xEF53 : 0x65735546; // ext4, or FUSE: not checkable
+        fileSystem.storage.kind = verified ? FileSystemKind::Ext : FileSystemKind::Other; // ext4, or one that cannot be checked
         const QString file = openWithFile(QStringLiteral("alt.bin"), TwoBlocks);
         const QString other = makeFile(QStringLiteral("neu.txt"));
         QString naming, closing;

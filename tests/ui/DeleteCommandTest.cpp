@@ -481,8 +481,9 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         if (!c.warning)
             continue;
         EXPECT_TRUE(window->lblEmpty->text().contains(QString::fromUtf8(c.after))) << c.after;
-        if (c.overlay != StorageMap::Overlay::None)
+        if (c.overlay != StorageMap::Overlay::None) {
             EXPECT_FALSE(window->lblEmpty->text().contains(QString::fromUtf8("gelöscht")));
+        }
         EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount()) << int(c.kind);
         window->close();
     }
