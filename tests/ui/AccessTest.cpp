@@ -133,7 +133,8 @@ TEST_F(AccessTest, TheRunTellsWhatItDoesAndAClosingWindowWaitsForAVerdict)
 {
     for (const bool verified : {true, false}) {
         SCOPED_TRACE(verified);
-        fileSystem.storage.kind = verified ? FileSystemKind::Ext : FileSystemKind::Other; // ext4, or one that cannot be checked
+        fileSystem.storage.kind =
+            verified ? FileSystemKind::Ext : FileSystemKind::Other; // ext4, or one that cannot be checked
         const QString file = openWithFile(QStringLiteral("alt.bin"), TwoBlocks);
         const QString other = makeFile(QStringLiteral("neu.txt"));
         QString naming, closing;
