@@ -45,9 +45,23 @@ QString successText()
 
 QString incompleteText()
 {
-    return QStringLiteral("Die Datei wurde gelöscht, konnte aber nicht vollständig überschrieben werden.") +
-           LineEnd + LineEnd +
-           QStringLiteral("Teile ihres Inhalts können noch auf dem Datenträger vorhanden sein.");
+    return QStringLiteral("Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. Sie "
+                          "bleibt unter ihrem Namen.");
+}
+
+QString nameKeptText()
+{
+    return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden.");
+}
+
+QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
+{
+    const auto size = [&](qint64 bytes) {
+        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+    };
+    return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1 freien Platz, frei "
+                          "sind nur %2.")
+        .arg(size(needed), size(free));
 }
 
 QString overwriteText(const OverwriteCheck::Result& check)
@@ -104,6 +118,12 @@ QString openFailureText(OpenStatus status)
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist.");
     case OpenStatus::NotFound:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde.");
+    case OpenStatus::Changed:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie seit dem Laden verändert wurde. "
+                              "Bitte erneut bestätigen.");
+    case OpenStatus::NoSpace:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
+                              "ist.");
     case OpenStatus::Failed:
         break;
     }

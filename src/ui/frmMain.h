@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ProgressLine.h"
+#include "platform/FileSystem.h"
 #include "ui/MainServices.h"
 
 #include <QElapsedTimer>
@@ -133,7 +134,7 @@ private:
     QString readOption(const QString& key, const QString& defaultValue);
     void saveOption(const QString& key, const QString& value);
     void endRun();
-    modShredder::ShredResult runShredder(const QString& path);
+    modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
     void showProgress();
 
     FileSystem& m_fileSystem;
@@ -162,4 +163,8 @@ private:
     qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
     // The last refresh found a folder as the target.
     bool m_folderTarget = false;
+    // The file TargetPath named when it was last described: the only one a run may touch.
+    FileIdentity m_targetIdentity;
+    // The target came from the command line (a file manager's entry), whose name may have been altered.
+    bool m_commandLineTarget = false;
 };

@@ -236,6 +236,7 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
     ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
     const FileSystem::OpenResult opened = fileSystem.openExclusive(target);
     ASSERT_EQ(opened.status, OpenStatus::Opened);
+    EXPECT_TRUE(fileSystem.removeName(opened.handle));
     fileSystem.close(opened.handle);
     EXPECT_FALSE(nameExists(chosen));
     EXPECT_EQ(readFile(neighbour), "neighbour");
