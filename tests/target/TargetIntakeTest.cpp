@@ -242,6 +242,36 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
     EXPECT_EQ(readFile(neighbour), "neighbour");
 }
 
+// A name with U+FFFD, as a file manager hands on one it could not decode, may stand for neighbours whose
+// names hold undecodable bytes there; a literal U+FFFD stands for itself too.
+TEST(LookAlikes, NeighboursAnUndecodableByteCouldHide)
+{
+    const std::pair<QByteArray, QList<QByteArray>> cases[] = {
+        {"K\xef\xbf\xbdse.txt", {"K\xe4se.txt", "K\xe4\xe4se.txt"}},
+        {"\xef\xbf\xbd\xef\xbf\xbd", {"\xff\xfe", "\xef\xbf\xbd\xe4"}},
+        {"K\xe4se.txt", {}},
+        {"Kase.txt", {}},
+    };
+    QTemporaryDir dir;
+    for (const char* other :
+         {"K\xe4se.txt", "K\xe4\xe4se.txt", "Kse.txt", "K\xc3\xa4se.txt", "Kase.txt", "\xff\xfe",
+          "\xef\xbf\xbd\xe4", "K\xef\xbf\xbdse.txt", "\xef\xbf\xbd\xef\xbf\xbd"})
+        writeFile(dir.path() + u'/' + NativePath::fromNative(other), "x");
+    LinuxFileSystem fileSystem;
+    for (const auto& [name, expected] : cases) {
+        QStringList found;
+        for (const QString& path :
+             TargetIntake::lookAlikes(dir.path() + u'/' + NativePath::fromNative(name), fileSystem))
+            found.append(path.mid(dir.path().size() + 1));
+        QStringList wanted;
+        for (const QByteArray& bytes : expected)
+            wanted.append(NativePath::fromNative(bytes));
+        found.sort();
+        wanted.sort();
+        EXPECT_EQ(found, wanted) << name.toHex().constData();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Names, ExactName,
                          ::testing::Values(ExactNameCase{"K\xe4se.txt", ""}, ExactNameCase{"t.txt ", "t.txt"},
                                            ExactNameCase{"a\"b.txt", "ab.txt"},
