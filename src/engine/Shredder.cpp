@@ -3,8 +3,8 @@
 #include "platform/FileAttributes.h"
 
 #include <chrono>
-#include <exception>
 #include <cstring>
+#include <exception>
 #include <random>
 #include <vector>
 

@@ -57,8 +57,8 @@ bool mayStandFor(QStringView name, QStringView candidate)
         mayStandFor(name.mid(1), candidate.mid(1)))
         return true;
     // One or more undecodable bytes: NativePath keeps each as U+DC80 to U+DCFF.
-    for (qsizetype i = 0; i < candidate.size() && candidate.at(i).unicode() >= 0xDC80 &&
-                          candidate.at(i).unicode() <= 0xDCFF;
+    for (qsizetype i = 0;
+         i < candidate.size() && candidate.at(i).unicode() >= 0xDC80 && candidate.at(i).unicode() <= 0xDCFF;
          ++i)
         if (mayStandFor(name.mid(1), candidate.mid(i + 1)))
             return true;

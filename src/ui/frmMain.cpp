@@ -458,7 +458,8 @@ void frmMain::RefreshTarget()
         cmdDelete->setEnabled(false);
     // Only a drop (or the chooser) names one of two look-alikes with its exact bytes.
     if (m_commandLineTarget && !TargetPath.isEmpty()) {
-        if (const QStringList others = TargetIntake::lookAlikes(TargetPath, m_fileSystem); !others.isEmpty()) {
+        if (const QStringList others = TargetIntake::lookAlikes(TargetPath, m_fileSystem);
+            !others.isEmpty()) {
             lblMsg->setText(TargetIntake::ambiguityText(
                 QFontMetrics(lblMsg->font())
                     .elidedText(NativePath::displayText(PanelText::fileName(others.first())), Qt::ElideMiddle,
@@ -583,8 +584,8 @@ void frmMain::cmdDelete_Click()
     } else if (!result.nameRemoved) {
         // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
         RefreshTarget();
-        const QString report = result.writesOk && result.syncsOk ? ShredReport::nameKeptText()
-                                                                 : ShredReport::incompleteText();
+        const QString report =
+            result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
         lblMsg->setText(targetChangedDuringRun
                             ? ShredReport::withDestroyedName(report, PanelText::fileName(runPath), false)
                             : report);

@@ -34,8 +34,9 @@ TEST(ShredReportText, IncompleteSaysKeptAndNotFullyOverwritten)
 TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
 {
     QSet<QString> texts;
-    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed}) {
+    for (OpenStatus status :
+         {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed}) {
         const QString text = ShredReport::openFailureText(status);
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
             << text.toStdString();

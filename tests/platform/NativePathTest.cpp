@@ -23,29 +23,15 @@ namespace {
 
 TEST(NativePathRoundTrip, KnownHardCasesAndRandomBytes)
 {
+    // clang-format off
     const QByteArray hard[] = {
-        "\xef\xbb\xbfvictim.txt",
-        "a\xef\xbb\xbf",
-        "\xef\xbf\xbe\xef\xbf\xbf",
-        "\xef\xb7\x90", // BOM, nonchars
-        "\xf4\x8f\xbf\xbf",
-        "\xf0\x9f\x98\x80",
-        "\xed\xa0\x80\xed\xb0\x80",
-        "\xed\xbf\xbf", // surrogates
-        "\xc0\xaf",
-        "\xe0\x80\xaf",
-        "\xf0\x80\x80\xaf",
-        "\xc1\xbf",
-        "\xf4\x90\x80\x80", // overlong, too big
-        "\x80",
-        "\xbf\x80x",
-        "K\xe4se",
-        "\xe2\x82",
-        "\xe2\x82\xac\xe2\x82",
-        "\xc3\xa4\xe4\xc3", // stray, cut
-        "\xef\xbf\xbd",
-        "\xed\xb2\x80\xe4", // U+FFFD, escape
+        "\xef\xbb\xbfvictim.txt", "a\xef\xbb\xbf", "\xef\xbf\xbe\xef\xbf\xbf", "\xef\xb7\x90",  // BOM, nonchars
+        "\xf4\x8f\xbf\xbf", "\xf0\x9f\x98\x80", "\xed\xa0\x80\xed\xb0\x80", "\xed\xbf\xbf",     // surrogates
+        "\xc0\xaf", "\xe0\x80\xaf", "\xf0\x80\x80\xaf", "\xc1\xbf", "\xf4\x90\x80\x80",        // overlong, too big
+        "\x80", "\xbf\x80x", "K\xe4se", "\xe2\x82", "\xe2\x82\xac\xe2\x82", "\xc3\xa4\xe4\xc3",   // stray, cut
+        "\xef\xbf\xbd", "\xed\xb2\x80\xe4",                                                    // U+FFFD, escape
     };
+    // clang-format on
     for (const QByteArray& bytes : hard)
         EXPECT_TRUE(roundTrips(bytes));
 

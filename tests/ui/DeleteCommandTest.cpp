@@ -238,8 +238,9 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     QStringList texts{PanelText::uncheckedOpenersQuestion(),
                       PanelText::notDescribableText(QString(4096, u'/')),
                       PanelText::notDescribableText("/" + QString(256, u'n'))};
-    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed})
+    for (OpenStatus status :
+         {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed})
         texts.append(ShredReport::openFailureText(status));
     texts << ShredReport::incompleteText() << ShredReport::nameKeptText()
           << ShredReport::noSpaceText(qint64(20) << 30, 255 << 20, QLocale(QLocale::German))

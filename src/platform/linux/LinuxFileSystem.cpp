@@ -301,7 +301,8 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
         const qint64 allocated = qint64(opened.st_blocks) * 512;
         const qint64 needed = qMax<qint64>(qint64(opened.st_size) - allocated, 0);
         // root may use the blocks the file system keeps back for it.
-        const qint64 free = qint64(::geteuid() == 0 ? space.f_bfree : space.f_bavail) * qint64(space.f_frsize);
+        const qint64 free =
+            qint64(::geteuid() == 0 ? space.f_bfree : space.f_bavail) * qint64(space.f_frsize);
         if (needed > free) {
             result = openFailure(OpenStatus::NoSpace, ENOSPC);
             result.spaceNeeded = needed;
