@@ -54,6 +54,11 @@ QString nameKeptText()
     return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden.");
 }
 
+QString changedText(const QString& warning)
+{
+    return QStringLiteral("Seit dem Laden verändert, nicht gelöscht. ") + warning;
+}
+
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
 {
     const auto size = [&](qint64 bytes) {

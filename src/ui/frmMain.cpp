@@ -577,10 +577,19 @@ void frmMain::cmdDelete_Click()
         // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
         // described afresh first: a file changed since it was loaded is to be looked at again.
         RefreshTarget();
+        const QString warning = lblMsg->text();
         if (result.open == OpenStatus::NoSpace)
             lblMsg->setText(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, QLocale()));
         else if (result.open != OpenStatus::Changed || m_describable)
             lblMsg->setText(ShredReport::openFailureText(result.open));
+        // What the file now is may need a warning of its own (further names, copies); it goes with the
+        // word that nothing was done, where both fit.
+        if (result.open == OpenStatus::Changed && m_describable && cmdDelete->isEnabled() &&
+            warning != Question && warning != PanelText::uncheckedOpenersQuestion()) {
+            lblMsg->setText(ShredReport::changedText(warning));
+            if (lblMsg->visibleLineCount() < lblMsg->lineCount())
+                lblMsg->setText(ShredReport::openFailureText(result.open));
+        }
     } else if (!result.nameRemoved) {
         // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
         RefreshTarget();
