@@ -161,6 +161,11 @@ QString displayText(const QString& path)
             shown += path.at(++i);
         } else if (c.isSurrogate()) {
             shown += QChar(QChar::ReplacementCharacter); // a stray half that no font can draw
+        } else if (c.category() == QChar::Other_Format) {
+            // Invisible (U+FEFF, U+200B) or reordering the text (U+202E): "\uFEFFa.txt" must not pass for
+            // "a.txt".
+            shown += QStringLiteral("\\u") +
+                     QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
         } else {
             shown += c;
         }

@@ -45,4 +45,7 @@ TEST(NativePathRoundTrip, KnownHardCasesAndRandomBytes)
             bytes.append(generator() % 2 ? pieces[generator() % sizeof pieces] : char(1 + generator() % 255));
         ASSERT_TRUE(roundTrips(bytes));
     }
+    // What cannot be seen is shown, so that a look-alike never passes for the chosen file.
+    EXPECT_EQ(NativePath::displayText(NativePath::fromNative("\xef\xbb\xbfv\xe2\x80\xae\xe4")),
+              "\\uFEFFv\\u202E\\xE4");
 }
