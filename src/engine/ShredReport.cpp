@@ -31,6 +31,8 @@ QString capitalised(QString text)
     return text;
 }
 
+const QString Question = QStringLiteral(" Trotzdem schreddern und löschen?");
+
 const QString OtherNamesText = QStringLiteral("Die Datei hat weitere Namen (harte Links), unter denen ihr "
                                               "überschriebener Inhalt bestehen bleibt.");
 } // namespace
@@ -56,7 +58,10 @@ QString nameKeptText()
 
 QString changedText(const QString& warning)
 {
-    return QStringLiteral("Seit dem Laden verändert, nicht gelöscht. ") + warning;
+    // Pressing the button again answers the question, so it need not stand here too.
+    QString reason = warning;
+    reason.remove(Question);
+    return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason;
 }
 
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
@@ -94,7 +99,7 @@ QString overwriteText(const OverwriteCheck::Result& check)
 
 QString warningText(const OverwriteCheck::Result& expected)
 {
-    const QString question = QStringLiteral(" Trotzdem schreddern und löschen?");
+    const QString& question = Question;
     switch (expected.outcome) {
     case OverwriteCheck::Outcome::NotReached:
         return capitalised(reasonPhrase(expected)) + QStringLiteral("; alte Kopien bleiben.") + question;
