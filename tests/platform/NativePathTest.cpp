@@ -9,14 +9,12 @@
 
 namespace {
 
-::testing::AssertionResult roundTrips(const QByteArray& bytes)
+// The bytes that bytes come back as, in hexadecimal, through the program's text.
+QByteArray roundTrip(const QByteArray& bytes)
 {
     bool ok = false;
     const QByteArray back = NativePath::toNative(NativePath::fromNative(bytes), &ok);
-    if (ok && back == bytes)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << bytes.toHex(' ').constData() << " came back as " << back.toHex(' ').constData();
+    return ok ? back.toHex(' ') : QByteArray("no bytes");
 }
 
 } // namespace
@@ -33,7 +31,7 @@ TEST(NativePathRoundTrip, KnownHardCasesAndRandomBytes)
     };
     // clang-format on
     for (const QByteArray& bytes : hard)
-        EXPECT_TRUE(roundTrips(bytes));
+        EXPECT_EQ(roundTrip(bytes), bytes.toHex(' '));
 
     // Mostly bytes that start or continue multi-byte sequences, where the decoder has choices to make.
     std::mt19937 generator(20261207);
@@ -43,7 +41,7 @@ TEST(NativePathRoundTrip, KnownHardCasesAndRandomBytes)
         QByteArray bytes;
         for (int i = int(generator() % 12); i >= 0; --i)
             bytes.append(generator() % 2 ? pieces[generator() % sizeof pieces] : char(1 + generator() % 255));
-        ASSERT_TRUE(roundTrips(bytes));
+        ASSERT_EQ(roundTrip(bytes), bytes.toHex(' '));
     }
     // What cannot be seen is shown, so that a look-alike never passes for the chosen file.
     EXPECT_EQ(NativePath::displayText(NativePath::fromNative("\xef\xbb\xbfv\xe2\x80\xae\xe4")),
