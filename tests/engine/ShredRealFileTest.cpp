@@ -85,9 +85,20 @@ TEST_F(ShredRealFile, EverySweepOverwritesTheBytesInPlace)
     writeFile(target, patterned(length));
     ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(witness).constData()), 0);
 
+    // The lease that keeps other openers out would hold the witness's reads for the kernel's lease-break
+    // time.
+    struct WithoutLease : LinuxFileSystem
+    {
+        OpenResult openExclusive(const QString& path, const FileIdentity& expected) override
+        {
+            const OpenResult opened = LinuxFileSystem::openExclusive(path, expected);
+            ::fcntl(opened.handle, F_SETLEASE, F_UNLCK);
+            return opened;
+        }
+    } unleased;
     int yields = 0;
     QByteArray afterFirstBlock, beforeFirstRandomSweep;
-    const ShredResult result = shred(target, [&] {
+    const ShredResult result = ShredFile(target, 9, unleased, [&] {
         ++yields;
         if (yields == 1)
             afterFirstBlock = readFile(witness);
