@@ -64,6 +64,8 @@ QString sentence(const QString& phrase, const OverwriteCheck::Result& check)
     return phrase.at(0).toUpper() + phrase.mid(1);
 }
 
+const QString Question = QStringLiteral(" Trotzdem schreddern und löschen?");
+
 const QString OtherNamesText = QStringLiteral("Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
                                               "weiteren Namen (harte Links) bleiben bestehen.");
 } // namespace
@@ -78,9 +80,31 @@ QString successText()
 
 QString incompleteText()
 {
-    return QStringLiteral("Die Datei wurde gelöscht, konnte aber nicht vollständig überschrieben werden.") +
-           LineEnd + LineEnd +
-           QStringLiteral("Teile ihres Inhalts können noch auf dem Datenträger vorhanden sein.");
+    return QStringLiteral("Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. Sie "
+                          "bleibt unter ihrem Namen.");
+}
+
+QString nameKeptText()
+{
+    return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden.");
+}
+
+QString changedText(const QString& warning)
+{
+    // Pressing the button again answers the question, so it need not stand here too.
+    QString reason = warning;
+    reason.remove(Question);
+    return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason;
+}
+
+QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
+{
+    const auto size = [&](qint64 bytes) {
+        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+    };
+    return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1 freien Platz, frei "
+                          "sind nur %2.")
+        .arg(size(needed), size(free));
 }
 
 QString overwriteText(const OverwriteCheck::Result& check)
@@ -118,7 +142,7 @@ QString overwriteText(const OverwriteCheck::Result& check)
 
 QString warningText(const OverwriteCheck::Result& expected)
 {
-    const QString question = QStringLiteral(" Trotzdem schreddern und löschen?");
+    const QString& question = Question;
     // A layer's phrase fills the two lines on its own.
     const bool layer = expected.layer != OverwriteCheck::Layer::FileSystem;
     switch (expected.outcome) {
@@ -152,6 +176,12 @@ QString openFailureText(OpenStatus status)
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist.");
     case OpenStatus::NotFound:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde.");
+    case OpenStatus::Changed:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie seit dem Laden verändert wurde. "
+                              "Bitte erneut bestätigen.");
+    case OpenStatus::NoSpace:
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
+                              "ist.");
     case OpenStatus::Failed:
         break;
     }

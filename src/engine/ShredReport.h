@@ -3,6 +3,7 @@
 #include "engine/OverwriteCheck.h"
 #include "platform/FileSystem.h"
 
+#include <QLocale>
 #include <QString>
 
 // The German texts the delete command shows for the outcome of a run.
@@ -10,8 +11,14 @@ namespace ShredReport {
 
 // Three lines: the file is destroyed, an empty line, the invitation to load the next one.
 QString successText();
-// The file is gone, but a write or a sync failed, so the overwriting cannot be vouched for.
+// A write or a sync failed: the file keeps its name (and what the sweeps did not reach), to be run again.
 QString incompleteText();
+// Every sweep was written and synced, but the name could not be removed.
+QString nameKeptText();
+// The file was changed since it was loaded (nothing was written), and what it is now calls for warning.
+QString changedText(const QString& warning);
+// The sweeps would need needed bytes of free space where only free are: nothing was written.
+QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale);
 // The file is gone and overwritten, but the file system keeps copies of the old contents (NotReached)
 // or does not tell where they went (NotCheckable); with a note on further hard links. For a verified
 // outcome the success text, with that note where the file has other names.

@@ -2,10 +2,12 @@
 
 #include <QThread>
 
-ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent)
+ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent,
+                   const FileIdentity& identity)
     : QObject(parent)
     , m_path(path)
     , m_passes(passes)
+    , m_identity(identity)
     , m_fileSystem(fileSystem)
 {}
 
@@ -39,7 +41,7 @@ modShredder::ShredResult ShredRun::result() const
 void ShredRun::run()
 {
     try {
-        m_result = modShredder::ShredFile(m_path, m_passes, m_fileSystem, {}, &m_progress);
+        m_result = modShredder::ShredFile(m_path, m_passes, m_fileSystem, {}, &m_progress, m_identity);
     } catch (...) {
         m_error = std::current_exception();
     }

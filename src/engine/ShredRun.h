@@ -18,7 +18,9 @@ class ShredRun : public QObject
     Q_OBJECT
 
 public:
-    ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent = nullptr);
+    // Only the file identity names is touched, when it is known.
+    ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent = nullptr,
+             const FileIdentity& identity = FileIdentity());
     // Waits for a run that is still going: the file is always finished, never abandoned halfway.
     ~ShredRun() override;
 
@@ -42,6 +44,7 @@ private:
 
     const QString m_path;
     const qint16 m_passes;
+    const FileIdentity m_identity;
     FileSystem& m_fileSystem;
     modShredder::ShredProgress m_progress;
     modShredder::ShredResult m_result;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <random>
 #include <vector>
 
@@ -129,26 +130,50 @@ private:
 // passes x (sweeps 1, 2, 3), seeding, passes x (yield, random sweep), close. Returns the outcome; throws
 // FileError from the length and attribute steps, before anything is opened.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
-                      const std::function<void()>& yieldToEvents, ShredProgress* progress)
+                      const std::function<void()>& yieldToEvents, ShredProgress* progress,
+                      const FileIdentity& identity)
 {
     // The two constant blocks serve every fixed-pattern sweep. With the tail buffer and the random block
     // they are all the memory a run takes, whatever the size of the file.
     const std::vector<unsigned char> zeroBlock(BlockSize, 0x00);
     const std::vector<unsigned char> ffBlock(BlockSize, 0xFF);
 
+    ShredResult result;
+    // A file swapped in since it was described is not touched at all, not even its mode.
+    if (!fileSystem.isSameFile(path, identity)) {
+        result.open = OpenStatus::Changed;
+        return result;
+    }
+
     // The query raises the error for a missing or unreadable file while nothing has been touched. Its
     // value is not used: the sweeps take the length of the opened file, so a file swapped in between is
     // never written past its end.
     fileSystem.fileLength(path);
 
-    if (isPlainReadOnly(fileSystem.attributes(path)))
+    const int word = fileSystem.attributes(path);
+    const bool madeWritable = isPlainReadOnly(word);
+    if (madeWritable)
         fileSystem.setAttributes(path, FileAttributes::Archive);
+    // The file stays: it gets its write protection back.
+    const auto giveProtectionBack = [&] {
+        if (!madeWritable)
+            return;
+        try {
+            fileSystem.setAttributes(path, word);
+        } catch (const std::exception&) {
+            // The file is left writable; the panel shows it so.
+        }
+    };
 
-    const FileSystem::OpenResult opened = fileSystem.openExclusive(path);
-    ShredResult result;
+    const FileSystem::OpenResult opened = fileSystem.openExclusive(path, identity);
     result.open = opened.status;
-    if (opened.status != OpenStatus::Opened)
+    result.spaceNeeded = opened.spaceNeeded;
+    result.spaceFree = opened.spaceFree;
+    if (opened.status != OpenStatus::Opened) {
+        if (opened.status != OpenStatus::Changed)
+            giveProtectionBack();
         return result;
+    }
     // Where the old contents lie, before anything overwrites them.
     const StorageMap before = fileSystem.storageMap(opened.handle);
 
@@ -171,8 +196,12 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     const StorageMap after = fileSystem.storageMap(opened.handle);
     if (passes > 0)
         result.overwrite = OverwriteCheck::judge(before, after);
-    // Every sweep has been synced (and the name is gone since the open, or goes now), so a failing close
-    // loses nothing.
+    // The name goes only now, so that until the last sync the file can be found and run again. A run whose
+    // writes failed keeps it, for the same reason.
+    if (result.writesOk && result.syncsOk)
+        result.nameRemoved = fileSystem.removeName(opened.handle);
+    if (!result.nameRemoved)
+        giveProtectionBack();
     fileSystem.close(opened.handle);
     return result;
 }

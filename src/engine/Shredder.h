@@ -12,14 +12,17 @@ namespace modShredder {
 // What a run of ShredFile achieved.
 struct ShredResult
 {
-    OpenStatus open = OpenStatus::Failed; // Opened: the file was ours and is now gone
+    OpenStatus open = OpenStatus::Failed; // Opened: the file was ours for the sweeps
     bool writesOk = true;                 // every write completed in full (and every rewind succeeded)
     bool syncsOk = true;                  // every sweep reached the storage device
+    bool nameRemoved = false;             // the file's name is gone (only after every sweep was synced)
     OverwriteCheck::Result overwrite;     // whether the sweeps reached the blocks of the old contents
+    qint64 spaceNeeded = 0;               // open NoSpace: bytes the sweeps would have allocated
+    qint64 spaceFree = 0;                 // open NoSpace: bytes that were free
 
     bool opened() const { return open == OpenStatus::Opened; }
-    // The file is gone and every sweep was written and synced.
-    bool fullyOverwritten() const { return opened() && writesOk && syncsOk; }
+    // Every sweep was written and synced, and the name is gone.
+    bool fullyOverwritten() const { return opened() && writesOk && syncsOk && nameRemoved; }
     // Fully overwritten, and where the old contents lay: nothing of them is left on the device.
     bool destroyed() const { return fullyOverwritten() && overwrite.verified(); }
 };
@@ -33,13 +36,17 @@ struct ShredProgress
 };
 
 // Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes
-// random sweeps) and removes it. yieldToEvents is called after every full block of each first sweep and
+// random sweeps) and removes its name once the last sweep is synced; a run that fails (or is killed) leaves
+// the file under its name, to be run again. With a known identity only that very file is touched (open
+// Changed otherwise, nothing written). A write protection taken off for the run is given back when the
+// file stays. yieldToEvents is called after every full block of each first sweep and
 // before every random sweep, so that a caller on the window's thread can keep the window responsive; a caller
 // that runs it on a thread of its own passes none and follows progress instead, when given.
 // Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
 // or written then. A failed open writes nothing and is reported in the result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
-                      const std::function<void()>& yieldToEvents, ShredProgress* progress = nullptr);
+                      const std::function<void()>& yieldToEvents, ShredProgress* progress = nullptr,
+                      const FileIdentity& identity = FileIdentity());
 
 // The uniform value r in [0, 1) at single precision made from 32 random bits: their top 24 bits over
 // 2^24, exact in a float and never 1.

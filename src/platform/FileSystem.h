@@ -3,16 +3,35 @@
 #include "platform/StorageMap.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+
+#include <memory>
 
 // Why an exclusive open did or did not succeed.
 enum class OpenStatus {
-    Opened,         // the file is ours alone; its name is gone, or goes at the close (see openExclusive)
+    Opened,         // the file is ours alone; its name stays until removeName
     InUse,          // another process holds the file open
     AccessDenied,   // no permission to write it
     NotRegularFile, // a directory, device, FIFO, socket or symbolic link
     NotFound,       // nothing by that name
+    Changed,        // the path no longer names the file it named when it was identified
+    NoSpace,        // the sweeps would need more free space than the file system has
     Failed,         // any other reason
+};
+
+// Which file a path named when it became the target: the file's device and inode, and the folder it was
+// found in (held open, so that a folder renamed or swapped for a link meanwhile is noticed). known is false
+// when the path named nothing that could be identified.
+struct FileIdentity
+{
+    bool known = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint64 folderDevice = 0;
+    quint64 folderInode = 0;
+    // A descriptor of the folder, closed when the last copy of the identity goes.
+    std::shared_ptr<const int> folder;
 };
 
 // The file operations the program needs from the platform. One instance serves the whole program;
@@ -29,7 +48,8 @@ public:
         Handle handle = InvalidHandle; // valid only when status is Opened
         qint64 length = 0;             // length of the opened file, read from the open handle
         int errorNumber = 0;           // errno behind a failed open
-        bool nameKept = false;         // the name stays until the close (see openExclusive)
+        qint64 spaceNeeded = 0;        // NoSpace: bytes the sweeps would have to allocate
+        qint64 spaceFree = 0;          // NoSpace: bytes free for us on the file system
     };
 
     virtual ~FileSystem() = default;
@@ -47,11 +67,33 @@ public:
 
     // Opens an existing regular file for writing, exclusively: fails while any other descriptor of the
     // file exists and keeps others out while open. Never follows a symbolic link, never creates, never
-    // blocks. On success the file's directory entry has been removed already, so closing the handle (or
-    // the process ending) leaves nothing behind. Where removing the name of an open file makes the file
-    // system copy the file's data elsewhere (FUSE), the name stays (nameKept) and the close removes it,
-    // after the last write has been synced.
-    virtual OpenResult openExclusive(const QString& path) = 0;
+    // blocks. With a known expected identity it opens the file only when path still names that very file
+    // in that very folder (Changed otherwise). Refuses (NoSpace) a file whose sweeps could not be written
+    // for want of free space, and (AccessDenied) one whose name could not be removed afterwards. The name
+    // stays: only removeName takes it, so a run that is killed or fails leaves the file where it was.
+    virtual OpenResult openExclusive(const QString& path, const FileIdentity& expected) = 0;
+    OpenResult openExclusive(const QString& path) { return openExclusive(path, FileIdentity()); }
+
+    // Which file path names now (see FileIdentity); known is false when it names nothing.
+    virtual FileIdentity identify(const QString& path)
+    {
+        Q_UNUSED(path);
+        return {};
+    }
+    // True when path still names the file identity was taken of, in the same folder; true for an unknown
+    // identity. Looks only; nothing is opened for writing.
+    virtual bool isSameFile(const QString& path, const FileIdentity& identity)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(identity);
+        return true;
+    }
+    // The names in folder (without "." and ".."), each with its exact bytes; empty when it cannot be read.
+    virtual QStringList namesIn(const QString& folder)
+    {
+        Q_UNUSED(folder);
+        return {};
+    }
 
     // Writes size bytes at the current position, completing partial writes. False on any failure.
     virtual bool write(Handle handle, const void* data, qint64 size) = 0;
@@ -59,7 +101,10 @@ public:
     virtual bool seekToStart(Handle handle) = 0;
     // Forces the written data to the storage device. False on failure.
     virtual bool sync(Handle handle) = 0;
-    // Releases the handle (removing a kept name first). False on failure.
+    // Removes the name of the open file, if it still names that file, and lets other openers in again.
+    // False when the name could not be removed.
+    virtual bool removeName(Handle handle) = 0;
+    // Releases the handle; the name, if not removed, stays. False on failure.
     virtual bool close(Handle handle) = 0;
 
     // Where the open file's data lies, after its pending writes have gone to the device. Writes nothing

@@ -49,6 +49,40 @@ int validSequenceLength(const QByteArray& bytes, qsizetype at, char32_t& codePoi
     return length;
 }
 
+// Appends codePoint (a scalar value: no surrogate, at most U+10FFFF) as UTF-16. QString::fromUcs4 would
+// take a leading U+FEFF for a byte-order mark and drop it, and with it three bytes of the name.
+void appendCodePoint(QString& text, char32_t codePoint)
+{
+    if (codePoint < 0x10000) {
+        text.append(QChar(char16_t(codePoint)));
+        return;
+    }
+    codePoint -= 0x10000;
+    text.append(QChar(char16_t(0xD800 + (codePoint >> 10))));
+    text.append(QChar(char16_t(0xDC00 + (codePoint & 0x3FF))));
+}
+
+// Appends the UTF-8 form of codePoint, noncharacters and U+FEFF included: every scalar value has exactly
+// one, the one fromNative decoded.
+void appendUtf8(QByteArray& bytes, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        bytes.append(char(codePoint));
+    } else if (codePoint < 0x800) {
+        bytes.append(char(0xC0 | (codePoint >> 6)));
+        bytes.append(char(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        bytes.append(char(0xE0 | (codePoint >> 12)));
+        bytes.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
+        bytes.append(char(0x80 | (codePoint & 0x3F)));
+    } else {
+        bytes.append(char(0xF0 | (codePoint >> 18)));
+        bytes.append(char(0x80 | ((codePoint >> 12) & 0x3F)));
+        bytes.append(char(0x80 | ((codePoint >> 6) & 0x3F)));
+        bytes.append(char(0x80 | (codePoint & 0x3F)));
+    }
+}
+
 // The byte an escape surrogate stands for, or -1 when c is none (only 0x80 to 0xFF are ever escaped).
 int escapedByte(QChar c)
 {
@@ -70,12 +104,12 @@ QByteArray toNative(const QString& path, bool* ok)
         if (const int escaped = escapedByte(c); escaped >= 0) {
             bytes.append(char(escaped));
         } else if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate()) {
-            bytes.append(QStringView(path).mid(i, 2).toUtf8());
+            appendUtf8(bytes, QChar::surrogateToUcs4(c, path.at(i + 1)));
             ++i;
         } else if (c.isSurrogate()) {
             valid = false; // stands for no byte and no character
         } else {
-            bytes.append(QStringView(&c, 1).toUtf8());
+            appendUtf8(bytes, c.unicode());
         }
     }
     if (ok)
@@ -95,8 +129,7 @@ QString fromNative(const QByteArray& bytes)
             ++at;
             continue;
         }
-        const char32_t units[] = {codePoint};
-        text.append(QString::fromUcs4(units, 1));
+        appendCodePoint(text, codePoint);
         at += length;
     }
     return text;
@@ -128,6 +161,11 @@ QString displayText(const QString& path)
             shown += path.at(++i);
         } else if (c.isSurrogate()) {
             shown += QChar(QChar::ReplacementCharacter); // a stray half that no font can draw
+        } else if (c.category() == QChar::Other_Format) {
+            // Invisible (U+FEFF, U+200B) or reordering the text (U+202E): "\uFEFFa.txt" must not pass for
+            // "a.txt".
+            shown += QStringLiteral("\\u") +
+                     QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
         } else {
             shown += c;
         }

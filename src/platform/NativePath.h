@@ -35,7 +35,8 @@ QString fromFileUrl(const QUrl& url);
 QStringList arguments(int argc, const char* const* argv);
 
 // path for the eye: each byte that fromNative kept as a surrogate is shown as "\xE4" (its value in two
-// hexadecimal digits), so that two names differing only there still look different.
+// hexadecimal digits), and each invisible or reordering format character as "\uFEFF", so that two names
+// differing only there still look different.
 QString displayText(const QString& path);
 
 // What keeps path from reaching a system call in one piece.

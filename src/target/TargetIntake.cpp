@@ -44,9 +44,51 @@ bool isThisHost(const QString& host)
            host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
+// True when name, holding U+FFFD where a file manager could not decode a byte, may stand for candidate
+// (as fromNative gives it: such bytes as escape surrogates). Names are short, so plain recursion does.
+bool mayStandFor(QStringView name, QStringView candidate)
+{
+    if (name.isEmpty())
+        return candidate.isEmpty();
+    if (name.front() != QChar::ReplacementCharacter)
+        return !candidate.isEmpty() && candidate.front() == name.front() &&
+               mayStandFor(name.mid(1), candidate.mid(1));
+    if (!candidate.isEmpty() && candidate.front() == QChar::ReplacementCharacter &&
+        mayStandFor(name.mid(1), candidate.mid(1)))
+        return true;
+    // One or more undecodable bytes: NativePath keeps each as U+DC80 to U+DCFF.
+    for (qsizetype i = 0;
+         i < candidate.size() && candidate.at(i).unicode() >= 0xDC80 && candidate.at(i).unicode() <= 0xDCFF;
+         ++i)
+        if (mayStandFor(name.mid(1), candidate.mid(i + 1)))
+            return true;
+    return false;
+}
+
 } // namespace
 
 namespace TargetIntake {
+
+QStringList lookAlikes(const QString& path, FileSystem& fileSystem)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString name = path.mid(slash + 1);
+    if (slash < 0 || !name.contains(QChar::ReplacementCharacter))
+        return {};
+    const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    QStringList found;
+    for (const QString& other : fileSystem.namesIn(folder)) {
+        if (other != name && mayStandFor(name, other))
+            found.append(path.left(slash + 1) + other);
+    }
+    return found;
+}
+
+QString ambiguityText(const QString& lookAlike)
+{
+    return QStringLiteral("Nicht eindeutig, auch „%1“ passt. Ziehen Sie die gemeinte Datei hierher.")
+        .arg(lookAlike);
+}
 
 // The start-up target from the arguments; "" when there is none or the "~" lookup fails.
 QString commandLineTarget(const QStringList& arguments, const QString& workingFolder, FileSystem& fileSystem)

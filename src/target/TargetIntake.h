@@ -19,4 +19,12 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
 // when the drop carries no local file (text, a web address), so that the caller refuses it.
 QString droppedTarget(const QMimeData* data);
 
+// The other files in path's folder whose names path's name may stand for: where a file manager shows a
+// byte that is no UTF-8 as U+FFFD and hands that on, "K\uFFFDse.txt" may mean "K\xE4se.txt". Each U+FFFD
+// of the name stands for itself or for a run of such bytes. Empty when the name holds no U+FFFD.
+QStringList lookAlikes(const QString& path, FileSystem& fileSystem);
+
+// Said in place of the question while the target's name may stand for lookAlike, a neighbour's name.
+QString ambiguityText(const QString& lookAlike);
+
 } // namespace TargetIntake

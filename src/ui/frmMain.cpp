@@ -460,6 +460,7 @@ void frmMain::Form_Load()
                             QLatin1String("1"));
     chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")) == QLatin1String("1"));
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
+    m_commandLineTarget = true;
     RefreshTarget();
     ApplyBackColor();
     // Only the file managers' own files follow the registered entry again; the entry itself is not touched.
@@ -470,6 +471,8 @@ void frmMain::Form_Load()
 
 void frmMain::RefreshTarget()
 {
+    // Taken before the panel reads the file, so that a file swapped in meanwhile is never the one destroyed.
+    m_targetIdentity = TargetPath.isEmpty() ? FileIdentity() : m_fileSystem.identify(TargetPath);
     setWindowTitle(PanelText::windowTitle());
     ShowNameAndFolder();
     SetPanelState();
@@ -504,6 +507,17 @@ void frmMain::RefreshTarget()
                                                                     : Question);
     if (!m_describable || m_readOnlyTarget)
         cmdDelete->setEnabled(false);
+    // Only a drop (or the chooser) names one of two look-alikes with its exact bytes.
+    if (m_commandLineTarget && !TargetPath.isEmpty()) {
+        if (const QStringList others = TargetIntake::lookAlikes(TargetPath, m_fileSystem);
+            !others.isEmpty()) {
+            lblMsg->setText(TargetIntake::ambiguityText(
+                QFontMetrics(lblMsg->font())
+                    .elidedText(NativePath::displayText(PanelText::fileName(others.first())), Qt::ElideMiddle,
+                                lblMsg->width() / 3)));
+            cmdDelete->setEnabled(false);
+        }
+    }
     // A target chosen during a run is shown, but the line below it keeps telling of the run.
     if (m_progressShown)
         showProgress();
@@ -596,7 +610,7 @@ void frmMain::cmdDelete_Click()
     m_shredding = true;
     modShredder::ShredResult result;
     try {
-        result = runShredder(runPath);
+        result = runShredder(runPath, m_targetIdentity);
     } catch (const std::exception&) {
         // The file vanished or cannot be queried or changed; nothing was opened or written. The command
         // ends without a word, but the panel is described afresh so that it shows why: a vanished file
@@ -618,10 +632,31 @@ void frmMain::cmdDelete_Click()
 
     if (!result.opened()) {
         // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
-        // described afresh first, since a read-only file was made writable before the open.
+        // described afresh first: a file changed since it was loaded is to be looked at again.
         RefreshTarget();
-        lblMsg->setText(m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
-                                         : ShredReport::openFailureText(result.open));
+        const QString warning = lblMsg->text();
+        if (m_readOnlyTarget)
+            lblMsg->setText(ShredReport::readOnlyRefusalText());
+        else if (result.open == OpenStatus::NoSpace)
+            lblMsg->setText(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, QLocale()));
+        else if (result.open != OpenStatus::Changed || m_describable)
+            lblMsg->setText(ShredReport::openFailureText(result.open));
+        // What the file now is may need a warning of its own (further names, copies); it goes with the
+        // word that nothing was done, where both fit.
+        if (result.open == OpenStatus::Changed && m_describable && cmdDelete->isEnabled() &&
+            warning != Question && warning != PanelText::uncheckedOpenersQuestion()) {
+            lblMsg->setText(ShredReport::changedText(warning));
+            if (lblMsg->visibleLineCount() < lblMsg->lineCount())
+                lblMsg->setText(ShredReport::openFailureText(result.open));
+        }
+    } else if (!result.nameRemoved) {
+        // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
+        RefreshTarget();
+        const QString report =
+            result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
+        lblMsg->setText(targetChangedDuringRun
+                            ? ShredReport::withDestroyedName(report, PanelText::fileName(runPath), false)
+                            : report);
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window, whether the option or a close during the
@@ -651,14 +686,14 @@ void frmMain::cmdDelete_Click()
         RefreshTarget();
     }
     endRun();
-    announce(result.opened() ? lblEmpty : lblMsg);
+    announce(result.nameRemoved ? lblEmpty : lblMsg);
 }
 
 // Runs ShredFile on a worker thread and turns this thread's event loop until it ends, showing its progress
 // from half a second on. Returns the run's outcome; rethrows its error.
-modShredder::ShredResult frmMain::runShredder(const QString& path)
+modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIdentity& identity)
 {
-    ShredRun run(path, ShredPasses, m_fileSystem);
+    ShredRun run(path, ShredPasses, m_fileSystem, nullptr, identity);
     QEventLoop loop;
     connect(&run, &ShredRun::finished, &loop, &QEventLoop::quit);
 
@@ -836,6 +871,7 @@ void frmMain::Image1_Click()
     if (chosen.isEmpty())
         return;
     TargetPath = chosen;
+    m_commandLineTarget = false;
     RefreshTarget();
 }
 
@@ -875,6 +911,7 @@ void frmMain::takeDrop(const QMimeData* data)
     if (path.isNull())
         return;
     TargetPath = path;
+    m_commandLineTarget = false;
     RefreshTarget();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ProgressLine.h"
+#include "platform/FileSystem.h"
 #include "ui/MainServices.h"
 
 #include <QElapsedTimer>
@@ -153,7 +154,7 @@ private:
     // to fit the label.
     static void showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
                            const QString& name);
-    modShredder::ShredResult runShredder(const QString& path);
+    modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
     void showProgress();
 
     FileSystem& m_fileSystem;
@@ -187,4 +188,8 @@ private:
     bool m_folderTarget = false;
     // The last refresh found the target on a file system or a mount that takes no writes.
     bool m_readOnlyTarget = false;
+    // The file TargetPath named when it was last described: the only one a run may touch.
+    FileIdentity m_targetIdentity;
+    // The target came from the command line (a file manager's entry), whose name may have been altered.
+    bool m_commandLineTarget = false;
 };

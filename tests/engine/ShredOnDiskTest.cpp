@@ -14,8 +14,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
 #include <iterator>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -191,6 +193,47 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
     EXPECT_EQ(occurrencesInImage(secret), 0);
     // The comparison shows the search would find what an ordinary removal leaves behind.
     EXPECT_GT(occurrencesInImage(deleted), 1000);
+}
+
+// A run killed at its first sync (as by a crash or power loss) leaves the file under its name, with what the
+// first sweep wrote, and it can be run again; one refused for want of space writes nothing.
+TEST_F(ShredOnDisk, KilledRunLeavesTheNameAndARefusedOneWritesNothing)
+{
+    struct KilledAtFirstSync : LinuxFileSystem
+    {
+        bool sync(Handle) override { return ::raise(SIGKILL) == 0; }
+    };
+    const QString target = mountPoint + QStringLiteral("/target.bin");
+    const qint64 length = 8 * 1024 * 1024 + 100;
+    writeFile(target, markedContent("KILLED-RUN-MARKER", length));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        KilledAtFirstSync killed;
+        modShredder::ShredFile(target, 9, killed, {});
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_TRUE(nameExists(target));
+    EXPECT_EQ(readFile(target), QByteArray(length - 100, 0) + QByteArray(100, 0x5A)) << "the first sweep";
+
+    // Sparse: 64 MiB long, 1 MiB of it on a 32 MiB file system. The sweeps would have to fill the holes.
+    const QString sparse = mountPoint + QStringLiteral("/sparse.bin");
+    writeFile(sparse, "");
+    QFile file(sparse);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(63 * 1024 * 1024));
+    ASSERT_EQ(file.write(markedContent("SPARSE-END", 1024 * 1024)), 1024 * 1024);
+    file.close();
+    LinuxFileSystem fileSystem;
+    const modShredder::ShredResult refused = modShredder::ShredFile(sparse, 9, fileSystem, {});
+    EXPECT_EQ(refused.open, OpenStatus::NoSpace);
+    EXPECT_EQ(refused.spaceNeeded, 63 * 1024 * 1024);
+    EXPECT_LT(refused.spaceFree, refused.spaceNeeded);
+    EXPECT_EQ(readFile(sparse).right(1024 * 1024), markedContent("SPARSE-END", 1024 * 1024));
+
+    EXPECT_TRUE(modShredder::ShredFile(target, 9, fileSystem, {}).fullyOverwritten());
+    EXPECT_FALSE(nameExists(target));
 }
 
 constexpr auto Verified = OverwriteCheck::Outcome::Verified;

@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <map>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,9 +85,20 @@ TEST_F(ShredRealFile, EverySweepOverwritesTheBytesInPlace)
     writeFile(target, patterned(length));
     ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(witness).constData()), 0);
 
+    // The lease that keeps other openers out would hold the witness's reads for the kernel's lease-break
+    // time.
+    struct WithoutLease : LinuxFileSystem
+    {
+        OpenResult openExclusive(const QString& path, const FileIdentity& expected) override
+        {
+            const OpenResult opened = LinuxFileSystem::openExclusive(path, expected);
+            ::fcntl(opened.handle, F_SETLEASE, F_UNLCK);
+            return opened;
+        }
+    } unleased;
     int yields = 0;
     QByteArray afterFirstBlock, beforeFirstRandomSweep;
-    const ShredResult result = shred(target, [&] {
+    const ShredResult result = ShredFile(target, 9, unleased, [&] {
         ++yields;
         if (yields == 1)
             afterFirstBlock = readFile(witness);
@@ -229,37 +244,61 @@ TEST_F(ShredRealFile, MissingFileRaisesTheLengthErrorAndCreatesNothing)
     EXPECT_FALSE(nameExists(missing));
 }
 
-TEST_F(ShredRealFile, ProcessKilledMidRunLeavesNoFile)
+// Under a file-size limit below the file's length the writes fail: the run ends and says so, the file stays.
+TEST_F(ShredRealFile, FileSizeLimitFailsTheRunWithoutEndingTheProgram)
 {
-    const QString target = path("large.dat");
-    writeFile(target, patterned(64 * Block));
-
-    int started[2], never[2];
-    ASSERT_EQ(::pipe(started), 0);
-    ASSERT_EQ(::pipe(never), 0);
+    const QString target = path("big.dat");
+    writeFile(target, patterned(3 * Block));
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
-        // At the first yield the run has written a block: say so, then wait to be killed.
+        const rlimit limit{Block, Block};
         LinuxFileSystem childFs;
-        ShredFile(target, 9, childFs, [&] {
-            char byte = 's';
-            (void)!::write(started[1], &byte, 1);
-            (void)!::read(never[0], &byte, 1);
-        });
-        ::_exit(0);
+        const ShredResult result =
+            ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? ShredFile(target, 9, childFs, {}) : ShredResult();
+        ::_exit(result.opened() && !result.writesOk && !result.nameRemoved ? 0 : 1);
     }
-    ::close(started[1]);
-    char byte = 0;
-    const bool signalled = ::read(started[0], &byte, 1) == 1;
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    for (int fd : {started[0], never[0], never[1]})
-        ::close(fd);
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(nameExists(target));
+}
 
-    ASSERT_TRUE(signalled);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    EXPECT_FALSE(nameExists(target));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+// Every regular file below folder with its content and mode, by path.
+std::map<QString, std::pair<QByteArray, mode_t>> contentsBelow(const QString& folder)
+{
+    std::map<QString, std::pair<QByteArray, mode_t>> contents;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        contents[it.next()] = {readFile(it.filePath()), modeOf(it.filePath())};
+    return contents;
+}
+
+// The path that was loaded no longer names the file that was described: nothing anywhere is written, and the
+// run says so. Unchanged, the same identity lets the file be destroyed.
+TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
+{
+    const std::pair<const char*, const char*> swaps[] = {
+        {"hard link", "ln -f V sub/A"}, {"folder swapped for a link", "mv sub sub.old && ln -s other sub"},
+        {"renamed", "mv sub/A sub/A2"}, {"replaced", "cp V sub/A.new && mv sub/A.new sub/A"},
+        {"unchanged", "true"},
+    };
+    for (const auto& [name, swap] : swaps) {
+        QTemporaryDir work;
+        const QString target = work.filePath(QStringLiteral("sub/A"));
+        ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("sub")) && QDir(work.path()).mkpath("other"));
+        writeFile(target, patterned(Block + 5), 0444);
+        writeFile(work.filePath(QStringLiteral("other/A")), "other");
+        writeFile(work.filePath(QStringLiteral("V")), "victim");
+        const FileIdentity identity = fs.identify(target);
+        const QString command = QStringLiteral("cd '%1' && %2").arg(work.path(), QLatin1String(swap));
+        ASSERT_EQ(std::system(QFile::encodeName(command).constData()), 0) << name;
+        const auto before = contentsBelow(work.path());
+
+        const ShredResult result = ShredFile(target, 9, fs, {}, nullptr, identity);
+        if (std::string(swap) == "true") {
+            EXPECT_TRUE(result.fullyOverwritten() && !nameExists(target)) << name;
+            continue;
+        }
+        EXPECT_EQ(result.open, OpenStatus::Changed) << name;
+        EXPECT_EQ(contentsBelow(work.path()), before) << name;
+    }
 }

@@ -23,7 +23,7 @@ TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
               metrics.boundingRect(wide, Qt::AlignLeft, QStringLiteral("A\nB\nC")).height());
 }
 
-TEST(ShredReportText, IncompleteSaysGoneButNotFullyOverwritten)
+TEST(ShredReportText, IncompleteSaysKeptAndNotFullyOverwritten)
 {
     const QString text = ShredReport::incompleteText();
     EXPECT_TRUE(text.contains(QString::fromUtf8("gelöscht")));
@@ -34,14 +34,15 @@ TEST(ShredReportText, IncompleteSaysGoneButNotFullyOverwritten)
 TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
 {
     QSet<QString> texts;
-    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Failed}) {
+    for (OpenStatus status :
+         {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed}) {
         const QString text = ShredReport::openFailureText(status);
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
             << text.toStdString();
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 5);
+    EXPECT_EQ(texts.size(), 7);
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
 }

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 const QString App = QStringLiteral("tilgomatic");
@@ -165,6 +168,26 @@ TEST(IniSettingsStoreFolder, FollowsAnAbsoluteXdgConfigHomeAndIgnoresARelativeOn
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(UserFolders::configHome(), standard);
     EXPECT_EQ(IniSettingsStore().filePath("tilgomatic"), standard + "/tilgomatic/tilgomatic.conf");
+    // Without HOME the user database names the home, not "/".
+    const ScopedVariable home("HOME", "");
+    qunsetenv("HOME");
+    EXPECT_EQ(UserFolders::configHome(), QFile::decodeName(::getpwuid(::geteuid())->pw_dir) + "/.config");
+}
+
+// root in another user's home (sudo with HOME kept) writes nothing there: neither a file of root's in the
+// user's folder nor over the user's own file.
+TEST_F(IniSettingsStoreTest, RootWritesNothingIntoAnotherUsersFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    writeAll(fileOf("own"), "[Options]\nQuitAction=0\n");
+    for (const QString& path : {config(), config() + "/own", fileOf("own")})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    IniSettingsStore store(config());
+    EXPECT_FALSE(store.save("own", Section, "QuitAction", "1"));
+    EXPECT_FALSE(store.save("new", Section, "QuitAction", "1"));
+    EXPECT_EQ(readAll(fileOf("own")), "[Options]\nQuitAction=0\n");
+    EXPECT_FALSE(QFileInfo::exists(config() + "/new"));
 }
 
 } // namespace

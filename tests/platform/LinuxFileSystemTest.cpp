@@ -167,7 +167,7 @@ TEST_F(LinuxFileSystemTest, PathWithANulIsNeverCutShort)
     EXPECT_EQ(modeOf(path("abc")), mode_t(0644));
 }
 
-TEST_F(LinuxFileSystemTest, OpenRemovesTheNameAndWritesInPlace)
+TEST_F(LinuxFileSystemTest, OpenWritesInPlaceAndTheNameGoesOnlyWhenAsked)
 {
     const QString target = path("victim");
     const QString witness = path("witness");
@@ -177,14 +177,15 @@ TEST_F(LinuxFileSystemTest, OpenRemovesTheNameAndWritesInPlace)
     const FileSystem::OpenResult opened = fs.openExclusive(target);
     ASSERT_EQ(opened.status, OpenStatus::Opened);
     EXPECT_EQ(opened.length, 6);
-    EXPECT_FALSE(nameExists(target)) << "the name goes at the open";
 
     EXPECT_TRUE(fs.write(opened.handle, "XY", 2));
     EXPECT_TRUE(fs.seekToStart(opened.handle));
     EXPECT_TRUE(fs.write(opened.handle, "Z", 1));
     EXPECT_TRUE(fs.write(opened.handle, "", 0));
     EXPECT_TRUE(fs.sync(opened.handle));
-    EXPECT_EQ(readFile(witness), QByteArray("ZYcdef"));
+    EXPECT_TRUE(nameExists(target)) << "the name stays until removeName";
+    EXPECT_TRUE(fs.removeName(opened.handle));
+    EXPECT_FALSE(nameExists(target));
     EXPECT_TRUE(fs.close(opened.handle));
     EXPECT_EQ(readFile(witness), QByteArray("ZYcdef"));
 }
@@ -287,7 +288,10 @@ TEST_F(LinuxFileSystemTest, WithoutALeaseAHolderOfOurOwnUserIsSeen)
     const auto shred = [&] {
         LinuxFileSystem nobodys;
         const bool unseen = nobodys.openersMayBeUnseen(target);
-        return int(nobodys.openExclusive(target).status) * 2 + int(unseen);
+        const FileSystem::OpenResult opened = nobodys.openExclusive(target);
+        if (opened.status == OpenStatus::Opened)
+            nobodys.removeName(opened.handle);
+        return int(opened.status) * 2 + int(unseen);
     };
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);

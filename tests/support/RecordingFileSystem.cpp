@@ -53,7 +53,7 @@ void RecordingFileSystem::setAttributes(const QString& path, int word)
     attributeWord = word;
 }
 
-FileSystem::OpenResult RecordingFileSystem::openExclusive(const QString& path)
+FileSystem::OpenResult RecordingFileSystem::openExclusive(const QString& path, const FileIdentity&)
 {
     calls.push_back({Kind::Open, path});
     OpenResult result;
@@ -100,6 +100,13 @@ bool RecordingFileSystem::sync(Handle handle)
     checkHandle(handle);
     calls.push_back({Kind::Sync, {}, 0, -1, handle});
     return !failingSyncs.count(m_syncs++);
+}
+
+bool RecordingFileSystem::removeName(Handle handle)
+{
+    checkHandle(handle);
+    calls.push_back({Kind::RemoveName, {}, 0, -1, handle});
+    return true;
 }
 
 bool RecordingFileSystem::close(Handle handle)
@@ -163,6 +170,8 @@ QString describe(const RecordingFileSystem::Call& call)
         return QStringLiteral("Seek");
     case Kind::Sync:
         return QStringLiteral("Sync");
+    case Kind::RemoveName:
+        return QStringLiteral("RemoveName");
     case Kind::Close:
         return QStringLiteral("Close");
     case Kind::LongPathName:

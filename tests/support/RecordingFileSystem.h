@@ -21,6 +21,7 @@ public:
         Write,
         Seek,
         Sync,
+        RemoveName,
         Close,
         LongPathName,
         StorageMap,
@@ -71,7 +72,9 @@ public:
     qint64 fileLength(const QString& path) override;
     int attributes(const QString& path) override;
     void setAttributes(const QString& path, int attributeWord) override;
-    OpenResult openExclusive(const QString& path) override;
+    using FileSystem::openExclusive;
+    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
+    bool removeName(Handle handle) override;
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override;
     bool sync(Handle handle) override;

@@ -236,9 +236,46 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
     ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
     const FileSystem::OpenResult opened = fileSystem.openExclusive(target);
     ASSERT_EQ(opened.status, OpenStatus::Opened);
+    EXPECT_TRUE(fileSystem.removeName(opened.handle));
     fileSystem.close(opened.handle);
     EXPECT_FALSE(nameExists(chosen));
     EXPECT_EQ(readFile(neighbour), "neighbour");
+}
+
+// A name with U+FFFD, as a file manager hands on one it could not decode, may stand for neighbours whose
+// names hold undecodable bytes there; a literal U+FFFD stands for itself too.
+TEST(LookAlikes, NeighboursAnUndecodableByteCouldHide)
+{
+    const std::pair<QByteArray, QList<QByteArray>> cases[] = {
+        {"K\xef\xbf\xbdse.txt", {"K\xe4se.txt", "K\xe4\xe4se.txt"}},
+        {"\xef\xbf\xbd\xef\xbf\xbd", {"\xef\xbf\xbd\xe4", "\xff\xfe"}},
+        {"K\xe4se.txt", {}},
+        {"Kase.txt", {}},
+    };
+    QTemporaryDir dir;
+    const char* const others[] = {"K\xe4se.txt",
+                                  "K\xe4\xe4se.txt",
+                                  "Kse.txt",
+                                  "K\xc3\xa4se.txt",
+                                  "Kase.txt",
+                                  "\xff\xfe",
+                                  "\xef\xbf\xbd\xe4",
+                                  "K\xef\xbf\xbdse.txt",
+                                  "\xef\xbf\xbd\xef\xbf\xbd"};
+    const auto native = [&](const char* name) { return QFile::encodeName(dir.path()) + '/' + name; };
+    for (const char* other : others)
+        writeFile(dir.path() + u'/' + NativePath::fromNative(other), "x");
+    LinuxFileSystem fileSystem;
+    for (const auto& [name, expected] : cases) {
+        QList<QByteArray> found;
+        for (const QString& path :
+             TargetIntake::lookAlikes(dir.path() + u'/' + NativePath::fromNative(name), fileSystem))
+            found.append(NativePath::toNative(path.mid(dir.path().size() + 1)));
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, expected) << name.toHex().constData();
+    }
+    for (const char* other : others) // QTemporaryDir cannot remove names that are no UTF-8
+        ::unlink(native(other).constData());
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ExactName,

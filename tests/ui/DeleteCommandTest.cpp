@@ -5,6 +5,7 @@
 #include "platform/linux/TerminationSignals.h"
 #include "support/TestFiles.h"
 #include "target/PanelText.h"
+#include "target/TargetIntake.h"
 #include "ui/PanelLabel.h"
 
 #include <QCheckBox>
@@ -96,26 +97,24 @@ TEST_F(DeleteCommandTest, Latin1NameFromTheCommandLineIsDescribedAndDestroyed)
     EXPECT_TRUE(window->lblEmpty->isVisible());
 }
 
-// The file is gone but its overwriting cannot be vouched for: the window must not claim it was destroyed.
-TEST_F(DeleteCommandTest, FailedSyncIsReportedAsIncomplete)
+// A run that fails leaves the file under its name, to be run again, and says so, with "Nach Löschen
+// schliessen" ticked or not.
+TEST_F(DeleteCommandTest, FailedSyncLeavesTheFileToBeRunAgain)
 {
-    const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
-    fileSystem.failSyncs = true;
-    window->cmdDelete->click();
-    expectDestroyedAndEmpty(file);
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::incompleteText());
-    EXPECT_NE(window->lblEmpty->text(), ShredReport::successText());
-}
-
-TEST_F(DeleteCommandTest, WithQuitTickedAnIncompleteRunStaysOpenAndSaysSo)
-{
-    const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
-    window->chkQuit->setChecked(true);
-    fileSystem.failSyncs = true;
-    window->cmdDelete->click();
-    EXPECT_TRUE(window->isVisible());
-    expectDestroyedAndEmpty(file);
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::incompleteText());
+    for (const bool quit : {false, true}) {
+        const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
+        window->chkQuit->setChecked(quit);
+        fileSystem.failSyncs = true;
+        window->cmdDelete->click();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(QFileInfo::exists(file));
+        EXPECT_EQ(window->TargetPath, file);
+        EXPECT_EQ(window->lblMsg->text(), ShredReport::incompleteText());
+        EXPECT_TRUE(window->cmdDelete->isEnabled());
+        fileSystem.failSyncs = false;
+        window->cmdDelete->click();
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
 }
 
 TEST_F(DeleteCommandTest, TwoFilesInARowShowTheSameText)
@@ -196,10 +195,10 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     holder.kill();
     holder.waitForFinished();
 
-    // The run made the file writable before its open failed; the panel says what the file is now.
+    // The run made the file writable for its open and gave the protection back when that was refused.
     EXPECT_TRUE(QFileInfo::exists(file));
-    EXPECT_TRUE(QFileInfo(file).permissions() & QFile::WriteOwner);
-    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
+    EXPECT_FALSE(QFileInfo(file).permissions() & QFile::WriteOwner);
+    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
     EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::InUse));
     EXPECT_EQ(window->TargetPath, file);
 }
@@ -239,11 +238,12 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     QStringList texts{PanelText::uncheckedOpenersQuestion(),
                       PanelText::notDescribableText(QString(4096, u'/')),
                       PanelText::notDescribableText("/" + QString(256, u'n'))};
-    for (OpenStatus status : {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile,
-                              OpenStatus::NotFound, OpenStatus::Failed})
+    for (OpenStatus status :
+         {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed})
         texts.append(ShredReport::openFailureText(status));
     // And the warnings and reports of the layers above and beneath, with the longest names they take.
-    QStringList reports{ShredReport::incompleteText()};
+    QStringList reports;
     OverwriteCheck::Result result{OverwriteCheck::Outcome::NotReached, OverwriteCheck::Reason::Journalled,
                                   QStringLiteral("bcachefs"), OverwriteCheck::Layer::ImageFile,
                                   QStringLiteral("Device-Mapper (snapshot-origin)")};
@@ -256,6 +256,9 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
             reports << ShredReport::overwriteText(result);
         }
     texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
+    texts << ShredReport::incompleteText() << ShredReport::nameKeptText()
+          << ShredReport::noSpaceText(qint64(20) << 30, 255 << 20, QLocale(QLocale::German))
+          << TargetIntake::ambiguityText(QString(20, u'x'));
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())

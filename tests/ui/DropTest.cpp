@@ -1,4 +1,6 @@
 #include "WindowFixture.h"
+#include "platform/NativePath.h"
+#include "support/TestFiles.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
@@ -6,6 +8,8 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QPushButton>
+
+#include <unistd.h>
 
 namespace {
 
@@ -159,3 +163,21 @@ TEST_F(DropTest, MovesAreAnsweredAsCopiesOrLinks)
 }
 
 } // namespace
+
+// A name that a file manager may have altered (U+FFFD for a byte that is no UTF-8) destroys neither of two
+// look-alikes until a drop names one with its exact bytes.
+TEST_F(DropTest, LookAlikeNamesWaitForADrop)
+{
+    const QString altered = makeFile(QString::fromUtf8("K\uFFFDse.txt"));
+    const QString real = path(NativePath::fromNative("K\xe4se.txt"));
+    writeFile(real, "real");
+    open({QStringLiteral("1%"), altered});
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
+    load(altered);
+    ASSERT_TRUE(window->cmdDelete->isEnabled());
+    window->cmdDelete->click();
+    EXPECT_FALSE(nameExists(altered));
+    EXPECT_EQ(readFile(real), "real");
+    ::unlink(NativePath::toNative(real).constData());
+}

@@ -133,10 +133,10 @@ void HookedFileSystem::setAttributes(const QString& path, int attributeWord)
     m_inner.setAttributes(path, attributeWord);
 }
 
-FileSystem::OpenResult HookedFileSystem::openExclusive(const QString& path)
+FileSystem::OpenResult HookedFileSystem::openExclusive(const QString& path, const FileIdentity& expected)
 {
     ++opens;
-    return m_inner.openExclusive(path);
+    return m_inner.openExclusive(path, expected);
 }
 
 bool HookedFileSystem::write(Handle handle, const void* data, qint64 size)

@@ -99,7 +99,15 @@ public:
     qint64 fileLength(const QString& path) override { return m_inner.fileLength(path); }
     int attributes(const QString& path) override;
     void setAttributes(const QString& path, int attributeWord) override;
-    OpenResult openExclusive(const QString& path) override;
+    using FileSystem::openExclusive;
+    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
+    FileIdentity identify(const QString& path) override { return m_inner.identify(path); }
+    bool isSameFile(const QString& path, const FileIdentity& identity) override
+    {
+        return m_inner.isSameFile(path, identity);
+    }
+    QStringList namesIn(const QString& folder) override { return m_inner.namesIn(folder); }
+    bool removeName(Handle handle) override { return m_inner.removeName(handle); }
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override { return m_inner.seekToStart(handle); }
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }

@@ -3,12 +3,15 @@
 #include "platform/linux/UserFolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +46,24 @@ std::optional<QString> readValue(const QString& path, const QString& section, co
     return valueText(value);
 }
 
+// True when root would write into another user's folder: the file and any folder it creates would belong to
+// root there, and the user's own changes would no longer be saved (sudo with the user's HOME kept). Looks at
+// the file, else the nearest folder above it that exists.
+bool rootInOtherUsersFolder(const QString& path)
+{
+    if (::geteuid() != 0)
+        return false;
+    for (QString at = path;; at = QFileInfo(at).path()) {
+        struct stat info
+        {
+        };
+        if (::lstat(QFile::encodeName(at).constData(), &info) == 0)
+            return info.st_uid != 0;
+        if (at == QFileInfo(at).path())
+            return false;
+    }
+}
+
 } // namespace
 
 IniSettingsStore::IniSettingsStore()
@@ -74,7 +95,7 @@ bool IniSettingsStore::save(const QString& application, const QString& section, 
                             const QString& value)
 {
     const QString path = filePath(application);
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (path.isEmpty() || QFileInfo(path).isDir() || rootInOtherUsersFolder(path))
         return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;

@@ -19,7 +19,8 @@ public:
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue) override;
     // Writes value and checks that it reads back. False when the folder or the file could not be
-    // written (or application is no usable file name).
+    // written (or application is no usable file name), and, run as root, when they belong to another user:
+    // nothing is written then.
     bool save(const QString& application, const QString& section, const QString& key,
               const QString& value) override;
 

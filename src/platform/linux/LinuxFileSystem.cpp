@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -53,6 +55,26 @@ struct stat statOrThrow(const QString& path, bool followLink, const char* operat
     return info;
 }
 
+bool sameFile(const struct stat& info, quint64 device, quint64 inode)
+{
+    return quint64(info.st_dev) == device && quint64(info.st_ino) == inode;
+}
+
+// True when the folder held open (O_PATH) allows removing the name of file: write and search permission,
+// and in a sticky folder (such as /tmp) ownership of the file or the folder.
+bool mayRemoveName(int folder, const struct stat& file)
+{
+    if (::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    struct stat info
+    {
+    };
+    if (::fstat(folder, &info) != 0)
+        return false;
+    const uid_t self = ::geteuid();
+    return !(info.st_mode & S_ISVTX) || self == 0 || self == file.st_uid || self == info.st_uid;
+}
+
 FileSystem::OpenResult openFailure(OpenStatus status, int errorNumber)
 {
     FileSystem::OpenResult result;
@@ -77,6 +99,44 @@ FileSystem::OpenResult abandon(int fd, bool leased, FileSystem::OpenResult failu
 
 } // namespace
 
+LinuxFileSystem::LinuxFileSystem()
+{
+    // A write past the file-size limit (ulimit -f) is to fail with EFBIG and be reported as an incomplete
+    // run, not to end the program between two sweeps without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+// The folder and the name of path: the folder opened (O_PATH) from its path, or taken from expected when
+// that is known. 0 on success, else the errno.
+int LinuxFileSystem::locate(const QString& path, Location& at, const FileIdentity& expected)
+{
+    QByteArray native;
+    if (!toNative(path, native))
+        return EINVAL;
+    qsizetype end = native.size();
+    while (end > 1 && native.at(end - 1) == '/')
+        --end;
+    const qsizetype slash = native.lastIndexOf('/', end - 1);
+    at.name = native.mid(slash + 1, end - slash - 1);
+    at.folderPath = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash);
+    if (at.name.isEmpty() || native == "/")
+        return ENOENT;
+    at.folder.fd = expected.known && expected.folder
+                       ? ::fcntl(*expected.folder, F_DUPFD_CLOEXEC, 0)
+                       : ::open(at.folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return at.folder.fd < 0 ? errno : 0;
+}
+
+// True when the folder path of at still leads to the folder identity was found in.
+bool LinuxFileSystem::folderStillNamed(const Location& at, const FileIdentity& identity)
+{
+    struct stat folder
+    {
+    };
+    return ::stat(at.folderPath.constData(), &folder) == 0 &&
+           sameFile(folder, identity.folderDevice, identity.folderInode);
+}
+
 // Maps the errno of a failed open (or of the removal of the name) to an OpenStatus.
 OpenStatus LinuxFileSystem::statusForError(int errorNumber)
 {
@@ -98,6 +158,10 @@ OpenStatus LinuxFileSystem::statusForError(int errorNumber)
     case ENOENT:
     case ENOTDIR:
         return OpenStatus::NotFound;
+    case ESTALE:
+        return OpenStatus::Changed;
+    case ENOSPC:
+        return OpenStatus::NoSpace;
     default:
         return OpenStatus::Failed;
     }
@@ -154,23 +218,26 @@ void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
     }
 }
 
-// Opens path for writing, exclusively, and removes its name. Returns status Opened with the descriptor
-// and the length read from it, or the reason of the failure with nothing written and the file untouched.
-FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
+// Opens path for writing, exclusively, keeping its name. Returns status Opened with the descriptor and the
+// length read from it, or the reason of the failure with nothing written and the file untouched.
+FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const FileIdentity& expected)
 {
-    QByteArray name;
-    if (!toNative(path, name))
-        return openFailure(EINVAL);
-    if (name.isEmpty())
-        return openFailure(ENOENT);
+    Location at;
+    if (const int error = locate(path, at, expected); error != 0)
+        return openFailure(error);
+    const auto changed = [&] { return openFailure(OpenStatus::Changed, ESTALE); };
+    if (expected.known && !folderStillNamed(at, expected))
+        return changed();
 
     // Look at the kind first so that a device, FIFO or socket is never opened at all: opening some
     // devices has side effects. The fstat below settles it for whatever the open really reached.
     struct stat named
     {
     };
-    if (::lstat(name.constData(), &named) != 0)
+    if (::fstatat(at.folder.fd, at.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0)
         return openFailure(errno);
+    if (expected.known && !sameFile(named, expected.device, expected.inode))
+        return changed();
     if (S_ISLNK(named.st_mode))
         return openFailure(OpenStatus::NotRegularFile, ELOOP);
     if (S_ISDIR(named.st_mode))
@@ -179,7 +246,8 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
         return openFailure(OpenStatus::NotRegularFile, ENXIO);
 
     // O_NONBLOCK: a FIFO swapped in meanwhile must not hang us, and neither must another's lease.
-    const int fd = ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::openat(at.folder.fd, at.name.constData(),
+                            O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return openFailure(errno);
 
@@ -190,6 +258,8 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
         return abandon(fd, false, openFailure(errno));
     if (!S_ISREG(opened.st_mode))
         return abandon(fd, false, openFailure(OpenStatus::NotRegularFile, ENXIO));
+    if (expected.known && !sameFile(opened, expected.device, expected.inode))
+        return abandon(fd, false, changed());
 
     // A write lease is granted only while no other descriptor of the file exists anywhere.
     bool leased = false;
@@ -209,28 +279,46 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
     if (!leased && OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
         return abandon(fd, false, openFailure(OpenStatus::InUse, EBUSY));
 
-    // Remove the name only if it still names the file we hold.
+    // The name must still name the file we hold, and we must be able to remove it once the sweeps are
+    // done: overwriting a file whose name then stays would leave the user a husk under the old name.
     struct stat current
     {
     };
-    if (::lstat(name.constData(), &current) != 0)
+    if (::fstatat(at.folder.fd, at.name.constData(), &current, AT_SYMLINK_NOFOLLOW) != 0)
         return abandon(fd, leased, openFailure(errno));
-    if (current.st_dev != opened.st_dev || current.st_ino != opened.st_ino)
-        return abandon(fd, leased, openFailure(OpenStatus::Failed, ESTALE));
+    if (!sameFile(current, opened.st_dev, opened.st_ino))
+        return abandon(fd, leased, changed());
+    if (!mayRemoveName(at.folder.fd, opened))
+        return abandon(fd, leased, openFailure(OpenStatus::AccessDenied, EACCES));
+
+    // Writing into a sparse file's holes allocates blocks: a run that ran out of space half-way would fill
+    // the disk for minutes and leave the rest of the file as it was.
     OpenResult result;
-    if (StorageProbe::isFuse(fd)) {
-        // Removing the name of an open file makes FUSE move it to a hidden name, and ntfs-3g then leaves
-        // a copy of a small file's data where no sweep reaches it. The lease (or lock) keeps others out
-        // until the close removes the name.
+    struct statvfs space
+    {
+    };
+    if (::fstatvfs(fd, &space) == 0) {
+        const qint64 allocated = qint64(opened.st_blocks) * 512;
+        const qint64 needed = qMax<qint64>(qint64(opened.st_size) - allocated, 0);
+        // root may use the blocks the file system keeps back for it.
+        const qint64 free =
+            qint64(::geteuid() == 0 ? space.f_bfree : space.f_bavail) * qint64(space.f_frsize);
+        if (needed > free) {
+            result = openFailure(OpenStatus::NoSpace, ENOSPC);
+            result.spaceNeeded = needed;
+            result.spaceFree = free;
+            return abandon(fd, leased, result);
+        }
+    }
+
+    {
         const std::lock_guard<std::mutex> lock(m_keptNamesLock);
-        m_keptNames[fd] = {name, quint64(opened.st_dev), quint64(opened.st_ino)};
-        result.nameKept = true;
-    } else {
-        if (::unlink(name.constData()) != 0)
-            return abandon(fd, leased, openFailure(errno));
-        // The name is gone, so nobody can open the file any more: the lease has done its work.
-        if (leased)
-            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        KeptName& kept = m_keptNames[fd];
+        kept.folder = at.folder.release();
+        kept.name = at.name;
+        kept.device = quint64(opened.st_dev);
+        kept.inode = quint64(opened.st_ino);
+        kept.leased = leased;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
@@ -240,6 +328,62 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path)
     if (::fstat(fd, &current) == 0)
         result.length = current.st_size;
     return result;
+}
+
+FileIdentity LinuxFileSystem::identify(const QString& path)
+{
+    Location at;
+    struct stat file
+    {
+    };
+    struct stat folder
+    {
+    };
+    if (locate(path, at, FileIdentity()) != 0 || ::fstat(at.folder.fd, &folder) != 0 ||
+        ::fstatat(at.folder.fd, at.name.constData(), &file, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    FileIdentity identity;
+    identity.known = true;
+    identity.device = quint64(file.st_dev);
+    identity.inode = quint64(file.st_ino);
+    identity.folderDevice = quint64(folder.st_dev);
+    identity.folderInode = quint64(folder.st_ino);
+    identity.folder.reset(new int(at.folder.release()), [](const int* descriptor) {
+        ::close(*descriptor);
+        delete descriptor;
+    });
+    return identity;
+}
+
+bool LinuxFileSystem::isSameFile(const QString& path, const FileIdentity& identity)
+{
+    if (!identity.known)
+        return true;
+    Location at;
+    struct stat file
+    {
+    };
+    return locate(path, at, identity) == 0 && folderStillNamed(at, identity) &&
+           ::fstatat(at.folder.fd, at.name.constData(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+           sameFile(file, identity.device, identity.inode);
+}
+
+QStringList LinuxFileSystem::namesIn(const QString& folder)
+{
+    QByteArray name;
+    QStringList names;
+    if (!toNative(folder, name) || name.isEmpty())
+        return names;
+    DIR* dir = ::opendir(name.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        if (entryName != "." && entryName != "..")
+            names.append(NativePath::fromNative(entryName));
+    }
+    ::closedir(dir);
+    return names;
 }
 
 // Writes size bytes at the current position, completing partial writes and retrying interrupted ones.
@@ -288,26 +432,47 @@ bool LinuxFileSystem::sync(Handle handle)
     return false;
 }
 
-// Closes the descriptor. False on failure; EINTR counts as closed, as Linux releases the descriptor anyway.
-// A kept name is removed first, unless it has come to name another file meanwhile.
-bool LinuxFileSystem::close(Handle handle)
+// Removes the kept name if it still names the file held, then gives up the lease: with the name gone
+// nobody can open the file any more.
+bool LinuxFileSystem::removeName(Handle handle)
 {
-    bool nameRemoved = true;
-    std::unique_lock<std::mutex> lock(m_keptNamesLock);
-    if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end()) {
-        struct stat current
-        {
-        };
-        nameRemoved = ::lstat(kept->second.name.constData(), &current) == 0 &&
-                      quint64(current.st_dev) == kept->second.device &&
-                      quint64(current.st_ino) == kept->second.inode &&
-                      ::unlink(kept->second.name.constData()) == 0;
-        m_keptNames.erase(kept);
-    }
-    lock.unlock();
-    return (::close(handle) == 0 || errno == EINTR) && nameRemoved;
+    const std::lock_guard<std::mutex> lock(m_keptNamesLock);
+    const auto kept = m_keptNames.find(handle);
+    if (kept == m_keptNames.end())
+        return false;
+    const KeptName& name = kept->second;
+    struct stat current
+    {
+    };
+    const bool removed = ::fstatat(name.folder, name.name.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         sameFile(current, name.device, name.inode) &&
+                         ::unlinkat(name.folder, name.name.constData(), 0) == 0;
+    forget(handle, kept);
+    return removed;
 }
 
+// Closes the descriptor. False on failure; EINTR counts as closed, as Linux releases the descriptor anyway.
+// A name not removed stays.
+bool LinuxFileSystem::close(Handle handle)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_keptNamesLock);
+        if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end())
+            forget(handle, kept);
+    }
+    return ::close(handle) == 0 || errno == EINTR;
+}
+
+// Releases what openExclusive kept for handle; the caller holds m_keptNamesLock.
+void LinuxFileSystem::forget(Handle handle, std::map<Handle, KeptName>::iterator kept)
+{
+    if (kept->second.leased)
+        ::fcntl(handle, F_SETLEASE, F_UNLCK);
+    ::close(kept->second.folder);
+    m_keptNames.erase(kept);
+}
+
+// The name still held counts as the file's own, not as a further hard link.
 StorageMap LinuxFileSystem::storageMap(Handle handle)
 {
     std::unique_lock<std::mutex> lock(m_keptNamesLock);

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <map>
 #include <mutex>
+#include <unistd.h>
+#include <utility>
 
 // The file operations on Linux, through POSIX calls on the exact bytes of the path (NativePath).
 //
@@ -13,19 +15,27 @@
 // Attributes are those of the name itself (a symbolic link is never followed), while fileLength follows
 // links so that it describes the file a link leads to.
 //
-// openExclusive takes a write lease on the new descriptor, which fails while any other descriptor of the
-// file exists (in any process, ours included), and removes the name before it returns; on FUSE it keeps
-// the name and the lease until the close, which removes the name if it still names the file. Where no
-// lease can be had, an advisory lock and a look through /proc (OpenHolders) stand in for it.
+// openExclusive opens the file relative to its folder, held open as a descriptor, and takes a write lease
+// on the new descriptor, which fails while any other descriptor of the file exists (in any process, ours
+// included). It keeps the name, the folder and the lease until removeName (or the close): the lease holds
+// off other openers for the kernel's lease-break time (/proc/sys/fs/lease-break-time, 45 s by default)
+// each. Where no lease can be had, an advisory lock and a look through /proc (OpenHolders) stand in for it.
+// Ignores SIGXFSZ for the whole program, so that a file-size limit fails a write instead of ending it.
 class LinuxFileSystem : public FileSystem
 {
 public:
-    LinuxFileSystem() = default;
+    LinuxFileSystem();
+
+    using FileSystem::openExclusive;
 
     qint64 fileLength(const QString& path) override;
     int attributes(const QString& path) override;
     void setAttributes(const QString& path, int attributeWord) override;
-    OpenResult openExclusive(const QString& path) override;
+    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
+    FileIdentity identify(const QString& path) override;
+    bool isSameFile(const QString& path, const FileIdentity& identity) override;
+    QStringList namesIn(const QString& folder) override;
+    bool removeName(Handle handle) override;
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override;
     bool sync(Handle handle) override;
@@ -39,13 +49,37 @@ public:
     static OpenStatus statusForError(int errorNumber);
 
 private:
-    // A name that the close is to remove, and the file it must still name then.
+    // An owned descriptor, closed with its scope unless released.
+    struct Descriptor
+    {
+        int fd = -1;
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        int release() { return std::exchange(fd, -1); }
+    };
+    // Where a path's name lives: its folder, held open, and the name in it.
+    struct Location
+    {
+        Descriptor folder;
+        QByteArray folderPath;
+        QByteArray name;
+    };
+    static int locate(const QString& path, Location& at, const FileIdentity& expected);
+    static bool folderStillNamed(const Location& at, const FileIdentity& identity);
+
+    // The name of an open file that removeName is to remove, and the file it must still name then.
     struct KeptName
     {
+        int folder = -1;
         QByteArray name;
         quint64 device = 0;
         quint64 inode = 0;
+        bool leased = false;
     };
+    void forget(Handle handle, std::map<Handle, KeptName>::iterator kept);
     std::map<Handle, KeptName> m_keptNames;
     // A run may go on in a thread of its own while the window looks at other files.
     std::mutex m_keptNamesLock;

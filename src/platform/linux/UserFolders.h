@@ -7,6 +7,9 @@
 // the program runs in.
 namespace UserFolders {
 
+// $HOME when it holds an absolute path, otherwise the home folder of the user database for our user.
+QString home();
+
 // $XDG_DATA_HOME when it holds an absolute path, otherwise ~/.local/share.
 QString dataHome();
 // $XDG_CONFIG_HOME when it holds an absolute path, otherwise ~/.config.
