@@ -12,7 +12,8 @@ class QThread;
 
 // One ShredFile run on a worker thread of its own, so that the thread that starts it keeps turning its
 // event loop through every sweep and sync, however slow the device. The file system is used from the
-// worker thread while the run lasts; it must not keep state between calls.
+// worker thread while the run lasts: what it keeps between calls (the names it set aside, say) must be
+// guarded against the window's thread using it meanwhile.
 class ShredRun : public QObject
 {
     Q_OBJECT

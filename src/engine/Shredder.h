@@ -33,9 +33,9 @@ struct ShredProgress
 };
 
 // Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes
-// random sweeps) and removes it. yieldToEvents is called after every full block of each first sweep and
-// before every random sweep, so that a caller on the window's thread can keep the window responsive; a caller
-// that runs it on a thread of its own passes none and follows progress instead, when given.
+// random sweeps) and removes it. yieldToEvents, when given, is called after every full block of each first
+// sweep and before every random sweep. The window runs it on a thread of its own (ShredRun), passes none and
+// follows progress instead.
 // Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
 // or written then. A failed open writes nothing and is reported in the result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,

@@ -20,6 +20,16 @@ QString workingFolderOfProcess()
     return QDir::currentPath();
 }
 
+// The running executable with its exact bytes; Qt's answer would lose those that are not UTF-8.
+QString executableOfProcess()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length > 0 && length < static_cast<ssize_t>(sizeof buffer))
+        return NativePath::fromNative(QByteArray(buffer, length));
+    return QCoreApplication::applicationFilePath();
+}
+
 } // namespace
 
 ProgramInfo ProgramInfo::current(int argc, const char* const* argv)
@@ -28,6 +38,7 @@ ProgramInfo ProgramInfo::current(int argc, const char* const* argv)
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     info.executableName = executable.completeBaseName();
     info.programFolder = executable.absolutePath();
+    info.executablePath = executableOfProcess();
     info.arguments = NativePath::arguments(argc, argv);
     info.workingFolder = workingFolderOfProcess();
     return info;
