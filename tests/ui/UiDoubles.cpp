@@ -68,8 +68,8 @@ FileSystem::OpenResult HookedFileSystem::openExclusive(const QString& path)
 
 bool HookedFileSystem::write(Handle handle, const void* data, qint64 size)
 {
-    ++writes;
+    const int number = ++writes;
     if (onWrite)
-        onWrite(writes);
+        onWrite(number);
     return m_inner.write(handle, data, size);
 }

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -89,8 +90,9 @@ public:
     bool failSyncs = false;                       // every sync reports failure
     // Answered for every storage map, so that the outcome does not depend on the test machine's disk.
     StorageMap storage = RecordingFileSystem::inPlaceStorage();
-    int opens = 0;
-    int writes = 0;
+    // Counted on each run's worker thread: one run's counts are read by the next run's thread.
+    std::atomic<int> opens{0};
+    std::atomic<int> writes{0};
 
 private:
     FileSystem& m_inner;
