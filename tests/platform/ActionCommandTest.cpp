@@ -25,8 +25,9 @@ TEST(ActionCommandTest, TheValueIsTheProgramFollowedByItsArguments)
         const std::optional<ActionCommand> command =
             ActionCommand::fromValue(QString::fromUtf8(c.program), QString::fromUtf8(c.value));
         ASSERT_EQ(command.has_value(), c.desktopExec != nullptr) << c.value;
-        if (command)
+        if (command) {
             EXPECT_EQ(command->desktopExec(QStringLiteral("%f")), QString::fromUtf8(c.desktopExec))
                 << c.value;
+        }
     }
 }
