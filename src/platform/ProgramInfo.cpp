@@ -35,10 +35,12 @@ QString executableOfProcess()
 ProgramInfo ProgramInfo::current(int argc, const char* const* argv)
 {
     ProgramInfo info;
-    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    info.executablePath = executableOfProcess();
+    // Name and folder from the exact path: Qt's own answer is empty for a folder whose name is no UTF-8,
+    // and the settings would then have no name to be stored under.
+    const QFileInfo executable(info.executablePath);
     info.executableName = executable.completeBaseName();
     info.programFolder = executable.absolutePath();
-    info.executablePath = executableOfProcess();
     info.arguments = NativePath::arguments(argc, argv);
     info.workingFolder = workingFolderOfProcess();
     return info;

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QProcess>
+
+#include <unistd.h>
 
 namespace {
 
@@ -75,4 +78,33 @@ TEST_F(FileManagerSyncTest, TheOldRegistryFileIsRemoved)
         EXPECT_FALSE(nameExists(dataHome + QStringLiteral("/tilgo/registry.json")));
         EXPECT_EQ(nameExists(dataHome + QStringLiteral("/tilgo")), otherFile);
     }
+}
+
+// The real program, copied into a folder whose name is no UTF-8, with the entry wanted in its settings:
+// at start-up it finds its settings under its own name and writes entries that name its exact bytes.
+TEST_F(FileManagerSyncTest, TheProgramInAFolderThatIsNoUtf8KeepsItsEntryAtStartUp)
+{
+    const QString built = qEnvironmentVariable("TILGOMATIC_BUILD_DIR") + QStringLiteral("/tilgomatic");
+    if (!QFileInfo::exists(built))
+        GTEST_SKIP() << "no program built at " << built.toStdString();
+    const QString program = temp.path() + NativePath::fromNative("/K\xe4se $x/tilgo.bin");
+    put(program, readFile(built), 0755);
+    put(configHome + QStringLiteral("/tilgo/tilgo.conf"), "[Options]\nExplorerMnu=1\n");
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), temp.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    // QProcess would spell the folder's byte as another name: it starts the program through a link.
+    const QString link = temp.filePath(QStringLiteral("start"));
+    ASSERT_EQ(::symlink(NativePath::toNative(program).constData(), QFile::encodeName(link).constData()), 0);
+    process.start(link, {});
+    const bool written = waitFor([&] { return nameExists(nautilus()); });
+    process.terminate();
+    process.waitForFinished(10000);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(readFile(nautilus()).contains("'" + NativePath::toNative(program) + "' '1%'"));
 }
