@@ -12,11 +12,13 @@
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
 #include "platform/ProgramInfo.h"
+#include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/LinuxDesktop.h"
-#include "platform/gui/TreeBrowseDialog.h"
-#include "platform/linux/HiveRegistry.h"
+#include "platform/linux/FileManagerActions.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/MenuRegistry.h"
+#include "platform/linux/UserFolders.h"
 #include "ui/MainServices.h"
 #include "ui/frmMain.h"
 
@@ -108,10 +110,11 @@ int main(int argc, char** argv)
     ProgramInfo program = ProgramInfo::current(1, argv);
     program.arguments = QStringList{path};
     IniSettingsStore settings;
-    const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);
+    FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
+    MenuRegistry registry(actions, program.executablePath);
     LinuxDesktop desktop;
-    TreeBrowseDialog browseDialog;
-    const MainServices services{fileSystem, settings, *registry, desktop, browseDialog, program, false};
+    FileChooserDialog browseDialog(fileSystem);
+    const MainServices services{fileSystem, settings, registry, desktop, browseDialog, program, false};
     frmMain window(services);
     window.Form_Initialize();
     window.Form_Load();

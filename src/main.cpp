@@ -1,14 +1,17 @@
 #include "platform/ProgramInfo.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/gui/LinuxDesktop.h"
+#include "platform/linux/ActionCommand.h"
+#include "platform/linux/FileManagerActions.h"
 #include "platform/linux/FileManagerSync.h"
-#include "platform/linux/HiveRegistry.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/MenuRegistry.h"
+#include "platform/linux/RootSession.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/UserFolders.h"
+#include "shell/ExplorerKontext.h"
 #include "ui/MainServices.h"
-#include "ui/RootSession.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -35,17 +38,26 @@ int main(int argc, char** argv)
     const ProgramInfo program = ProgramInfo::current(argc, argv);
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
-    const std::unique_ptr<HiveRegistry> registry = HiveRegistry::forUser(program.executableName);
     LinuxDesktop desktop;
-    FileChooserDialog browseDialog;
+    FileChooserDialog browseDialog(fileSystem);
 
+    // The context-menu entry is the file managers' own action files, for this program only.
+    FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
+    MenuRegistry registry(actions, program.executablePath);
     // As root for another user the entries would land in root's home: they are left alone then.
     const bool rootForOtherUser = RootSession::currentForOtherUser();
-    FileManagerSync shellEntries(*registry, UserFolders::configHome());
+    const std::optional<ActionCommand> command = ActionCommand::fromValue(
+        program.executablePath,
+        modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)));
+    std::unique_ptr<FileManagerSync> shellEntries;
+    if (!rootForOtherUser && command) {
+        FileManagerSync::removeOldRecord(UserFolders::dataHome(), program.executableName);
+        shellEntries = std::make_unique<FileManagerSync>(actions, frmMain::ExplorerVerb, *command,
+                                                         UserFolders::configHome());
+    }
 
-    const MainServices services{
-        fileSystem,   settings, *registry,        desktop,
-        browseDialog, program,  rootForOtherUser, rootForOtherUser ? nullptr : &shellEntries};
+    const MainServices services{fileSystem,   settings, registry,         desktop,
+                                browseDialog, program,  rootForOtherUser, shellEntries.get()};
     frmMain window(services);
     window.Form_Initialize();
     window.Form_Load();

@@ -1,7 +1,5 @@
 #include "engine/ShredRun.h"
 
-#include <QThread>
-
 ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent,
                    const FileIdentity& identity)
     : QObject(parent)
@@ -18,16 +16,15 @@ ShredRun::~ShredRun()
 
 void ShredRun::start()
 {
-    if (m_thread)
+    if (m_thread.joinable())
         return;
-    m_thread.reset(QThread::create([this] { run(); }));
-    m_thread->start();
+    m_thread = std::thread([this] { run(); });
 }
 
 void ShredRun::wait()
 {
-    if (m_thread)
-        m_thread->wait();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 modShredder::ShredResult ShredRun::result() const

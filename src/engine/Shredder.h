@@ -39,9 +39,9 @@ struct ShredProgress
 // random sweeps) and removes its name once the last sweep is synced; a run that fails (or is killed) leaves
 // the file under its name, to be run again. With a known identity only that very file is touched (open
 // Changed otherwise, nothing written). A write protection taken off for the run is given back when the
-// file stays. yieldToEvents is called after every full block of each first sweep and
-// before every random sweep, so that a caller on the window's thread can keep the window responsive; a caller
-// that runs it on a thread of its own passes none and follows progress instead, when given.
+// file stays. yieldToEvents, when given, is called after every full block of each first sweep and before
+// every random sweep. The window runs it on a thread of its own (ShredRun), passes none and follows
+// progress instead.
 // Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
 // or written then. A failed open writes nothing and is reported in the result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,

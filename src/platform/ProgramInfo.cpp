@@ -20,12 +20,25 @@ QString workingFolderOfProcess()
     return QDir::currentPath();
 }
 
+// The running executable with its exact bytes; Qt's answer would lose those that are not UTF-8.
+QString executableOfProcess()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length > 0 && length < static_cast<ssize_t>(sizeof buffer))
+        return NativePath::fromNative(QByteArray(buffer, length));
+    return QCoreApplication::applicationFilePath();
+}
+
 } // namespace
 
 ProgramInfo ProgramInfo::current(int argc, const char* const* argv)
 {
     ProgramInfo info;
-    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    info.executablePath = executableOfProcess();
+    // Name and folder from the exact path: Qt's own answer is empty for a folder whose name is no UTF-8,
+    // and the settings would then have no name to be stored under.
+    const QFileInfo executable(info.executablePath);
     info.executableName = executable.completeBaseName();
     info.programFolder = executable.absolutePath();
     info.arguments = NativePath::arguments(argc, argv);

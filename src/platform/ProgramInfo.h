@@ -8,6 +8,7 @@ struct ProgramInfo
 {
     QString executableName; // file name without folder and extension
     QString programFolder;  // folder of the executable, no trailing separator
+    QString executablePath; // the executable itself, with its exact bytes (NativePath)
     QStringList arguments;  // the arguments after the program's own name
     QString workingFolder;  // the folder relative paths are taken against
 

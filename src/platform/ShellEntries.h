@@ -2,15 +2,15 @@
 
 #include <QStringList>
 
-// The context-menu entries that the desktop's file managers show for the verbs registered under
-// "*\shell". They are derived from the registry and never change it.
+// The context-menu entry of the program in the desktop's file managers, kept in line with the stored
+// wish while the program runs. It writes only the file managers' own files and never calls the registry.
 class ShellEntries
 {
 public:
     virtual ~ShellEntries() = default;
 
-    // Brings the entries in line with the verbs registered now, and keeps them so while the program runs
-    // (a file manager that appears or rewrites its own file).
+    // The entry is wanted: writes what is missing of it, and keeps it so while the program runs (a file
+    // manager that appears or rewrites its own file).
     virtual void bringInLine() = 0;
     // The file managers of this user that are running now and show a change of the entries only after
     // they restart, by their display names.

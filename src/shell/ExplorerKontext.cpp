@@ -31,8 +31,7 @@ void CreateExplorerMenu(Registry& registry, const QString& verb, const QString& 
     if (registry.createKey(Registry::ClassesRoot, commandKey, &key) == RegistryStatus::Success)
         registry.closeKey(key);
 
-    registry.setValue(Registry::ClassesRoot, commandKey, Registry::StringValue,
-                      command + QStringLiteral(" %1"));
+    registry.setValue(Registry::ClassesRoot, commandKey, Registry::StringValue, commandValue(command));
 }
 
 // Deletes the command key, then the verb key; each step only after the one before succeeded, so a verb
@@ -59,7 +58,12 @@ void RemoveExplorerMenu(Registry& registry, const QString& verb)
 
 QString programCommand(const ProgramInfo& program)
 {
-    return program.programFolder + QLatin1Char('/') + program.executableName + QStringLiteral(" 1%");
+    return program.executablePath + QStringLiteral(" 1%");
+}
+
+QString commandValue(const QString& command)
+{
+    return command + QStringLiteral(" %1");
 }
 
 QString restartHint(const QStringList& runningFileManagers)

@@ -11,8 +11,7 @@ QString GetLongPath(FileSystem& fileSystem, const QString& path)
 {
     if (path.isEmpty())
         return QString();
-    const QString longForm = fileSystem.longPathName(path);
-    return longForm.isEmpty() ? QString() : longForm;
+    return fileSystem.longPathName(path);
 }
 
 } // namespace modLongPathName

@@ -1,5 +1,6 @@
 #include "target/PanelText.h"
 
+#include "Version.h"
 #include "platform/NativePath.h"
 
 #include <QFontMetrics>
@@ -48,10 +49,10 @@ QString amount(qint64 bytes, int shift, const QLocale& locale, quint64* hundredt
 
 namespace PanelText {
 
-// "Tilgomatic", a blank and the version.
+// "Tilgomatic", a blank and the version (major.minor of the project's).
 QString windowTitle()
 {
-    return QStringLiteral("Tilgomatic") + u' ' + QStringLiteral("1.0");
+    return QStringLiteral("Tilgomatic") + u' ' + QStringLiteral(TILGOMATIC_VERSION_MAJOR_MINOR);
 }
 
 // The last name of path ("/a/b/c.txt" gives "c.txt", "/a/b/" gives "b"); "" for "" and for "/".
@@ -138,7 +139,7 @@ QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metric
         quint64 hundredths = 0;
         text = QStringLiteral("Dateigrösse: ") + amount(bytes, unit.shift, locale, &hundredths) + u' ' +
                QLatin1String(unit.name);
-        if (hundredths < 1024 * 100)
+        if (hundredths < quint64{1024} * 100)
             break;
     }
     return text;

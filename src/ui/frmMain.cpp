@@ -463,8 +463,9 @@ void frmMain::Form_Load()
     m_commandLineTarget = true;
     RefreshTarget();
     ApplyBackColor();
-    // Only the file managers' own files follow the registered entry again; the entry itself is not touched.
-    if (m_shellEntries)
+    // Where the entry is wanted, only what is missing of it in the file managers' files is written again
+    // (a file manager installed since); the registry itself is not touched.
+    if (m_shellEntries && chkExplorer->isChecked())
         m_shellEntries->bringInLine();
     IsLoading = false;
 }

@@ -1,8 +1,11 @@
 #include "shell/ExplorerKontext.h"
 
+#include "platform/NativePath.h"
 #include "platform/ProgramInfo.h"
 #include "platform/linux/FileManagerActions.h"
-#include "platform/linux/HiveRegistry.h"
+#include "platform/linux/MenuRegistry.h"
+#include "support/MemoryRegistry.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +15,13 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
 using Key = Registry::Key;
 
-// Passes every call on to a real hive, writes down what was asked, keeps count of open handles and can
+// Passes every call on to another registry, writes down what was asked, keeps count of open handles and can
 // make one operation fail.
 class RecordingRegistry : public Registry
 {
@@ -73,17 +77,8 @@ private:
 class ExplorerKontextTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(temp.isValid()); }
-
-    QByteArray hiveBytes() const
-    {
-        QFile file(hive.hivePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir temp;
-    HiveRegistry hive{temp.filePath(QStringLiteral("hive/registry.json")), nullptr};
-    RecordingRegistry registry{hive};
+    MemoryRegistry memory;
+    RecordingRegistry registry{memory};
     const QString verb = QStringLiteral("Tilgomatic");
     const QString command = QStringLiteral("/opt/tilgomatic/tilgomatic 1%");
 };
@@ -94,11 +89,8 @@ TEST_F(ExplorerKontextTest, RegisteringWritesTheCommandKeyWithThePlaceholder)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
 
-    EXPECT_EQ(hive.subKeys(QStringLiteral("*\\shell")), QStringList{verb});
-    EXPECT_EQ(hive.subKeys(QStringLiteral("*\\shell\\Tilgomatic")), QStringList{QStringLiteral("command")});
-    EXPECT_FALSE(
-        hive.defaultValue(QStringLiteral("*\\shell\\Tilgomatic")).has_value()); // the menu shows its name
-    EXPECT_EQ(hive.defaultValue(QStringLiteral("*\\shell\\Tilgomatic\\command")),
+    EXPECT_TRUE(memory.value(QStringLiteral("*\\shell\\Tilgomatic")).isEmpty()); // the menu shows its name
+    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")),
               QStringLiteral("/opt/tilgomatic/tilgomatic 1% %1"));
     EXPECT_EQ(registry.calls,
               (QStringList{
@@ -112,20 +104,18 @@ TEST_F(ExplorerKontextTest, RegisteringTwiceLeavesOneEntryWithTheSecondCommand)
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
     modExplorerKontext::SetExplorerMenu(registry, verb, QStringLiteral("/usr/lib/tilgomatic/tilgomatic 1%"));
 
-    EXPECT_EQ(hive.subKeys(QStringLiteral("*\\shell")), QStringList{verb});
-    EXPECT_EQ(hive.subKeys(QStringLiteral("*\\shell\\Tilgomatic")), QStringList{QStringLiteral("command")});
-    EXPECT_EQ(hive.defaultValue(QStringLiteral("*\\shell\\Tilgomatic\\command")),
+    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")),
               QStringLiteral("/usr/lib/tilgomatic/tilgomatic 1% %1"));
 }
 
 TEST_F(ExplorerKontextTest, AnEmptyCommandRemovesAndASingleBlankRegisters)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, QStringLiteral(" "));
-    EXPECT_EQ(hive.defaultValue(QStringLiteral("*\\shell\\Tilgomatic\\command")), QStringLiteral("  %1"));
+    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")), QStringLiteral("  %1"));
 
     modExplorerKontext::SetExplorerMenu(registry, verb, QString());
-    EXPECT_FALSE(hive.keyExists(QStringLiteral("*\\shell\\Tilgomatic")));
-    EXPECT_TRUE(hive.keyExists(QStringLiteral("*\\shell"))); // only the verb's own keys go
+    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell"))); // only the verb's own keys go
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
@@ -140,28 +130,28 @@ TEST_F(ExplorerKontextTest, RemovalDeletesCommandKeyThenVerbKeyClosingEveryHandl
               (QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2"), QStringLiteral("delete Command"),
                            QStringLiteral("close"), QStringLiteral("open *\\shell 2"),
                            QStringLiteral("delete Tilgomatic"), QStringLiteral("close")}));
-    EXPECT_FALSE(hive.keyExists(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
 TEST_F(ExplorerKontextTest, RemovingWithoutVerbKeyChangesNothing)
 {
     modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Other"), command);
-    const QByteArray before = hiveBytes();
     registry.calls.clear();
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2")});
-    EXPECT_EQ(hiveBytes(), before);
+    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Other\\command")), command + QStringLiteral(" %1"));
 }
 
 TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
 {
-    ASSERT_EQ(hive.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic"), nullptr),
+    Key key = Registry::NoKey;
+    ASSERT_EQ(memory.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic"), &key),
               RegistryStatus::Success);
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
 
-    EXPECT_TRUE(hive.keyExists(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
     EXPECT_FALSE(registry.calls.contains(QStringLiteral("delete Tilgomatic")));
     EXPECT_TRUE(registry.open.isEmpty());
 }
@@ -169,13 +159,14 @@ TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
 TEST_F(ExplorerKontextTest, AVerbKeyWithAnotherSubkeyLosesOnlyItsCommand)
 {
     modExplorerKontext::CreateExplorerMenu(registry, verb, command);
+    Key key = Registry::NoKey;
     ASSERT_EQ(
-        hive.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic\\DropTarget"), nullptr),
+        memory.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic\\DropTarget"), &key),
         RegistryStatus::Success);
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
-    EXPECT_EQ(hive.subKeys(QStringLiteral("*\\shell\\Tilgomatic")),
-              QStringList{QStringLiteral("DropTarget")});
+    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\DropTarget")));
+    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\command")));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
@@ -188,51 +179,34 @@ TEST_F(ExplorerKontextTest, AFailedDeletionStopsTheRemovalAndStillClosesTheHandl
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, (QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2"),
                                            QStringLiteral("delete Command"), QStringLiteral("close")}));
-    EXPECT_TRUE(hive.keyExists(QStringLiteral("*\\shell\\Tilgomatic\\command")));
+    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\command")));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
-TEST_F(ExplorerKontextTest, ProgramCommandJoinsFolderNameAndMarker)
-{
-    ProgramInfo program;
-    program.executableName = QStringLiteral("tilgomatic");
-    program.programFolder = QStringLiteral("/opt/my tools");
-    EXPECT_EQ(modExplorerKontext::programCommand(program), QStringLiteral("/opt/my tools/tilgomatic 1%"));
-}
-
 // The whole road: ticking registers the program, a file manager's entry starts it with the chosen file,
-// unticking removes the entries again.
+// unticking removes the entries again. The program's folder holds a byte that is no UTF-8, its name a dot.
 TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRemovalClearsIt)
 {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     ProgramInfo program;
-    program.executableName = QStringLiteral("tilgomatic");
-    program.programFolder = temp.filePath(QStringLiteral("Programme 'x' $HOME 100% Größe"));
-    ASSERT_TRUE(QDir().mkpath(program.programFolder));
-    const QString stub = program.programFolder + QStringLiteral("/tilgomatic");
-    {
-        QFile file(stub);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$TILGO_STUB_RECORD\"\n");
-        file.close();
-        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-    }
-    const QString chosen = temp.filePath(QStringLiteral("Akten/geheim \"alt\".txt"));
-    QDir().mkpath(QFileInfo(chosen).absolutePath());
-    QFile(chosen).open(QIODevice::WriteOnly);
+    program.programFolder = temp.path() + NativePath::fromNative("/Programme 'x' $HOME 100% Gr\xf6\xdf"
+                                                                 "e");
+    program.executablePath = program.programFolder + QStringLiteral("/tilgo.bin");
+    ASSERT_EQ(::mkdir(NativePath::toNative(program.programFolder).constData(), 0755), 0);
+    writeFile(program.executablePath,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$TILGO_STUB_RECORD\"\n", 0755);
+    const QString chosen = temp.filePath(QStringLiteral("geheim \"alt\".txt"));
+    writeFile(chosen, "");
 
     const QString dataHome = temp.filePath(QStringLiteral("data"));
     FileManagerActions actions(dataHome, temp.filePath(QStringLiteral("config")));
     actions.setThunarInstalled([] { return false; });
-    HiveRegistry hive(temp.filePath(QStringLiteral("data/tilgomatic/registry.json")), &actions);
+    MenuRegistry registry(actions, program.executablePath);
 
-    modExplorerKontext::SetExplorerMenu(hive, QStringLiteral("Tilgomatic"),
+    modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Tilgomatic"),
                                         modExplorerKontext::programCommand(program));
     const QString script = dataHome + QStringLiteral("/nautilus/scripts/Tilgomatic");
-    ASSERT_TRUE(QFileInfo::exists(script));
-    EXPECT_TRUE(QFileInfo::exists(dataHome + QStringLiteral("/kio/servicemenus/tilgomatic.desktop")));
-
     const QString record = temp.filePath(QStringLiteral("record"));
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -240,12 +214,12 @@ TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRe
     process.setProcessEnvironment(environment);
     process.start(script, {chosen});
     ASSERT_TRUE(process.waitForFinished(30000));
-    QFile recorded(record);
-    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(recorded.readAll()), QStringLiteral("1%") + QChar(0) + chosen + QChar(0));
+    EXPECT_EQ(readFile(record), QByteArray("1%") + '\0' + chosen.toUtf8() + '\0');
 
-    modExplorerKontext::SetExplorerMenu(hive, QStringLiteral("Tilgomatic"), QString());
-    EXPECT_FALSE(QFileInfo::exists(script));
-    EXPECT_FALSE(QFileInfo::exists(dataHome + QStringLiteral("/kio/servicemenus/tilgomatic.desktop")));
-    EXPECT_FALSE(hive.keyExists(QStringLiteral("*\\shell\\Tilgomatic")));
+    modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Tilgomatic"), QString());
+    EXPECT_FALSE(nameExists(script));
+    EXPECT_FALSE(nameExists(dataHome + QStringLiteral("/kio/servicemenus/tilgomatic.desktop")));
+    Registry::Key key = Registry::NoKey;
+    EXPECT_EQ(registry.openKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic"), 0, 2, &key),
+              RegistryStatus::FileNotFound);
 }

@@ -28,7 +28,7 @@ const QString EmptyText =
     QStringLiteral("Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder "
                    "suchen Sie die Datei mit einem Klick auf den Ordner oben rechts.");
 
-// Two full blocks: the run yields after each of the first sweep's block writes.
+// Two full blocks: each sweep is two block writes.
 constexpr qint64 TwoBlocks = 65536;
 
 class DeleteCommandTest : public WindowFixture
@@ -52,7 +52,7 @@ protected:
                       QStringLiteral("holder"), file});
         ASSERT_TRUE(holder.waitForReadyRead(30000));
     }
-    // Clicks button at the run's first yield, as a user would in the middle of it.
+    // Clicks button once the run has begun writing, as a user would in the middle of it.
     void clickDuringRun(QAbstractButton* button)
     {
         fileSystem.onWrite = [button](int number) {
@@ -60,7 +60,7 @@ protected:
                 QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
         };
     }
-    // Posts a drop of file onto widget: it is handled at the run's next yield.
+    // Posts a drop of file onto widget: the window's thread handles it while the run goes on.
     void postDrop(QWidget* widget, const QMimeData* data)
     {
         const QPoint at = widget->rect().center();
@@ -354,7 +354,7 @@ TEST_F(DeleteCommandTest, QuitTickedDuringTheRunCloses)
     EXPECT_FALSE(window->isVisible());
 }
 
-// The window's thread turns its event loop while the worker is inside a sweep that has no yield point
+// The window's thread turns its event loop while the worker is in the middle of a sweep
 // (write 5 is in the second sweep), and while a write takes long.
 TEST_F(DeleteCommandTest, WindowAnswersInTheMiddleOfASweep)
 {

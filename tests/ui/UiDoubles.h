@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "platform/Registry.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellEntries.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/gui/Desktop.h"
+#include "support/MemoryRegistry.h"
 #include "support/RecordingFileSystem.h"
 
 #include <QHash>
@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -45,30 +46,6 @@ struct RecordingShellEntries : ShellEntries
     QStringList running;
 };
 
-// A registry of keys held in memory, enough for the context-menu module: case-insensitive paths below
-// HKEY_CLASSES_ROOT, default values, subkeys. Every call is logged.
-class MemoryRegistry : public Registry
-{
-public:
-    long createKey(Key root, const QString& subKey, Key* result) override;
-    long setValue(Key root, const QString& subKey, int type, const QString& data) override;
-    long openKey(Key root, const QString& subKey, int options, int access, Key* result) override;
-    long deleteKey(Key key, const QString& name) override;
-    long closeKey(Key key) override;
-
-    bool hasKey(const QString& path) const;
-    QString value(const QString& path) const;
-
-    QStringList calls;
-
-private:
-    QString pathOf(Key root, const QString& subKey) const;
-
-    QMap<QString, QString> m_keys; // lower-case path => default value
-    QHash<Key, QString> m_handles;
-    Key m_nextHandle = 1;
-};
-
 // A desktop that records what it was asked to open and answers opened.
 class RecordingDesktop : public Desktop
 {
@@ -88,7 +65,7 @@ public:
 };
 
 // Passes every call on to another file system, with hooks: a fixed attribute word, and a callback before
-// each write (which runs inside the engine's run, just before the yields that follow the writes).
+// each write (which runs on the run's worker thread).
 class HookedFileSystem : public FileSystem
 {
 public:
@@ -121,8 +98,9 @@ public:
     bool failSyncs = false;                       // every sync reports failure
     // Answered for every storage map, so that the outcome does not depend on the test machine's disk.
     StorageMap storage = RecordingFileSystem::inPlaceStorage();
-    int opens = 0;
-    int writes = 0;
+    // Counted on each run's worker thread: one run's counts are read by the next run's thread.
+    std::atomic<int> opens{0};
+    std::atomic<int> writes{0};
 
 private:
     FileSystem& m_inner;

@@ -14,6 +14,7 @@ WindowFixture::WindowFixture()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     program.executableName = QStringLiteral("tilgomatic");
     program.programFolder = programFolder.path();
+    program.executablePath = programFolder.filePath(QStringLiteral("tilgomatic"));
     program.workingFolder = files.path();
 }
 

@@ -1,31 +1,22 @@
 #pragma once
 
-#include <QFont>
 #include <QString>
-#include <functional>
 
 class QWidget;
 
-// The platform's modal browse dialog: a tree of folders (and optionally files) from which the user
-// confirms one file-system item.
+// The platform's modal browse dialog, from which the user confirms one file-system item.
 class BrowseDialog
 {
 public:
     struct Request
     {
         QWidget* owner = nullptr;
-        QString title;     // shown above the tree
-        QString rootPath;  // top of the tree; empty means the whole file system ("/")
-        QString startPath; // selected when the dialog opens; empty or unknown selects nothing
-        bool statusLine = false;
+        QString title;     // shown above the items
+        QString rootPath;  // only items at or below it can be confirmed; empty means the whole file system
+        QString startPath; // shown when the dialog opens; empty or unknown shows the dialog's default
+        bool statusLine = false; // asked for a line naming the selection; the desktop's chooser has none
         bool newStyle = false;
         bool includeFiles = false;
-        unsigned flags = 0; // the flag word the request was built with
-        // Called at every change of the selection with the selected path (empty when the selection has
-        // no file-system path) and the status line's width in pixels; returns the status line's text.
-        std::function<QString(const QString& selectedPath, int statusLineWidth)> statusText;
-        // The font the status text was measured in; the dialog draws its status line in it.
-        QFont statusFont;
     };
 
     virtual ~BrowseDialog() = default;

@@ -1,7 +1,7 @@
 #include "platform/gui/FileChooserDialog.h"
 
+#include "platform/FileSystem.h"
 #include "platform/NativePath.h"
-#include "platform/linux/LinuxFileSystem.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -9,11 +9,20 @@
 #include <QPointer>
 #include <QUrl>
 
+namespace {
+
+// Whether path lies at or below root; everything does when there is no root.
+bool isWithin(const QString& path, const QString& root)
+{
+    if (root.isEmpty() || root == QLatin1String("/"))
+        return true;
+    return path == root || path.startsWith(root + QLatin1Char('/'));
+}
+
+} // namespace
+
 QString FileChooserDialog::exec(const Request& request)
 {
-    if (request.statusLine || !request.rootPath.isEmpty())
-        return m_tree.exec(request);
-
     // On the heap and guarded: the owner deletes its children, and it may be destroyed while the
     // chooser's own event loop runs.
     QPointer<QFileDialog> dialog = new QFileDialog(request.owner, request.title);
@@ -24,7 +33,9 @@ QString FileChooserDialog::exec(const Request& request)
     // A link comes back as itself, not as the file it points to: the panel then names what the user
     // picked, and the delete command refuses a link rather than destroying a file elsewhere.
     dialog->setOption(QFileDialog::DontResolveSymlinks);
-    const QFileInfo start(request.startPath);
+    // Outside the root the chooser opens on the root itself.
+    const QString root = request.rootPath.isEmpty() ? QString() : QDir::cleanPath(request.rootPath);
+    const QFileInfo start(isWithin(request.startPath, root) ? request.startPath : root);
     if (start.isDir()) {
         dialog->setDirectory(start.absoluteFilePath());
     } else if (start.exists()) {
@@ -46,7 +57,8 @@ QString FileChooserDialog::exec(const Request& request)
                                ? NativePath::fromFileUrl(urls.first())
                            : !files.isEmpty() ? files.first()
                                               : QString();
-    if (chosen.isEmpty() || LinuxFileSystem().longPathName(chosen).isEmpty())
+    if (chosen.isEmpty() || m_fileSystem.longPathName(chosen).isEmpty())
         return QString();
-    return QDir::cleanPath(chosen);
+    const QString path = QDir::cleanPath(chosen);
+    return isWithin(path, root) ? path : QString();
 }

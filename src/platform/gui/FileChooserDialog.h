@@ -1,17 +1,21 @@
 #pragma once
 
-#include "platform/gui/TreeBrowseDialog.h"
+#include "platform/gui/BrowseDialog.h"
+
+class FileSystem;
 
 // The browse dialog as users know it: the desktop's own file chooser (GTK's or KDE's where Qt has a
 // platform theme or portal for it, Qt's own otherwise), with its places, path field and hidden-files
-// switch. It confirms only existing items and opens a folder on Enter. The chooser cannot keep the user
-// inside a root nor show a status line; requests with either go to the tree of TreeBrowseDialog.
+// switch. It confirms only existing items and opens a folder on Enter. It shows no status line, and
+// cannot keep the user inside a root: an item confirmed outside the root counts as a cancel.
 class FileChooserDialog : public BrowseDialog
 {
 public:
-    // native false always shows Qt's own chooser, which tests can drive offscreen.
-    explicit FileChooserDialog(bool native = true)
-        : m_native(native)
+    // fileSystem answers whether a chosen name exists. native false always shows Qt's own chooser,
+    // which tests can drive offscreen.
+    explicit FileChooserDialog(FileSystem& fileSystem, bool native = true)
+        : m_fileSystem(fileSystem)
+        , m_native(native)
     {}
 
     // Shows the chooser modally over the request's owner, titled with the request's title and opened
@@ -20,6 +24,6 @@ public:
     QString exec(const Request& request) override;
 
 private:
+    FileSystem& m_fileSystem;
     bool m_native;
-    TreeBrowseDialog m_tree;
 };

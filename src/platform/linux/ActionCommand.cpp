@@ -1,7 +1,5 @@
 #include "platform/linux/ActionCommand.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -34,50 +32,44 @@ bool isReservedInExec(QChar c)
 
 } // namespace
 
-ActionCommand ActionCommand::parse(const QString& command)
+std::optional<ActionCommand> ActionCommand::fromValue(const QString& program, const QString& value)
 {
-    ActionCommand result;
-
-    qsizetype start = 0;
-    while (start < command.size() && command.at(start) == QLatin1Char(' '))
-        ++start;
-    const QString text = command.mid(start);
-
-    // Longest prefix ending at a blank (or at the end) that names an existing file. Only absolute
-    // prefixes count: a relative one would be judged against whatever folder we happen to run in.
-    qsizetype programEnd = -1;
-    if (text.startsWith(QLatin1Char('/'))) {
-        for (qsizetype end = text.size(); end > 0; end = text.lastIndexOf(QLatin1Char(' '), end - 1)) {
-            if (QFileInfo(text.left(end)).isFile()) {
-                programEnd = end;
-                break;
-            }
-        }
-    }
-    if (programEnd < 0) {
-        programEnd = text.indexOf(QLatin1Char(' '));
-        if (programEnd < 0)
-            programEnd = text.size();
-    }
-
-    const QString program = text.left(programEnd);
-    if (program.isEmpty() || program == filePlaceholder)
-        return result;
-    result.m_program = program;
-
+    if (program.isEmpty() || !value.startsWith(program) ||
+        (value.size() > program.size() && value.at(program.size()) != QLatin1Char(' ')))
+        return std::nullopt;
+    ActionCommand result(program, {});
     bool hasFile = false;
-    const QStringList words = text.mid(programEnd).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList words = value.mid(program.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString& word : words) {
-        if (word == filePlaceholder) {
-            result.m_arguments.append(Argument{QString(), true});
-            hasFile = true;
-        } else {
-            result.m_arguments.append(Argument{word, false});
-        }
+        const bool isFile = word == filePlaceholder;
+        result.m_arguments.append(Argument{isFile ? QString() : word, isFile});
+        hasFile = hasFile || isFile;
     }
     if (!hasFile)
         result.m_arguments.append(Argument{QString(), true});
     return result;
+}
+
+ActionCommand ActionCommand::textOnly() const
+{
+    QString escaped; // for printf's %b: a byte as \0ooo, a backslash doubled
+    bool hasBytes = false;
+    for (const QChar c : m_program) {
+        if (c.unicode() >= 0xdc80 && c.unicode() <= 0xdcff) {
+            escaped += QStringLiteral("\\0%1").arg(c.unicode() - 0xdc00, 3, 8, QLatin1Char('0'));
+            hasBytes = true;
+        } else {
+            escaped += c == QLatin1Char('\\') ? QStringLiteral("\\\\") : QString(c);
+        }
+    }
+    if (!hasBytes)
+        return *this;
+    // The "x" keeps a trailing line break of the path from being cut by the command substitution.
+    QList<Argument> arguments{{QStringLiteral("-c"), false},
+                              {QStringLiteral("p=$(printf '%bx' \"$0\"); exec \"${p%x}\" \"$@\""), false},
+                              {escaped, false}};
+    arguments.append(m_arguments);
+    return ActionCommand(QStringLiteral("/bin/sh"), arguments);
 }
 
 QString ActionCommand::join(QString (*quote)(const QString&), const QString& fileCode) const

@@ -3,9 +3,10 @@
 #include <QList>
 #include <QString>
 
-// A context-menu verb's command as the registry holds it, unquoted, e.g. "/opt/my tools/tilgomatic 1% %1",
-// taken apart into the program, its literal arguments and the place of the chosen file, and written out
-// again in the quoting that each file manager expects.
+#include <optional>
+
+// A context-menu verb's command: the program, its literal arguments and the place of the chosen file,
+// written out in the quoting that each file manager expects.
 class ActionCommand
 {
 public:
@@ -15,15 +16,21 @@ public:
         bool isFile = false; // true where the chosen file goes ("%1")
     };
 
-    // Splits command. The program is the longest blank-separated prefix that names an existing file
-    // (so a folder with blanks works), or else the first word; the remaining words are literal arguments,
-    // except that each word "%1" stands for the file. Without any "%1" the file goes last. Returns an
-    // invalid command (isValid() false) when there is no program word.
-    static ActionCommand parse(const QString& command);
+    ActionCommand(const QString& program, const QList<Argument>& arguments)
+        : m_program(program)
+        , m_arguments(arguments)
+    {}
 
-    bool isValid() const { return !m_program.isEmpty(); }
-    const QString& program() const { return m_program; }
-    const QList<Argument>& arguments() const { return m_arguments; }
+    // The command of a registry value that starts program: value is program's path followed by blank-
+    // separated words, each "%1" standing for the file (which goes last when no word names it). The
+    // program is known, so a folder with blanks needs no guessing. nullopt when value does not start
+    // with program.
+    static std::optional<ActionCommand> fromValue(const QString& program, const QString& value);
+
+    // The same start with every word valid Unicode, for files that must be UTF-8 (key files, XML): a
+    // program path holding bytes that are no UTF-8 is handed to /bin/sh as octal escapes, which it turns
+    // back into those bytes. The command itself where it has none.
+    ActionCommand textOnly() const;
 
     // Exec line of a desktop entry (Dolphin, PCManFM) with fileCode for the file: program and arguments
     // double-quoted where the desktop-entry rules ask for it, "%" doubled. The key file's own string

@@ -1,9 +1,8 @@
 #include "platform/linux/FileManagerActions.h"
 
-#include "platform/linux/AtomicFile.h"
-#include "platform/linux/UserFolders.h"
-
+#include "platform/NativePath.h"
 #include "platform/linux/ActionCommand.h"
+#include "platform/linux/AtomicFile.h"
 #include "platform/linux/ThunarActions.h"
 
 #include <QDir>
@@ -11,6 +10,8 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,9 +31,11 @@ QString keyValue(const QString& value)
 // the folder (the program's own resync among them).
 bool holds(const QString& path, const QByteArray& data, QFile::Permissions mode)
 {
+    // Qt adds the bits of the running user to those of owner, group and others: compare only these.
+    constexpr QFile::Permissions userBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
     QFile file(path);
-    return file.permissions() == mode && file.size() == data.size() && file.open(QIODevice::ReadOnly) &&
-           file.readAll() == data;
+    return (file.permissions() & ~userBits) == mode && file.size() == data.size() &&
+           file.open(QIODevice::ReadOnly) && file.readAll() == data;
 }
 
 // True when path is a regular file (not a link) that carries our marker line near its start.
@@ -60,24 +63,12 @@ QString scriptLabel(const QString& verb)
 
 } // namespace
 
-struct FileManagerActions::Entry
-{
-    QString verb;
-    QString id;
-    ActionCommand command;
-};
-
 // One kind of separate action file: where it is named from and what it holds.
 struct FileManagerActions::Format
 {
     QString suffix; // empty: the file is named after the verb (scripts), else id + suffix
     QFile::Permissions mode;
     QString (*content)(const QString& verb, const QString& id, const ActionCommand& command);
-
-    QString fileName(const Entry& entry) const
-    {
-        return suffix.isEmpty() ? scriptLabel(entry.verb) : entry.id + suffix;
-    }
 };
 
 namespace {
@@ -95,11 +86,6 @@ FileManagerActions::FileManagerActions(const QString& dataHome, const QString& c
     , m_thunarSystemFile(QStringLiteral("/etc/xdg/Thunar/uca.xml"))
     , m_thunarInstalled([] { return !QStandardPaths::findExecutable(QStringLiteral("thunar")).isEmpty(); })
 {}
-
-std::unique_ptr<FileManagerActions> FileManagerActions::forUser()
-{
-    return std::make_unique<FileManagerActions>(UserFolders::dataHome(), UserFolders::configHome());
-}
 
 QString FileManagerActions::markerLine()
 {
@@ -119,74 +105,65 @@ QString FileManagerActions::fileId(const QString& verb)
     return id;
 }
 
-bool FileManagerActions::sync(const QList<Verb>& verbs)
+QList<std::pair<QString, const FileManagerActions::Format*>>
+FileManagerActions::separateFiles(const QString& verb) const
 {
-    QList<Entry> entries;
-    QSet<QString> ids;
-    for (const Verb& verb : verbs) {
-        ActionCommand command = ActionCommand::parse(verb.command);
-        const QString id = fileId(verb.name);
-        if (!command.isValid() || id.isEmpty() || ids.contains(id))
-            continue; // nothing to start, or a second spelling of a verb already taken
-        ids.insert(id);
-        entries.append(Entry{verb.name, id, std::move(command)});
-    }
-
     static const Format dolphin{QStringLiteral(".desktop"), executableMode, dolphinContent};
     static const Format nemo{QStringLiteral(".nemo_action"), plainMode, nemoContent};
     static const Format pcmanfm{QStringLiteral(".desktop"), plainMode, pcmanfmContent};
     static const Format script{QString(), executableMode, scriptContent};
 
-    bool ok = true;
+    const QString id = fileId(verb);
+    QList<std::pair<QString, const Format*>> files;
+    if (id.isEmpty())
+        return files;
     if (!m_dataHome.isEmpty()) {
-        ok = syncFolder(m_dataHome + QStringLiteral("/kio/servicemenus"), dolphin, entries) && ok;
-        ok = syncFolder(m_dataHome + QStringLiteral("/nautilus/scripts"), script, entries) && ok;
-        ok = syncFolder(m_dataHome + QStringLiteral("/nemo/actions"), nemo, entries) && ok;
-        ok = syncFolder(m_dataHome + QStringLiteral("/file-manager/actions"), pcmanfm, entries) && ok;
+        files.append({m_dataHome + QStringLiteral("/kio/servicemenus/") + id + dolphin.suffix, &dolphin});
+        files.append({m_dataHome + QStringLiteral("/nautilus/scripts/") + scriptLabel(verb), &script});
+        files.append({m_dataHome + QStringLiteral("/nemo/actions/") + id + nemo.suffix, &nemo});
+        files.append({m_dataHome + QStringLiteral("/file-manager/actions/") + id + pcmanfm.suffix, &pcmanfm});
     }
-    if (!m_configHome.isEmpty()) {
-        ok = syncFolder(m_configHome + QStringLiteral("/caja/scripts"), script, entries) && ok;
-        ok = syncThunar(entries) && ok;
-    }
-    return ok;
+    if (!m_configHome.isEmpty())
+        files.append({m_configHome + QStringLiteral("/caja/scripts/") + scriptLabel(verb), &script});
+    return files;
 }
 
-bool FileManagerActions::syncFolder(const QString& folder, const Format& format, const QList<Entry>& entries)
+bool FileManagerActions::add(const QString& verb, const ActionCommand& command)
 {
-    QSet<QString> wanted;
-    for (const Entry& entry : entries)
-        wanted.insert(format.fileName(entry));
-
+    const QString id = fileId(verb);
+    if (id.isEmpty())
+        return false;
     bool ok = true;
-    const QDir dir(folder);
-    if (dir.exists()) {
-        const QStringList names = dir.entryList(QDir::Files | QDir::System);
-        for (const QString& name : names) {
-            if (!name.endsWith(format.suffix) || wanted.contains(name))
-                continue;
-            const QString path = dir.filePath(name);
-            if (isOurs(path) && !QFile::remove(path)) {
-                qWarning("Cannot remove %s", qUtf8Printable(path));
-                ok = false;
-            }
-        }
-    }
-    if (entries.isEmpty())
-        return ok;
-
-    for (const Entry& entry : entries) {
-        const QString path = dir.filePath(format.fileName(entry));
+    for (const auto& [path, format] : separateFiles(verb)) {
         const QFileInfo existing(path);
         if ((existing.exists() || existing.isSymLink()) && !isOurs(path)) {
             qWarning("%s belongs to another program; left as it is", qUtf8Printable(path));
             ok = false;
             continue;
         }
-        const QByteArray content = format.content(entry.verb, entry.id, entry.command).toUtf8();
-        if (!holds(path, content, format.mode))
-            ok = AtomicFile::write(path, content, format.mode) && ok;
+        const QByteArray content = NativePath::toNative(format->content(verb, id, command));
+        if (!holds(path, content, format->mode))
+            ok = AtomicFile::write(path, content, format->mode) && ok;
     }
-    return ok;
+    return mergeThunar(verb, &command) && ok;
+}
+
+bool FileManagerActions::remove(const QString& verb)
+{
+    bool ok = true;
+    for (const auto& [path, format] : separateFiles(verb)) {
+        if (isOurs(path) && !QFile::remove(path)) {
+            qWarning("Cannot remove %s", qUtf8Printable(path));
+            ok = false;
+        }
+    }
+    return mergeThunar(verb, nullptr) && ok;
+}
+
+bool FileManagerActions::has(const QString& verb) const
+{
+    const auto files = separateFiles(verb);
+    return std::any_of(files.cbegin(), files.cend(), [](const auto& file) { return isOurs(file.first); });
 }
 
 bool FileManagerActions::thunarPresent() const
@@ -195,19 +172,17 @@ bool FileManagerActions::thunarPresent() const
            (m_thunarInstalled && m_thunarInstalled());
 }
 
-bool FileManagerActions::syncThunar(const QList<Entry>& entries)
+bool FileManagerActions::mergeThunar(const QString& verb, const ActionCommand* command)
 {
-    if (!thunarPresent())
+    if (m_configHome.isEmpty() || fileId(verb).isEmpty() || !thunarPresent())
         return true;
 
-    QList<ThunarActions::Action> actions;
-    for (const Entry& entry : entries) {
-        actions.append(ThunarActions::Action{ThunarActions::idPrefix() + entry.id, entry.verb,
-                                             entry.command.thunarCommand(), entry.verb, icon});
-    }
+    const QString uniqueId = ThunarActions::idPrefix() + fileId(verb);
+    std::optional<ThunarActions::Action> action;
+    if (command)
+        action = ThunarActions::Action{uniqueId, verb, command->textOnly().thunarCommand(), verb, icon};
 
-    const QString folder = m_configHome + QStringLiteral("/Thunar");
-    const QString path = folder + QStringLiteral("/uca.xml");
+    const QString path = m_configHome + QStringLiteral("/Thunar/uca.xml");
     const QFileInfo info(path);
     const bool userHasFile = info.exists() || info.isSymLink();
 
@@ -220,25 +195,22 @@ bool FileManagerActions::syncThunar(const QList<Entry>& entries)
         }
         source = file.readAll();
     } else {
-        if (actions.isEmpty())
+        if (!action)
             return true; // nothing of ours can be in a file that does not exist
         QFile shipped(m_thunarSystemFile);
         source = shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : ThunarActions::emptyDocument();
     }
 
-    std::optional<ThunarActions::Merged> merged = ThunarActions::merge(source, actions);
+    std::optional<ThunarActions::Merged> merged = ThunarActions::merge(source, uniqueId, action);
     if (!merged) {
         if (userHasFile) {
             // Rewriting a file we cannot read would throw away the user's own actions.
             qWarning("%s is not a readable action list; left as it is", qUtf8Printable(path));
             return false;
         }
-        merged = ThunarActions::merge(ThunarActions::emptyDocument(), actions);
+        merged = ThunarActions::merge(ThunarActions::emptyDocument(), uniqueId, action);
     }
-    if (!merged->hadOurs && actions.isEmpty())
-        return true;
-
-    if (userHasFile && merged->xml == source)
+    if ((!merged->hadIt && !action) || (userHasFile && merged->xml == source))
         return true;
     const QFile::Permissions mode = userHasFile ? QFile::permissions(path) : plainMode;
     return AtomicFile::write(path, merged->xml, mode);
@@ -248,28 +220,30 @@ namespace {
 
 QString dolphinContent(const QString& verb, const QString& id, const ActionCommand& command)
 {
-    return FileManagerActions::markerLine() + QStringLiteral("\n[Desktop Entry]\n"
-                                                             "Type=Service\n"
-                                                             "MimeType=all/allfiles;\n"
-                                                             "Actions=%1;\n"
-                                                             "X-KDE-Priority=TopLevel\n"
-                                                             "\n"
-                                                             "[Desktop Action %1]\n"
-                                                             "Name=%2\n"
-                                                             "Icon=%3\n"
-                                                             "Exec=%4\n")
-                                                  .arg(id, keyValue(verb), icon, keyValue(command.kioExec()));
+    return FileManagerActions::markerLine() +
+           QStringLiteral("\n[Desktop Entry]\n"
+                          "Type=Service\n"
+                          "MimeType=all/allfiles;\n"
+                          "Actions=%1;\n"
+                          "X-KDE-Priority=TopLevel\n"
+                          "\n"
+                          "[Desktop Action %1]\n"
+                          "Name=%2\n"
+                          "Icon=%3\n"
+                          "Exec=%4\n")
+               .arg(id, keyValue(verb), icon, keyValue(command.textOnly().kioExec()));
 }
 
 QString nemoContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
 {
-    return FileManagerActions::markerLine() + QStringLiteral("\n[Nemo Action]\n"
-                                                             "Name=%1\n"
-                                                             "Exec=%2\n"
-                                                             "Icon-Name=%3\n"
-                                                             "Selection=s\n"
-                                                             "Extensions=nodirs;\n")
-                                                  .arg(keyValue(verb), keyValue(command.nemoExec()), icon);
+    return FileManagerActions::markerLine() +
+           QStringLiteral("\n[Nemo Action]\n"
+                          "Name=%1\n"
+                          "Exec=%2\n"
+                          "Icon-Name=%3\n"
+                          "Selection=s\n"
+                          "Extensions=nodirs;\n")
+               .arg(keyValue(verb), keyValue(command.textOnly().nemoExec()), icon);
 }
 
 QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
@@ -284,7 +258,7 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
                           "[X-Action-Profile main]\n"
                           "MimeTypes=all/allfiles;\n"
                           "Exec=%3\n")
-               .arg(keyValue(verb), icon, keyValue(command.desktopExec(QStringLiteral("%f"))));
+               .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExec(QStringLiteral("%f"))));
 }
 
 // The program takes one file a start, so each selected file gets a start of its own, all at once as the

@@ -4,30 +4,23 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
+
+class ActionCommand;
 
 // The per-user action files through which Linux file managers put an entry into the right-click menu of
 // every file: Dolphin service menus, Nautilus and Caja scripts, Nemo actions, Thunar's uca.xml and the
-// PCManFM (-Qt) actions. sync() brings them in line with the verbs registered under "*\shell".
+// PCManFM (-Qt) actions. These files are the only record of a verb: nothing else is kept.
 //
 // Only files this program wrote are ever replaced or removed: the separate files carry a marker line,
 // Thunar actions a unique-id with ThunarActions::idPrefix(). A file of the same name that lacks the
-// marker belongs to someone else and is left as it is.
+// marker belongs to someone else and is left as it is. A file that already holds what it should is not
+// written again, so folder watchers see no change.
 class FileManagerActions
 {
 public:
-    struct Verb
-    {
-        QString name;    // the verb's key name, also the text of the menu entry
-        QString command; // the default value of its command key, e.g. "/opt/x/tilgomatic 1% %1"
-    };
-
     // dataHome and configHome stand for $XDG_DATA_HOME and $XDG_CONFIG_HOME. An empty folder switches
     // off the file managers that live below it.
     FileManagerActions(const QString& dataHome, const QString& configHome);
-
-    // The user's folders (UserFolders).
-    static std::unique_ptr<FileManagerActions> forUser();
 
     // Where Thunar's shipped actions lie (default /etc/xdg/Thunar/uca.xml); a user without uca.xml
     // starts from a copy, else Thunar's default actions would vanish.
@@ -36,10 +29,13 @@ public:
     // this says so, or the folder $XDG_CONFIG_HOME/Thunar exists.
     void setThunarInstalled(std::function<bool()> installed) { m_thunarInstalled = std::move(installed); }
 
-    // Makes every verb that has a usable command appear in each file manager's menu and removes our
-    // entries of every other verb. Goes on after a failure. True when every file could be written or
-    // removed as wanted.
-    bool sync(const QList<Verb>& verbs);
+    // Puts verb's entry, starting command, into each file manager's menu. Goes on after a failure; true
+    // when every file holds the entry.
+    bool add(const QString& verb, const ActionCommand& command);
+    // Removes our entries of verb. True when none is left.
+    bool remove(const QString& verb);
+    // Whether one of our separate files for verb is there, i.e. the verb is registered.
+    bool has(const QString& verb) const;
 
     // The marker line that makes a separate action file recognisably ours.
     static QString markerLine();
@@ -48,11 +44,11 @@ public:
     static QString fileId(const QString& verb);
 
 private:
-    struct Entry;
     struct Format;
-
-    bool syncFolder(const QString& folder, const Format& format, const QList<Entry>& entries);
-    bool syncThunar(const QList<Entry>& entries);
+    // The separate file of each file manager for verb, with its format.
+    QList<std::pair<QString, const Format*>> separateFiles(const QString& verb) const;
+    // Thunar's list with verb's action replaced by action, or without it when action is empty.
+    bool mergeThunar(const QString& verb, const ActionCommand* command);
     bool thunarPresent() const;
 
     QString m_dataHome;

@@ -1,6 +1,6 @@
 #include "platform/linux/FileManagerSync.h"
 
-#include "platform/linux/HiveRegistry.h"
+#include "platform/linux/FileManagerActions.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,21 +16,29 @@ constexpr int SettleMilliseconds = 300;
 
 } // namespace
 
-FileManagerSync::FileManagerSync(const HiveRegistry& hive, const QString& configHome, const QString& procRoot)
-    : m_hive(hive)
+FileManagerSync::FileManagerSync(FileManagerActions& actions, const QString& verb,
+                                 const ActionCommand& command, const QString& configHome,
+                                 const QString& procRoot)
+    : m_actions(actions)
+    , m_verb(verb)
+    , m_command(command)
     , m_configHome(configHome)
     , m_thunarFolder(configHome + QStringLiteral("/Thunar"))
     , m_procRoot(procRoot)
 {
     m_pending.setSingleShot(true);
     m_pending.setInterval(SettleMilliseconds);
-    connect(&m_pending, &QTimer::timeout, this, [this] { m_hive.syncFileManagers(); });
+    connect(&m_pending, &QTimer::timeout, this, [this] {
+        // Unticked meanwhile: the entries are gone and stay so.
+        if (m_actions.has(m_verb))
+            m_actions.add(m_verb, m_command);
+    });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileManagerSync::folderChanged);
 }
 
 void FileManagerSync::bringInLine()
 {
-    m_hive.syncFileManagers();
+    m_actions.add(m_verb, m_command);
     if (!m_configHome.isEmpty() && QFileInfo(m_configHome).isDir() &&
         !m_watcher.directories().contains(m_configHome))
         m_watcher.addPath(m_configHome);
@@ -80,4 +88,13 @@ QStringList FileManagerSync::runningWithDelayedUpdate(const QString& procRoot, u
     if (names.contains("pcmanfm-qt"))
         running.append(QStringLiteral("PCManFM-Qt"));
     return running;
+}
+
+void FileManagerSync::removeOldRecord(const QString& dataHome, const QString& programName)
+{
+    if (dataHome.isEmpty() || programName.isEmpty())
+        return;
+    const QString folder = dataHome + QLatin1Char('/') + programName;
+    if (QFile::remove(folder + QStringLiteral("/registry.json")))
+        QDir().rmdir(folder); // only when empty
 }

@@ -6,9 +6,11 @@
 #include <QObject>
 #include <QTimer>
 
-class HiveRegistry;
+#include "platform/linux/ActionCommand.h"
 
-// Keeps the file managers' action files in line with the verbs of a hive while the program runs.
+class FileManagerActions;
+
+// Keeps one verb's entries in the file managers' menus while the program runs.
 //
 // Only Thunar needs watching: every other file manager's file is written whether or not it is installed,
 // and none of them rewrites it. Thunar's file is written only once Thunar is there, and its "Configure
@@ -19,10 +21,12 @@ class FileManagerSync : public QObject, public ShellEntries
     Q_OBJECT
 
 public:
-    // configHome stands for $XDG_CONFIG_HOME; procRoot for /proc.
-    FileManagerSync(const HiveRegistry& hive, const QString& configHome,
-                    const QString& procRoot = QStringLiteral("/proc"));
+    // The entries of verb start command. configHome stands for $XDG_CONFIG_HOME; procRoot for /proc.
+    FileManagerSync(FileManagerActions& actions, const QString& verb, const ActionCommand& command,
+                    const QString& configHome, const QString& procRoot = QStringLiteral("/proc"));
 
+    // Writes what is missing or differs of verb's entries (reading our own files, rewriting none that
+    // is right), then watches Thunar: a change there brings its entry back while the verb is registered.
     void bringInLine() override;
     QStringList runningWithDelayedUpdate() const override;
 
@@ -30,11 +34,17 @@ public:
     // PCManFM-Qt) and run under procRoot as the user uid.
     static QStringList runningWithDelayedUpdate(const QString& procRoot, uint uid);
 
+    // Removes the registry file <dataHome>/<programName>/registry.json that earlier versions kept (and
+    // its folder when that is then empty): the entries themselves are the record now.
+    static void removeOldRecord(const QString& dataHome, const QString& programName);
+
 private:
     void folderChanged(const QString& folder);
     void watchThunarFolder();
 
-    const HiveRegistry& m_hive;
+    FileManagerActions& m_actions;
+    QString m_verb;
+    ActionCommand m_command;
     QString m_configHome;
     QString m_thunarFolder;
     QString m_procRoot;

@@ -268,7 +268,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
         // Nobody is to be signalled when someone else's open breaks the lease: the default signal,
         // SIGIO, would end this program.
         ::fcntl(fd, F_SETOWN, 0);
-    } else if (errno == EAGAIN) {
+    } else if (errno == EAGAIN) { // NOLINT(bugprone-branch-clone): EWOULDBLOCK below has the same value
         return abandon(fd, false, openFailure(OpenStatus::InUse, EAGAIN));
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         // No lease to be had here (not the owner, a network file system); the advisory lock at least

@@ -44,9 +44,9 @@ QString readUniqueId(QXmlStreamReader& reader)
     return id;
 }
 
-// Positions (in document order) of the <action> children of <actions> that are ours. False when the
+// Positions (in document order) of the <action> children of <actions> with the unique-id. False when the
 // document is not well-formed or its root is not <actions>.
-bool findOurActions(const QByteArray& xml, QSet<int>& ours)
+bool findActions(const QByteArray& xml, const QString& uniqueId, QSet<int>& found)
 {
     QXmlStreamReader reader(xml);
     int depth = 0;
@@ -58,8 +58,8 @@ bool findOurActions(const QByteArray& xml, QSet<int>& ours)
             if (depth == 1 && reader.name() != actionsTag)
                 return false;
             if (depth == 2 && reader.name() == actionTag) {
-                if (readUniqueId(reader).startsWith(ThunarActions::idPrefix()))
-                    ours.insert(position);
+                if (readUniqueId(reader) == uniqueId)
+                    found.insert(position);
                 ++position;
                 --depth;
             }
@@ -104,15 +104,16 @@ QByteArray ThunarActions::emptyDocument()
     return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n");
 }
 
-std::optional<ThunarActions::Merged> ThunarActions::merge(const QByteArray& xml, const QList<Action>& ours)
+std::optional<ThunarActions::Merged> ThunarActions::merge(const QByteArray& xml, const QString& uniqueId,
+                                                          const std::optional<Action>& replacement)
 {
     const QByteArray source = withoutDeclaration(xml);
     QSet<int> oldOurs;
-    if (!findOurActions(source, oldOurs))
+    if (!findActions(source, uniqueId, oldOurs))
         return std::nullopt;
 
     Merged merged;
-    merged.hadOurs = !oldOurs.isEmpty();
+    merged.hadIt = !oldOurs.isEmpty();
     QXmlStreamWriter writer(&merged.xml);
     writer.writeStartDocument();
     writer.writeCharacters(QStringLiteral("\n"));
@@ -158,8 +159,8 @@ std::optional<ThunarActions::Merged> ThunarActions::merge(const QByteArray& xml,
             break;
         case QXmlStreamReader::EndElement:
             if (depth == 1) {
-                for (const Action& action : ours)
-                    writeAction(writer, action);
+                if (replacement)
+                    writeAction(writer, *replacement);
                 writer.writeCharacters(QStringLiteral("\n"));
             }
             --depth;

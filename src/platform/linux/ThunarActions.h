@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <optional>
 
 // Thunar keeps all custom actions of a user in one file, uca.xml. This merges the program's own actions
-// into such a file: ours are recognised by the prefix of their unique-id and replaced, every other
-// action (and whatever else the file holds) is kept.
+// into such a file: an action of ours is recognised by its unique-id and replaced, every other action
+// (and whatever else the file holds) is kept.
 class ThunarActions
 {
 public:
@@ -24,16 +23,17 @@ public:
     struct Merged
     {
         QByteArray xml;
-        bool hadOurs = false; // the input held at least one of our actions
+        bool hadIt = false; // the input held an action with the unique-id
     };
 
     // "tilgomatic-": the unique-ids of our actions start with it, and no others do.
     static QString idPrefix();
 
-    // xml with all of our actions removed and ours appended, in order, at the end of <actions>.
-    // std::nullopt when xml is not a well-formed document whose root element is <actions>; the caller
-    // must then leave the file alone.
-    static std::optional<Merged> merge(const QByteArray& xml, const QList<Action>& ours);
+    // xml without the actions whose unique-id is uniqueId, and with replacement, when given, appended at
+    // the end of <actions>. std::nullopt when xml is not a well-formed document whose root element is
+    // <actions>; the caller must then leave the file alone.
+    static std::optional<Merged> merge(const QByteArray& xml, const QString& uniqueId,
+                                       const std::optional<Action>& replacement);
 
     // A document with no actions, to start from when there is no file at all.
     static QByteArray emptyDocument();

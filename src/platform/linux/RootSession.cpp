@@ -1,4 +1,4 @@
-#include "ui/RootSession.h"
+#include "platform/linux/RootSession.h"
 
 #include <QByteArray>
 #include <QDir>
