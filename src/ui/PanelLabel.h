@@ -27,7 +27,7 @@ public:
     // How many lines the current text takes at the label's width.
     int lineCount() const;
     // Whether every line of text would be drawn whole.
-    bool fitsWhole(const QString& text) const;
+    bool fitsWhole(const QString& candidate) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -30,7 +30,7 @@ protected:
     // Runs fn on the window's thread once the progress line is shown, in the middle of a run.
     void duringRun(const std::function<void()>& fn)
     {
-        fileSystem.onWrite = [this, fn, first = fileSystem.writes](int number) {
+        fileSystem.onWrite = [this, fn, first = fileSystem.writes.load()](int number) {
             if (number == first + 4) {
                 QThread::msleep(ProgressLine::ShowAfterMs + 2 * ProgressLine::UpdateIntervalMs);
                 onUiThread(fn);

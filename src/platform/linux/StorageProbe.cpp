@@ -261,7 +261,7 @@ QString deviceMapperTargets(dev_t device)
         dm_target_spec spec;
         std::memcpy(&spec, data + next, sizeof(spec));
         const QString type =
-            QString::fromLatin1(spec.target_type, qstrnlen(spec.target_type, DM_MAX_TYPE_NAME));
+            QString::fromLatin1(spec.target_type, qsizetype(qstrnlen(spec.target_type, DM_MAX_TYPE_NAME)));
         if (!targets.contains(type))
             targets.append(type);
         if (spec.next <= next && i + 1 < io->target_count)
