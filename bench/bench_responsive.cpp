@@ -13,7 +13,6 @@
 #include "engine/Shredder.h"
 #include "platform/ProgramInfo.h"
 #include "platform/gui/FileChooserDialog.h"
-#include "platform/gui/LinuxDesktop.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -112,9 +111,8 @@ int main(int argc, char** argv)
     IniSettingsStore settings;
     FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
     MenuRegistry registry(actions, program.executablePath);
-    LinuxDesktop desktop;
     FileChooserDialog browseDialog(fileSystem);
-    const MainServices services{fileSystem, settings, registry, desktop, browseDialog, program, false};
+    const MainServices services{fileSystem, settings, registry, browseDialog, program, false};
     frmMain window(services);
     window.Form_Initialize();
     window.Form_Load();

@@ -1,6 +1,5 @@
 #include "platform/ProgramInfo.h"
 #include "platform/gui/FileChooserDialog.h"
-#include "platform/gui/LinuxDesktop.h"
 #include "platform/linux/ActionCommand.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/FileManagerSync.h"
@@ -38,7 +37,6 @@ int main(int argc, char** argv)
     const ProgramInfo program = ProgramInfo::current(argc, argv);
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
-    LinuxDesktop desktop;
     FileChooserDialog browseDialog(fileSystem);
 
     // The context-menu entry is the file managers' own action files, for this program only.
@@ -56,8 +54,8 @@ int main(int argc, char** argv)
                                                          UserFolders::configHome());
     }
 
-    const MainServices services{fileSystem,   settings, registry,         desktop,
-                                browseDialog, program,  rootForOtherUser, shellEntries.get()};
+    const MainServices services{fileSystem, settings,         registry,          browseDialog,
+                                program,    rootForOtherUser, shellEntries.get()};
     frmMain window(services);
     window.Form_Initialize();
     window.Form_Load();

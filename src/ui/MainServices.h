@@ -3,7 +3,6 @@
 #include "platform/ProgramInfo.h"
 
 class BrowseDialog;
-class Desktop;
 class FileSystem;
 class Registry;
 class SettingsStore;
@@ -16,7 +15,6 @@ struct MainServices
     FileSystem& fileSystem;
     SettingsStore& settings;
     Registry& registry;
-    Desktop& desktop;
     BrowseDialog& browseDialog;
     ProgramInfo program;
     // Started as root on behalf of another user (sudo, pkexec): the file-manager entries would land in

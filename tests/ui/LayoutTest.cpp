@@ -64,7 +64,7 @@ protected:
     // The window as stored, before Form_Load.
     frmMain& created()
     {
-        const MainServices services{fileSystem, settings, registry, desktop, browseDialog, program, false};
+        const MainServices services{fileSystem, settings, registry, browseDialog, program, false};
         window = std::make_unique<frmMain>(services);
         return *window;
     }

@@ -121,14 +121,14 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
     QTemporaryDir config;
     IniSettingsStore store(config.path());
     {
-        const MainServices services{fileSystem, store, registry, desktop, browseDialog, program, false};
+        const MainServices services{fileSystem, store, registry, browseDialog, program, false};
         frmMain first(services);
         first.Form_Load();
         first.chkQuit->click();
         first.cmdCancel->setFocus();
         sendKey(first.cmdCancel, Qt::Key_F12);
     }
-    const MainServices services{fileSystem, store, registry, desktop, browseDialog, program, false};
+    const MainServices services{fileSystem, store, registry, browseDialog, program, false};
     frmMain second(services);
     second.Form_Load();
     EXPECT_TRUE(second.chkQuit->isChecked());
@@ -136,7 +136,7 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
 
     ProgramInfo renamed = program;
     renamed.executableName = QStringLiteral("anders");
-    const MainServices other{fileSystem, store, registry, desktop, browseDialog, renamed, false};
+    const MainServices other{fileSystem, store, registry, browseDialog, renamed, false};
     frmMain third(other);
     third.Form_Load();
     EXPECT_FALSE(third.chkQuit->isChecked());

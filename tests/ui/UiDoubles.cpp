@@ -35,12 +35,6 @@ QString MemorySettingsStore::stored(const QString& application, const QString& k
     return m_values.value(settingsKey(application, QStringLiteral("Options"), key));
 }
 
-bool RecordingDesktop::openDocument(const QString& path)
-{
-    opened << path;
-    return true;
-}
-
 QString ScriptedBrowseDialog::exec(const Request& request)
 {
     ++shown;

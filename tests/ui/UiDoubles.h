@@ -4,7 +4,6 @@
 #include "platform/SettingsStore.h"
 #include "platform/ShellEntries.h"
 #include "platform/gui/BrowseDialog.h"
-#include "platform/gui/Desktop.h"
 #include "support/MemoryRegistry.h"
 #include "support/RecordingFileSystem.h"
 
@@ -44,14 +43,6 @@ struct RecordingShellEntries : ShellEntries
     QStringList runningWithDelayedUpdate() const override { return running; }
     int broughtInLine = 0;
     QStringList running;
-};
-
-// A desktop that records what it was asked to open and answers opened.
-class RecordingDesktop : public Desktop
-{
-public:
-    bool openDocument(const QString& path) override;
-    QStringList opened;
 };
 
 // A browse dialog that never shows: it records the request and gives back a prepared answer.

@@ -27,9 +27,13 @@ WindowFixture::~WindowFixture()
 frmMain& WindowFixture::open(const QStringList& arguments)
 {
     program.arguments = arguments;
-    const MainServices services{
-        fileSystem,   settings, registry,         desktop,
-        browseDialog, program,  rootForOtherUser, rootForOtherUser ? nullptr : &shellEntries};
+    const MainServices services{fileSystem,
+                                settings,
+                                registry,
+                                browseDialog,
+                                program,
+                                rootForOtherUser,
+                                rootForOtherUser ? nullptr : &shellEntries};
     window = std::make_unique<frmMain>(services);
     window->Form_Initialize();
     window->Form_Load();

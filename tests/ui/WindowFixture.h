@@ -58,7 +58,6 @@ protected:
     HookedFileSystem fileSystem{linuxFileSystem};
     MemorySettingsStore settings;
     MemoryRegistry registry;
-    RecordingDesktop desktop;
     ScriptedBrowseDialog browseDialog;
     ProgramInfo program;
     bool rootForOtherUser = false;
