@@ -60,7 +60,8 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "Name=Tilgomatic\n"
                                       "Icon=edit-delete\n"
                                       "Profiles=main;\n"
-                                      "TryExec=/opt/tilgomatic/tilgomatic\n"
+                                      "ShowIfTrue=/bin/sh -c 'test -x \"$0\" && echo true' "
+                                      "'/opt/tilgomatic/tilgomatic'\n"
                                       "\n"
                                       "[X-Action-Profile main]\n"
                                       "MimeTypes=all/allfiles;\n"
@@ -395,14 +396,14 @@ TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramOncePerSel
 }
 
 // Removed with its package, the program leaves its entries behind: those that can name it (TryExec, Nemo's
-// Dependencies, which both read "\\;" as ";") are hidden, and the scripts tell the user which file to
-// delete, in a notification or on standard error, and fail. A path that no key file can name is left out.
+// Dependencies, which reads "\\;" as ";", PCManFM-Qt's ShowIfTrue) are hidden, and the scripts tell the
+// user which file to delete, in a notification or on standard error, and fail. A path that no key file can
+// name is left out.
 TEST_P(FileManagerArgumentsTest, AnEntryWhoseProgramIsGoneIsHiddenOrSaysSo)
 {
     const QString named = NativePath::toNative(program) == program.toUtf8() ? program : QString();
     for (const auto& [path, group, key] :
          {std::tuple{dolphin(), QStringLiteral("Desktop Entry"), QStringLiteral("TryExec")},
-          std::tuple{pcmanfm(), QStringLiteral("Desktop Entry"), QStringLiteral("TryExec")},
           std::tuple{nemo(), QStringLiteral("Nemo Action"), QStringLiteral("Dependencies")}}) {
         QString value = keyFileValue(readFile(path), group, key, !named.isEmpty());
         if (key == QStringLiteral("Dependencies") && !named.isEmpty()) {
@@ -412,8 +413,16 @@ TEST_P(FileManagerArgumentsTest, AnEntryWhoseProgramIsGoneIsHiddenOrSaysSo)
         }
         EXPECT_EQ(value, named) << path.toStdString();
     }
+    const QString showIf = keyFileValue(readFile(pcmanfm()), "Desktop Entry", "ShowIfTrue", !named.isEmpty());
+    const auto shows = [&] {
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"), {"-c", expanded(showIf, QChar('f'), file)});
+        return process.waitForFinished(30000) && process.readAllStandardOutput() == "true\n";
+    };
+    EXPECT_EQ(shows(), !named.isEmpty());
 
     ASSERT_EQ(::unlink(NativePath::toNative(program).constData()), 0);
+    EXPECT_FALSE(shows());
     const QString tools = temp.filePath(QStringLiteral("tools"));
     put(tools + QStringLiteral("/notify-send"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.said\"\n", 0755);
     for (const QString& script : {nautilus(), caja()}) {

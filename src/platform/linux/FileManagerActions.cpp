@@ -51,17 +51,35 @@ bool isOurs(const QString& path)
     return lines.contains(FileManagerActions::markerLine().toUtf8());
 }
 
+// Whether a key file can name the program: not where its path holds bytes that are no UTF-8, and a near
+// name would hide an entry that works.
+bool nameable(const ActionCommand& command)
+{
+    return command.textOnly().program() == command.program();
+}
+
 // The key line that hides an entry once its program is gone (TryExec, Nemo's Dependencies), naming the
-// exact path; a list value also escapes its separator. Empty where the path holds bytes that are no
-// UTF-8: a key file cannot name them, and a near name would hide an entry that works.
+// exact path; a list value also escapes its separator.
 QString programCheck(const QString& key, const ActionCommand& command, bool list)
 {
-    if (command.textOnly().program() != command.program())
+    if (!nameable(command))
         return QString();
     QString value = keyValue(command.program());
     if (list)
         value.replace(QLatin1Char(';'), QStringLiteral("\\;")).append(QLatin1Char(';'));
     return key + QLatin1Char('=') + value + QLatin1Char('\n');
+}
+
+// PCManFM hides an action whose TryExec is a path, even one that exists, and passes over ShowIfTrue;
+// PCManFM-Qt follows ShowIfTrue, a command (with field codes) whose output "true" shows the action.
+QString showIfProgram(const ActionCommand& command)
+{
+    if (!nameable(command))
+        return QString();
+    const QString test = QStringLiteral("/bin/sh -c 'test -x \"$0\" && echo true' ") +
+                         ActionCommand::shellQuote(command.program());
+    return QStringLiteral("ShowIfTrue=") +
+           keyValue(QString(test).replace(QLatin1Char('%'), QStringLiteral("%%"))) + QLatin1Char('\n');
 }
 
 // The menu label of a script is its file name; it must stay one visible name inside the folder.
@@ -277,7 +295,7 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
                           "MimeTypes=all/allfiles;\n"
                           "Exec=%3\n")
                .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExec(QStringLiteral("%f"))),
-                    programCheck(QStringLiteral("TryExec"), command, false));
+                    showIfProgram(command));
 }
 
 // The program takes one file a start, so each selected file gets a start of its own, all at once as the
