@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace {
 
 const QString marker = FileManagerActions::markerLine();
@@ -27,6 +29,7 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "MimeType=all/allfiles;\n"
                                       "Actions=tilgomatic;\n"
                                       "X-KDE-Priority=TopLevel\n"
+                                      "TryExec=/opt/tilgomatic/tilgomatic\n"
                                       "\n"
                                       "[Desktop Action tilgomatic]\n"
                                       "Name=Tilgomatic\n"
@@ -34,13 +37,9 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "Exec=/opt/tilgomatic/tilgomatic 1%% %f\n"));
     EXPECT_EQ(modeOf(dolphin()), 0755u);
 
-    const QString script =
-        QStringLiteral("#!/bin/sh\n") + marker +
-        QStringLiteral("\nfor file do\n\tif [ ! -d \"$file\" ]; then\n"
-                       "\t\t'/opt/tilgomatic/tilgomatic' '1%' \"$file\" &\n\tfi\ndone\nwait\n");
-    EXPECT_EQ(QString::fromUtf8(readFile(nautilus())), script);
+    EXPECT_TRUE(readFile(nautilus()).contains("\t\t'/opt/tilgomatic/tilgomatic' '1%' \"$file\" &\n"));
     EXPECT_EQ(modeOf(nautilus()), 0755u);
-    EXPECT_EQ(QString::fromUtf8(readFile(caja())), script);
+    EXPECT_EQ(readFile(caja()), readFile(nautilus()));
     EXPECT_EQ(modeOf(caja()), 0755u);
 
     EXPECT_EQ(QString::fromUtf8(readFile(nemo())),
@@ -50,7 +49,8 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "Exec='/opt/tilgomatic/tilgomatic' '1%%' %F\n"
                                       "Icon-Name=edit-delete\n"
                                       "Selection=s\n"
-                                      "Extensions=nodirs;\n"));
+                                      "Extensions=nodirs;\n"
+                                      "Dependencies=/opt/tilgomatic/tilgomatic;\n"));
     EXPECT_EQ(modeOf(nemo()), 0644u);
 
     EXPECT_EQ(QString::fromUtf8(readFile(pcmanfm())),
@@ -60,6 +60,8 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "Name=Tilgomatic\n"
                                       "Icon=edit-delete\n"
                                       "Profiles=main;\n"
+                                      "ShowIfTrue=/bin/sh -c 'test -x \"$0\" && echo true' "
+                                      "'/opt/tilgomatic/tilgomatic'\n"
                                       "\n"
                                       "[X-Action-Profile main]\n"
                                       "MimeTypes=all/allfiles;\n"
@@ -76,8 +78,9 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
     EXPECT_FALSE(xml.contains("<directories/>"));
 }
 
-// File-manager watchers see no change when nothing changed: every file keeps its inode and mode.
-TEST_F(FileManagerActionsTest, AddingAgainRewritesNothingAndRestoresOnlyWhatIsMissing)
+// File-manager watchers see no change when nothing changed: every file keeps its inode and mode. An entry
+// of an older version (Dolphin's without TryExec here) is brought up to date once.
+TEST_F(FileManagerActionsTest, AddingAgainRewritesNothingAndRestoresOnlyWhatIsMissingOrOld)
 {
     put(configHome + QStringLiteral("/Thunar/keep"), "");
     FileManagerActions fileManagers = actions();
@@ -85,16 +88,21 @@ TEST_F(FileManagerActionsTest, AddingAgainRewritesNothingAndRestoresOnlyWhatIsMi
     QStringList files = separateFiles();
     files.append(uca());
     ASSERT_TRUE(QFile::remove(nemo()));
-    QList<ino_t> before;
-    for (const QString& path : files)
-        before.append(inode(path));
-
-    ASSERT_TRUE(fileManagers.add(verb, command()));
-    for (int i = 0; i < files.size(); ++i) {
-        if (files[i] == nemo())
-            EXPECT_TRUE(nameExists(nemo()));
-        else
-            EXPECT_EQ(inode(files[i]), before[i]) << files[i].toStdString();
+    const QByteArray current = readFile(dolphin());
+    put(dolphin(), QByteArray(current).replace("TryExec=/opt/tilgomatic/tilgomatic\n", ""), 0755);
+    for (const QString& changed : {dolphin(), QString()}) {
+        QList<ino_t> before;
+        for (const QString& path : files)
+            before.append(inode(path));
+        ASSERT_TRUE(fileManagers.add(verb, command()));
+        for (int i = 0; i < files.size(); ++i) {
+            if (files[i] == nemo())
+                EXPECT_TRUE(nameExists(nemo()));
+            else
+                EXPECT_EQ(inode(files[i]) != before[i], files[i] == changed) << files[i].toStdString();
+        }
+        EXPECT_EQ(readFile(dolphin()), current);
+        files.removeOne(nemo());
     }
     EXPECT_TRUE(fileManagers.has(verb));
 }
@@ -240,7 +248,8 @@ TEST_F(FileManagerActionsTest, ThunarsFileIsWrittenOnlyWhereUsedReadableAndChang
 namespace {
 
 // The value of key in [group] of a key file, with the key file's string escapes undone.
-QString keyFileValue(const QByteArray& content, const QString& group, const QString& key)
+QString keyFileValue(const QByteArray& content, const QString& group, const QString& key,
+                     bool required = true)
 {
     QString current;
     for (const QString& line : QString::fromUtf8(content).split(QLatin1Char('\n'))) {
@@ -260,7 +269,8 @@ QString keyFileValue(const QByteArray& content, const QString& group, const QStr
             return result;
         }
     }
-    ADD_FAILURE() << "no " << key.toStdString() << " in [" << group.toStdString() << "]";
+    if (required)
+        ADD_FAILURE() << "no " << key.toStdString() << " in [" << group.toStdString() << "]";
     return QString();
 }
 
@@ -382,6 +392,49 @@ TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramOncePerSel
             run(script, {chosen.fileName(), QStringLiteral("Ordner"), second}, chosen.absolutePath()),
             (QList<QStringList>{{QStringLiteral("1%"), chosen.fileName()}, {QStringLiteral("1%"), second}}))
             << script.toStdString();
+    }
+}
+
+// Removed with its package, the program leaves its entries behind: those that can name it (TryExec, Nemo's
+// Dependencies, which reads "\\;" as ";", PCManFM-Qt's ShowIfTrue) are hidden, and the scripts tell the
+// user which file to delete, in a notification or on standard error, and fail. A path that no key file can
+// name is left out.
+TEST_P(FileManagerArgumentsTest, AnEntryWhoseProgramIsGoneIsHiddenOrSaysSo)
+{
+    const QString named = NativePath::toNative(program) == program.toUtf8() ? program : QString();
+    EXPECT_EQ(keyFileValue(readFile(dolphin()), "Desktop Entry", "TryExec", !named.isEmpty()), named);
+    EXPECT_EQ(keyFileValue(readFile(nemo()), "Nemo Action", "Dependencies", !named.isEmpty()),
+              named.isEmpty() ? named : QString(named).replace(";", "\\;") + ';');
+    const QString showIf = keyFileValue(readFile(pcmanfm()), "Desktop Entry", "ShowIfTrue", !named.isEmpty());
+    const auto shows = [&] {
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"), {"-c", expanded(showIf, QChar('f'), file)});
+        return process.waitForFinished(30000) && process.readAllStandardOutput() == "true\n";
+    };
+    EXPECT_EQ(shows(), !named.isEmpty());
+
+    ASSERT_EQ(::unlink(NativePath::toNative(program).constData()), 0);
+    EXPECT_FALSE(shows());
+    const QString tools = temp.filePath(QStringLiteral("tools"));
+    put(tools + QStringLiteral("/notify-send"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.said\"\n", 0755);
+    for (const QString& script : {nautilus(), caja()}) {
+        for (const QString& pathVariable : {tools, temp.filePath(QStringLiteral("none"))}) {
+            QFile::remove(tools + QStringLiteral("/notify-send.said"));
+            QProcess process;
+            QProcessEnvironment environment;
+            environment.insert(QStringLiteral("PATH"), pathVariable);
+            process.setProcessEnvironment(environment);
+            process.start(script, {file});
+            ASSERT_TRUE(process.waitForFinished(30000));
+            const QString said =
+                QString::fromUtf8(pathVariable == tools ? readFile(tools + "/notify-send.said")
+                                                        : process.readAllStandardError());
+            EXPECT_NE(process.exitCode(), 0);
+            EXPECT_TRUE(said.contains(QStringLiteral("Tilgomatic ist nicht mehr installiert")) &&
+                        said.contains(QStringLiteral("Datei löschen: ") + script))
+                << said.toStdString();
+            EXPECT_TRUE(nameExists(file));
+        }
     }
 }
 

@@ -27,6 +27,9 @@ public:
     // with program.
     static std::optional<ActionCommand> fromValue(const QString& program, const QString& value);
 
+    // The program's exact path (bytes that are no UTF-8 as NativePath keeps them).
+    const QString& program() const { return m_program; }
+
     // The same start with every word valid Unicode, for files that must be UTF-8 (key files, XML): a
     // program path holding bytes that are no UTF-8 is handed to /bin/sh as octal escapes, which it turns
     // back into those bytes. The command itself where it has none.

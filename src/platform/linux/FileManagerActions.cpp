@@ -51,6 +51,37 @@ bool isOurs(const QString& path)
     return lines.contains(FileManagerActions::markerLine().toUtf8());
 }
 
+// Whether a key file can name the program: not where its path holds bytes that are no UTF-8, and a near
+// name would hide an entry that works.
+bool nameable(const ActionCommand& command)
+{
+    return command.textOnly().program() == command.program();
+}
+
+// The key line that hides an entry once its program is gone (TryExec, Nemo's Dependencies), naming the
+// exact path; a list value also escapes its separator.
+QString programCheck(const QString& key, const ActionCommand& command, bool list)
+{
+    if (!nameable(command))
+        return QString();
+    QString value = keyValue(command.program());
+    if (list)
+        value.replace(QLatin1Char(';'), QStringLiteral("\\;")).append(QLatin1Char(';'));
+    return key + QLatin1Char('=') + value + QLatin1Char('\n');
+}
+
+// PCManFM hides an action whose TryExec is a path, even one that exists, and passes over ShowIfTrue;
+// PCManFM-Qt follows ShowIfTrue, a command (with field codes) whose output "true" shows the action.
+QString showIfProgram(const ActionCommand& command)
+{
+    if (!nameable(command))
+        return QString();
+    const QString test = QStringLiteral("/bin/sh -c 'test -x \"$0\" && echo true' ") +
+                         ActionCommand::shellQuote(command.program());
+    return QStringLiteral("ShowIfTrue=") +
+           keyValue(QString(test).replace(QLatin1Char('%'), QStringLiteral("%%"))) + QLatin1Char('\n');
+}
+
 // The menu label of a script is its file name; it must stay one visible name inside the folder.
 QString scriptLabel(const QString& verb)
 {
@@ -226,12 +257,14 @@ QString dolphinContent(const QString& verb, const QString& id, const ActionComma
                           "MimeType=all/allfiles;\n"
                           "Actions=%1;\n"
                           "X-KDE-Priority=TopLevel\n"
+                          "%5"
                           "\n"
                           "[Desktop Action %1]\n"
                           "Name=%2\n"
                           "Icon=%3\n"
                           "Exec=%4\n")
-               .arg(id, keyValue(verb), icon, keyValue(command.textOnly().kioExec()));
+               .arg(id, keyValue(verb), icon, keyValue(command.textOnly().kioExec()),
+                    programCheck(QStringLiteral("TryExec"), command, false));
 }
 
 QString nemoContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
@@ -242,8 +275,10 @@ QString nemoContent(const QString& verb, const QString& /*id*/, const ActionComm
                           "Exec=%2\n"
                           "Icon-Name=%3\n"
                           "Selection=s\n"
-                          "Extensions=nodirs;\n")
-               .arg(keyValue(verb), keyValue(command.textOnly().nemoExec()), icon);
+                          "Extensions=nodirs;\n"
+                          "%4")
+               .arg(keyValue(verb), keyValue(command.textOnly().nemoExec()), icon,
+                    programCheck(QStringLiteral("Dependencies"), command, true));
 }
 
 QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
@@ -254,11 +289,13 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
                           "Name=%1\n"
                           "Icon=%2\n"
                           "Profiles=main;\n"
+                          "%4"
                           "\n"
                           "[X-Action-Profile main]\n"
                           "MimeTypes=all/allfiles;\n"
                           "Exec=%3\n")
-               .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExec(QStringLiteral("%f"))));
+               .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExec(QStringLiteral("%f"))),
+                    showIfProgram(command));
 }
 
 // The program takes one file a start, so each selected file gets a start of its own, all at once as the
@@ -266,16 +303,32 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
 // NAUTILUS_/CAJA_SCRIPT_SELECTED_FILE_PATHS lists are not), and relative to the folder the script runs
 // in, which the program resolves. Folders are offered scripts too; they cannot be destroyed, so they are
 // passed over. The script lasts as long as its starts, as the single exec before it did.
-QString scriptContent(const QString& /*verb*/, const QString& /*id*/, const ActionCommand& command)
+//
+// A script outlives a removed package (no package may touch a home), and neither file manager shows what
+// a failing script says: without its program it tells the user in a notification, or on standard error
+// where there is none, which file to delete, and fails.
+QString scriptContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
 {
+    const QString before = QStringLiteral("Der Eintrag „%1“ im Kontextmenü hat kein Programm mehr. "
+                                          "Entfernen Sie ihn, indem Sie diese Datei löschen: ")
+                               .arg(verb);
     return QStringLiteral("#!/bin/sh\n") + FileManagerActions::markerLine() +
-           QStringLiteral("\nfor file do\n"
+           QStringLiteral("\nif [ ! -x %1 ]; then\n"
+                          "\ttitle=%2\n"
+                          "\ttext=%3\"$0\"\n"
+                          "\tnotify-send -a Tilgomatic -i dialog-error \"$title\" \"$text\" 2>/dev/null ||\n"
+                          "\t\tprintf '%s: %s\\n' \"$title\" \"$text\" >&2\n"
+                          "\texit 127\n"
+                          "fi\n"
+                          "for file do\n"
                           "\tif [ ! -d \"$file\" ]; then\n"
-                          "\t\t%1 &\n"
+                          "\t\t%4 &\n"
                           "\tfi\n"
                           "done\n"
                           "wait\n")
-               .arg(command.scriptCommand(QStringLiteral("file")));
+               .arg(ActionCommand::shellQuote(command.program()),
+                    ActionCommand::shellQuote(QStringLiteral("Tilgomatic ist nicht mehr installiert")),
+                    ActionCommand::shellQuote(before), command.scriptCommand(QStringLiteral("file")));
 }
 
 } // namespace
