@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How well the real window answers while it destroys a file, against the engine alone.
 //
 //   bench_responsive FOLDER [SIZE_MIB]     (default 256 MiB)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times ShredFile against the device's limit on one file system.
 //
 //   bench_shred FOLDER [SIZE_MIB]     (default 256 MiB)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by the build (cmake -P): compiles the help project with chmcmd in a clean staging folder and
 # refreshes the HTML copy. Fails the build when chmcmd fails or warns (a warning is a missing file or a
 # broken link).

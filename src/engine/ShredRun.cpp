@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ShredRun.h"
 
 ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The attribute word of a file: a bit set shared by the engine and the information panel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verdict on a run from the storage maps taken before the first and after the last sweep.
 
 #include "engine/OverwriteCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line shown while a run lasts, from recorded progress samples.
 
 #include "engine/ProgressLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What reaches the storage device: small file systems in image files, mounted through a loop device,
 // are searched byte by byte after a run, and the run's verdict must agree with what is found. This needs
 // root and loop devices; elsewhere, or where the kernel or the tools lack a file system, it skips.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shredding real files in a temporary folder through the Linux file layer.
 
 #include "engine/Shredder.h"

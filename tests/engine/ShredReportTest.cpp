@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The German texts for the outcome of a run.
 
 #include "engine/ShredReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calls a shredding run makes, in order, recorded by the file-system double.
 
 #include "engine/Shredder.h"

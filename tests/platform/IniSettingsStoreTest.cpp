@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/UserFolders.h"
 #include "support/ScopedVariable.h"

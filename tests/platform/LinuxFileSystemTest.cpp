@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux file layer on real files in a temporary folder.
 
 #include "platform/linux/LinuxFileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/TargetIntake.h"
 #include "platform/NativePath.h"
 #include "platform/linux/LinuxFileSystem.h"
