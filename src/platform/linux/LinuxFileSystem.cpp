@@ -128,14 +128,25 @@ int LinuxFileSystem::locate(const QString& path, Location& at, const FileIdentit
     return at.folder.fd < 0 ? errno : 0;
 }
 
-// True when the folder path of at still leads to the folder identity was found in.
-bool LinuxFileSystem::folderStillNamed(const Location& at, const FileIdentity& identity)
+// Locates path and reads what its name holds now (without following a link) into named. With a known
+// identity, the folder path must still lead to the folder it was found in and the name to the same file.
+// 0 on success, ESTALE when either changed, else the errno.
+int LinuxFileSystem::lookUp(const QString& path, const FileIdentity& expected, Location& at,
+                            struct stat& named)
 {
+    if (const int error = locate(path, at, expected); error != 0)
+        return error;
     struct stat folder
     {
     };
-    return ::stat(at.folderPath.constData(), &folder) == 0 &&
-           sameFile(folder, identity.folderDevice, identity.folderInode);
+    if (expected.known && (::stat(at.folderPath.constData(), &folder) != 0 ||
+                           !sameFile(folder, expected.folderDevice, expected.folderInode)))
+        return ESTALE;
+    if (::fstatat(at.folder.fd, at.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (expected.known && !sameFile(named, expected.device, expected.inode))
+        return ESTALE;
+    return 0;
 }
 
 // Maps the errno of a failed open (or of the removal of the name) to an OpenStatus.
@@ -223,22 +234,15 @@ void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
 // length read from it, or the reason of the failure with nothing written and the file untouched.
 FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const FileIdentity& expected)
 {
-    Location at;
-    if (const int error = locate(path, at, expected); error != 0)
-        return openFailure(error);
-    const auto changed = [&] { return openFailure(OpenStatus::Changed, ESTALE); };
-    if (expected.known && !folderStillNamed(at, expected))
-        return changed();
-
     // Look at the kind first so that a device, FIFO or socket is never opened at all: opening some
     // devices has side effects. The fstat below settles it for whatever the open really reached.
+    Location at;
     struct stat named
     {
     };
-    if (::fstatat(at.folder.fd, at.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0)
-        return openFailure(errno);
-    if (expected.known && !sameFile(named, expected.device, expected.inode))
-        return changed();
+    if (const int error = lookUp(path, expected, at, named); error != 0)
+        return openFailure(error);
+    const auto changed = [] { return openFailure(ESTALE); };
     if (S_ISLNK(named.st_mode))
         return openFailure(OpenStatus::NotRegularFile, ELOOP);
     if (S_ISDIR(named.st_mode))
@@ -364,9 +368,7 @@ bool LinuxFileSystem::isSameFile(const QString& path, const FileIdentity& identi
     struct stat file
     {
     };
-    return locate(path, at, identity) == 0 && folderStillNamed(at, identity) &&
-           ::fstatat(at.folder.fd, at.name.constData(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
-           sameFile(file, identity.device, identity.inode);
+    return lookUp(path, identity, at, file) == 0;
 }
 
 QStringList LinuxFileSystem::namesIn(const QString& folder)

@@ -69,7 +69,7 @@ private:
         QByteArray name;
     };
     static int locate(const QString& path, Location& at, const FileIdentity& expected);
-    static bool folderStillNamed(const Location& at, const FileIdentity& identity);
+    static int lookUp(const QString& path, const FileIdentity& expected, Location& at, struct stat& named);
 
     // The name of an open file that removeName is to remove, and the file it must still name then.
     struct KeptName
