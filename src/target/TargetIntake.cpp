@@ -9,6 +9,9 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The word that the file-manager entry puts in front of the file's path.
@@ -46,24 +49,34 @@ bool isThisHost(const QString& host)
 }
 
 // True when name, holding U+FFFD where a file manager could not decode a byte, may stand for candidate
-// (as fromNative gives it: such bytes as escape surrogates). Names are short, so plain recursion does.
+// (as fromNative gives it: such bytes as escape surrogates). Each U+FFFD stands for itself or for a run of
+// one or more such bytes. Matched row by row from the ends, so that a name of many U+FFFD next to a
+// neighbour of many such bytes costs its length times the neighbour's, not a search through every split.
 bool mayStandFor(QStringView name, QStringView candidate)
 {
-    if (name.isEmpty())
-        return candidate.isEmpty();
-    if (name.front() != QChar::ReplacementCharacter)
-        return !candidate.isEmpty() && candidate.front() == name.front() &&
-               mayStandFor(name.mid(1), candidate.mid(1));
-    if (!candidate.isEmpty() && candidate.front() == QChar::ReplacementCharacter &&
-        mayStandFor(name.mid(1), candidate.mid(1)))
-        return true;
-    // One or more undecodable bytes: NativePath keeps each as U+DC80 to U+DCFF.
-    for (qsizetype i = 0;
-         i < candidate.size() && candidate.at(i).unicode() >= 0xDC80 && candidate.at(i).unicode() <= 0xDCFF;
-         ++i)
-        if (mayStandFor(name.mid(1), candidate.mid(i + 1)))
-            return true;
-    return false;
+    const qsizetype count = candidate.size();
+    // next[j]: the rest of name after the current character may stand for candidate from j on.
+    std::vector<bool> next(count + 1, false), row(count + 1, false);
+    next[count] = true;
+    for (qsizetype i = name.size() - 1; i >= 0; --i) {
+        const QChar c = name.at(i);
+        row[count] = false;
+        // Whether candidate from j on begins with a run of escaped bytes after which the rest matches.
+        bool escapedRun = false;
+        for (qsizetype j = count - 1; j >= 0; --j) {
+            const QChar d = candidate.at(j);
+            if (c != QChar::ReplacementCharacter) {
+                row[j] = d == c && next[j + 1];
+                continue;
+            }
+            // NativePath keeps each undecodable byte as U+DC80 to U+DCFF.
+            const bool escaped = d.unicode() >= 0xDC80 && d.unicode() <= 0xDCFF;
+            escapedRun = escaped && (next[j + 1] || escapedRun);
+            row[j] = (d == QChar::ReplacementCharacter && next[j + 1]) || escapedRun;
+        }
+        std::swap(row, next);
+    }
+    return next[0];
 }
 
 } // namespace
