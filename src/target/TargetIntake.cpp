@@ -111,8 +111,11 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
     if (text.isEmpty())
         return QString();
 
-    // Only at the very start of the joined text: that is where the file-manager entry puts it.
-    const bool fromContextMenu = text.startsWith(ContextMenuWord);
+    // Only at the very start of the joined text, and only before an absolute path: that is what the
+    // file-manager entry passes. Before anything else the word is part of a name ("1% foo" is a file of
+    // the working folder, never "foo"); a relative path cannot start with "/", so the rule is exact.
+    const bool fromContextMenu = text.startsWith(ContextMenuWord) &&
+                                 trimBlanks(text.mid(ContextMenuWord.size())).remove(u'"').startsWith(u'/');
 
     // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
     // names something as it stands, that is the file the user chose: the cleaning below could name

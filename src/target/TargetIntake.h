@@ -10,7 +10,7 @@ class QMimeData;
 namespace TargetIntake {
 
 // The start-up target from the program's arguments: joined with single blanks; a leading "1%" word
-// dropped (the context-menu entry puts it there); taken as it stands (made absolute) when that names
+// dropped when an absolute path follows it (the context-menu entry puts it there); taken as it stands (made absolute) when that names
 // something that exists; otherwise trimmed of blanks only; sent through GetLongPath when
 // it holds a "~"; every double quote removed; a relative result made absolute against workingFolder.
 // Empty when nothing is given.
