@@ -94,11 +94,16 @@ QStringList lookAlikes(const QString& path, FileSystem& fileSystem, const std::a
     if (slash < 0 || !name.contains(QChar::ReplacementCharacter))
         return {};
     const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    // The plain text before the first U+FFFD and after the last one must stand as it is: a cheap test that
+    // spares most names of a large folder the full match.
+    const QStringView head = QStringView(name).left(name.indexOf(QChar::ReplacementCharacter));
+    const QStringView tail = QStringView(name).mid(name.lastIndexOf(QChar::ReplacementCharacter) + 1);
     QStringList found;
     for (const QString& other : fileSystem.namesIn(folder)) {
         if (cancelled && cancelled->load(std::memory_order_relaxed))
             break;
-        if (other != name && mayStandFor(name, other))
+        if (other.size() > head.size() + tail.size() && other.startsWith(head) && other.endsWith(tail) &&
+            other != name && mayStandFor(name, other))
             found.append(path.left(slash + 1) + other);
     }
     return found;
