@@ -48,6 +48,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <climits>
 #include <exception>
 #include <initializer_list>
 
@@ -576,10 +577,14 @@ void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates
         } catch (const FileError&) {
             // Shown as unknown; loading it then tells why.
         }
-        cboLookAlike->addItem(TargetIntake::candidateText(candidate, size,
-                                                          m_fileSystem.modifiedTime(candidate), QLocale(),
-                                                          metrics, room),
-                              candidate);
+        const QDateTime modified = m_fileSystem.modifiedTime(candidate);
+        cboLookAlike->addItem(
+            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, room), candidate);
+        // Whole, for the mouse pointer and for screen readers.
+        const QString whole =
+            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, INT_MAX / 2);
+        cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::ToolTipRole);
+        cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::AccessibleTextRole);
     }
     RefreshTarget();
     announce(lblMsg);
