@@ -9,6 +9,14 @@
 // until the window's thread handles it is that event's latency. Prints the longest and the 99th-percentile
 // latency and the window's run time over the engine's. Run it through bench/responsiveness, which gives
 // it a throw-away home folder.
+//
+//   bench_responsive --look-alikes FOLDER [ENTRIES]     (default 200000)
+//
+// Start-up with a command-line target whose name holds U+FFFD, as a file manager passes a name it could
+// not decode, in a folder of ENTRIES photo names (made once, in FOLDER/look-alikes-ENTRIES) that also
+// holds the name with the byte 0xE4 in its place: the window has to look through the folder for such
+// neighbours. Prints the time from the window's creation to its first paint, the time until it tells of
+// the look-alike, and the longest latency of pings posted meanwhile.
 
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
@@ -20,9 +28,11 @@
 #include "platform/linux/MenuRegistry.h"
 #include "platform/linux/UserFolders.h"
 #include "ui/MainServices.h"
+#include "ui/PanelLabel.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QPushButton>
@@ -34,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -79,10 +90,133 @@ protected:
     }
 };
 
+// Notes when the watched widget is first painted.
+class FirstPaint : public QObject
+{
+public:
+    Clock::time_point at{};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && at == Clock::time_point{})
+            at = Clock::now();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A folder of entries photo names, half of them holding the byte 0xE4 that is no UTF-8, among them the
+// target's look-alike, and the target itself named with U+FFFD in that place; made once and kept.
+const char* const PhotoName = "Urlaubsfoto vom Strand in K%1rnten, Nummer %2.jpg";
+
+QString lookAlikeFolder(const QString& parent, long entries)
+{
+    const QString folder = parent + QStringLiteral("/look-alikes-%1").arg(entries);
+    const QByteArray native = QFile::encodeName(folder);
+    if (QFile::exists(folder + QStringLiteral("/complete")))
+        return folder;
+    QDir().mkpath(folder);
+    const auto touch = [&](const QByteArray& name) {
+        const int fd = ::open((native + '/' + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            BenchFiles::fail("cannot create " + name.toStdString());
+        ::close(fd);
+    };
+    for (long i = 0; i < entries; ++i)
+        touch(QByteArray(PhotoName)
+                  .replace("%1", i % 2 ? "\xe4" : "ae")
+                  .replace("%2", QByteArray::number(qlonglong(i))));
+    touch(QByteArray(PhotoName)
+              .replace("%1", "\xef\xbf\xbd")
+              .replace("%2", QByteArray::number(qlonglong(entries + 1))));
+    touch(QByteArray(PhotoName)
+              .replace("%1", "\xe4")
+              .replace("%2", QByteArray::number(qlonglong(entries + 1))));
+    touch("complete");
+    return folder;
+}
+
+int lookAlikeBench(int argc, char** argv)
+{
+    const long entries = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 200000;
+    if (entries < 1)
+        return 2;
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setFont(frmMain::dialogFont());
+    const QString folder = lookAlikeFolder(QFile::decodeName(argv[2]), entries);
+
+    LinuxFileSystem fileSystem;
+    ProgramInfo program = ProgramInfo::current(1, argv);
+    program.arguments = QStringList{QStringLiteral("1%"),
+                                    folder + u'/' +
+                                        QString::fromUtf8(PhotoName)
+                                            .replace(QStringLiteral("%1"), QChar(0xFFFD))
+                                            .replace(QStringLiteral("%2"), QString::number(entries + 1))};
+    IniSettingsStore settings;
+    FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
+    MenuRegistry registry(actions, program.executablePath);
+    FileChooserDialog browseDialog(fileSystem);
+    const MainServices services{fileSystem, settings, registry, browseDialog, program, false};
+
+    PingAnswer answer;
+    std::atomic<bool> pinging{true};
+    std::thread pinger([&] {
+        auto next = Clock::now();
+        while (pinging.load()) {
+            next += PingInterval;
+            std::this_thread::sleep_until(next);
+            QCoreApplication::postEvent(&answer, new PingEvent(Clock::now()));
+        }
+    });
+
+    const auto start = Clock::now();
+    frmMain window(services);
+    FirstPaint paint;
+    window.installEventFilter(&paint);
+    window.Form_Initialize();
+    window.Form_Load();
+    window.show();
+
+    // The look-alike is told of in place of the question, with "&Datei löschen" disabled.
+    Clock::time_point told{};
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (told == Clock::time_point{} &&
+            window.lblMsg->text().startsWith(QStringLiteral("Nicht eindeutig")))
+            told = Clock::now();
+        if (told != Clock::time_point{} && paint.at != Clock::time_point{} &&
+            Clock::now() - std::max(told, paint.at) > std::chrono::milliseconds(300))
+            QCoreApplication::quit();
+        if (Clock::now() - start > std::chrono::seconds(60))
+            QCoreApplication::quit();
+    });
+    poll.start(2);
+    app.exec();
+    pinging = false;
+    pinger.join();
+
+    const auto ms = [&](Clock::time_point at) {
+        return at == Clock::time_point{} ? -1.0
+                                         : std::chrono::duration<double, std::milli>(at - start).count();
+    };
+    const double longest = answer.latenciesMs.empty()
+                               ? 0
+                               : *std::max_element(answer.latenciesMs.begin(), answer.latenciesMs.end());
+    std::printf("folder of %ld entries, target named with U+FFFD\n", entries);
+    std::printf("first paint of the window  %8.1f ms after its creation (goal < 100 ms)\n", ms(paint.at));
+    std::printf("look-alike told            %8.1f ms after its creation\n", ms(told));
+    std::printf("latency longest %.1f ms over %zu pings (goal < 100 ms)\n", longest,
+                answer.latenciesMs.size());
+    return told != Clock::time_point{} ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && argc <= 4 && std::string(argv[1]) == "--look-alikes")
+        return lookAlikeBench(argc, argv);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: %s FOLDER [SIZE_MIB]\n", argv[0]);
         return 2;

@@ -3,6 +3,7 @@
 
 #include "platform/StorageMap.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -88,6 +89,12 @@ public:
         Q_UNUSED(path);
         Q_UNUSED(identity);
         return true;
+    }
+    // When the file at path (following a link) was last modified; an invalid time when it cannot be read.
+    virtual QDateTime modifiedTime(const QString& path)
+    {
+        Q_UNUSED(path);
+        return {};
     }
     // The names in folder (without "." and ".."), each with its exact bytes; empty when it cannot be read.
     virtual QStringList namesIn(const QString& folder)

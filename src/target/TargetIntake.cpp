@@ -5,10 +5,14 @@
 #include "platform/NativePath.h"
 #include "target/LongPathName.h"
 
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QLocale>
 #include <QMimeData>
 #include <QSysInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -83,25 +87,56 @@ bool mayStandFor(QStringView name, QStringView candidate)
 
 namespace TargetIntake {
 
-QStringList lookAlikes(const QString& path, FileSystem& fileSystem)
+QStringList lookAlikes(const QString& path, FileSystem& fileSystem, const std::atomic<bool>* cancelled)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString name = path.mid(slash + 1);
     if (slash < 0 || !name.contains(QChar::ReplacementCharacter))
         return {};
     const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    // The plain text before the first U+FFFD and after the last one must stand as it is: a cheap test that
+    // spares most names of a large folder the full match.
+    const QStringView head = QStringView(name).left(name.indexOf(QChar::ReplacementCharacter));
+    const QStringView tail = QStringView(name).mid(name.lastIndexOf(QChar::ReplacementCharacter) + 1);
     QStringList found;
     for (const QString& other : fileSystem.namesIn(folder)) {
-        if (other != name && mayStandFor(name, other))
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            break;
+        if (other.size() > head.size() + tail.size() && other.startsWith(head) && other.endsWith(tail) &&
+            other != name && mayStandFor(name, other))
             found.append(path.left(slash + 1) + other);
     }
     return found;
 }
 
-QString ambiguityText(const QString& lookAlike)
+QString ambiguityText(qsizetype count)
 {
-    return QStringLiteral("Nicht eindeutig, auch „%1“ passt. Ziehen Sie die gemeinte Datei hierher.")
-        .arg(lookAlike);
+    if (count == 1)
+        return QStringLiteral("Nicht eindeutig: 1 andere Datei passt. Wählen Sie sie oben (Alt+W) oder "
+                              "ziehen Sie sie hierher.");
+    return QStringLiteral("Nicht eindeutig: %1 Dateien passen. Wählen Sie oben die gemeinte (Alt+W) oder "
+                          "ziehen Sie sie hierher.")
+        .arg(count);
+}
+
+QString lookAlikeScanText()
+{
+    return QStringLiteral("Einen Moment: Der Ordner wird nach Dateien mit fast gleichem Namen durchsucht.");
+}
+
+QString candidateText(const QString& path, qint64 size, const QDateTime& modified, const QLocale& locale,
+                      const QFontMetrics& metrics, int width)
+{
+    // Bytes, not KB: two look-alikes may differ by one byte only.
+    QString detail =
+        size < 0 ? QStringLiteral("Grösse unbekannt")
+                 : (size == 1 ? QStringLiteral("1 Byte") : locale.toString(size) + QStringLiteral(" Bytes"));
+    if (modified.isValid())
+        detail += QStringLiteral(", ") + locale.toString(modified, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    detail = QStringLiteral("  (%1)").arg(detail);
+    const QString name = NativePath::displayText(path.mid(path.lastIndexOf(u'/') + 1));
+    return metrics.elidedText(name, Qt::ElideMiddle, std::max(width - metrics.horizontalAdvance(detail), 0)) +
+           detail;
 }
 
 // The start-up target from the arguments; "" when there is none or the "~" lookup fails.
@@ -111,8 +146,11 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
     if (text.isEmpty())
         return QString();
 
-    // Only at the very start of the joined text: that is where the file-manager entry puts it.
-    const bool fromContextMenu = text.startsWith(ContextMenuWord);
+    // Only at the very start of the joined text, and only before an absolute path: that is what the
+    // file-manager entry passes. Before anything else the word is part of a name ("1% foo" is a file of
+    // the working folder, never "foo"); a relative path cannot start with "/", so the rule is exact.
+    const bool fromContextMenu = text.startsWith(ContextMenuWord) &&
+                                 trimBlanks(text.mid(ContextMenuWord.size())).remove(u'"').startsWith(u'/');
 
     // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
     // names something as it stands, that is the file the user chose: the cleaning below could name

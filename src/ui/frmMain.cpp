@@ -20,6 +20,7 @@
 #include "target/TargetIntake.h"
 #include "ui/AccessibleControls.h"
 #include "ui/HelpWindow.h"
+#include "ui/LookAlikeScan.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -41,10 +43,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
 
+#include <climits>
 #include <exception>
 #include <initializer_list>
 
@@ -181,12 +185,20 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     };
     bindKey(Image1, QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::Image1_Click);
     bindKey(Image2, QKeySequence(Qt::Key_F1), &frmMain::Image2_Click);
+    // The look-alike choice has no label of its own to carry an access key: the question names the key.
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_W), this), &QShortcut::activated, this, [this] {
+        if (cboLookAlike->isVisible())
+            cboLookAlike->setFocus(Qt::ShortcutFocusReason);
+    });
+    m_lookAlikeScan = new LookAlikeScan(m_fileSystem, this);
+    connect(m_lookAlikeScan, &LookAlikeScan::finished, this, &frmMain::lookAlikesFound);
 
     if (services.rootForOtherUser) {
         chkExplorer->setEnabled(false);
         chkExplorer->setToolTip(RootForOtherUserToolTip);
     }
 
+    setTabOrder(cboLookAlike, chkExplorer);
     setTabOrder(chkExplorer, chkQuit);
     setTabOrder(chkQuit, cmdCancel);
     setTabOrder(cmdCancel, cmdDelete);
@@ -297,6 +309,17 @@ void frmMain::createControls()
     lblFileName = makeLabel("lblFileName", QString(), 120, 450, 4605, 225);
     lblFileNameTitle = makeLabel("lblFileNameTitle", QStringLiteral("Dateiname"), 120, 240, 1575, 225);
     lblFileSize = makeLabel("lblFileSize", QStringLiteral("Dateigrösse"), 1710, 240, 2685, 225);
+
+    cboLookAlike = new QComboBox(Frame1);
+    cboLookAlike->setObjectName(QStringLiteral("cboLookAlike"));
+    cboLookAlike->setGeometry(lblFileName->x(), lblFileName->y() - twipsToPixels(15), lblFileName->width(),
+                              twipsToPixels(300));
+    cboLookAlike->setFocusPolicy(Qt::StrongFocus);
+    cboLookAlike->setAccessibleName(QStringLiteral("Gemeinte Datei"));
+    cboLookAlike->setAccessibleDescription(
+        QStringLiteral("Dateien, für die der übergebene Name stehen kann, mit Grösse und Änderungszeit."));
+    cboLookAlike->hide();
+    connect(cboLookAlike, &QComboBox::currentIndexChanged, this, &frmMain::lookAlikeChosen);
 
     lblFileName->setTitle(lblFileNameTitle);
     lblFilePath->setTitle(lblFilePathTitle);
@@ -461,7 +484,7 @@ void frmMain::Form_Load()
                             QLatin1String("1"));
     chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")) == QLatin1String("1"));
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
-    m_commandLineTarget = true;
+    startLookAlikeScan();
     RefreshTarget();
     ApplyBackColor();
     // Where the entry is wanted, only what is missing of it in the file managers' files is written again
@@ -509,20 +532,93 @@ void frmMain::RefreshTarget()
                                                                     : Question);
     if (!m_describable || m_readOnlyTarget)
         cmdDelete->setEnabled(false);
-    // Only a drop (or the chooser) names one of two look-alikes with its exact bytes.
-    if (m_commandLineTarget && !TargetPath.isEmpty()) {
-        if (const QStringList others = TargetIntake::lookAlikes(TargetPath, m_fileSystem);
-            !others.isEmpty()) {
-            lblMsg->setText(TargetIntake::ambiguityText(
-                QFontMetrics(lblMsg->font())
-                    .elidedText(NativePath::displayText(PanelText::fileName(others.first())), Qt::ElideMiddle,
-                                lblMsg->width() / 3)));
-            cmdDelete->setEnabled(false);
-        }
-    }
+    showLookAlikes();
     // A target chosen during a run is shown, but the line below it keeps telling of the run.
     if (m_progressShown)
         showProgress();
+}
+
+void frmMain::startLookAlikeScan()
+{
+    forgetLookAlikes();
+    if (!PanelText::fileName(TargetPath).contains(QChar::ReplacementCharacter))
+        return;
+    m_lookAlikeSource = TargetPath;
+    m_lookAlikeScan->start(TargetPath);
+}
+
+void frmMain::forgetLookAlikes()
+{
+    m_lookAlikeScan->stop();
+    m_lookAlikeSource.clear();
+    m_lookAlikes.clear();
+}
+
+void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates)
+{
+    if (path != m_lookAlikeSource)
+        return;
+    // Only the name itself: nothing to choose.
+    if (candidates.isEmpty() || candidates == QStringList{path}) {
+        m_lookAlikeSource.clear();
+        RefreshTarget();
+        return;
+    }
+    m_lookAlikes = candidates;
+    const QSignalBlocker quiet(cboLookAlike);
+    cboLookAlike->clear();
+    cboLookAlike->addItem(QStringLiteral("Bitte wählen Sie die gemeinte Datei"));
+    const QFontMetrics metrics(cboLookAlike->font());
+    const int room = cboLookAlike->width() - twipsToPixels(450); // the arrow and the frame
+    for (const QString& candidate : candidates) {
+        qint64 size = -1;
+        try {
+            size = m_fileSystem.fileLength(candidate);
+        } catch (const FileError&) {
+            // Shown as unknown; loading it then tells why.
+        }
+        const QDateTime modified = m_fileSystem.modifiedTime(candidate);
+        cboLookAlike->addItem(
+            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, room), candidate);
+        // Whole, for the mouse pointer and for screen readers.
+        const QString whole =
+            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, INT_MAX / 2);
+        cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::ToolTipRole);
+        cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::AccessibleTextRole);
+    }
+    RefreshTarget();
+    announce(lblMsg);
+}
+
+// A candidate becomes the target with its exact bytes; the first entry goes back to the name as given.
+void frmMain::lookAlikeChosen(int index)
+{
+    if (m_lookAlikes.isEmpty() || index < 0)
+        return;
+    TargetPath = index == 0 ? m_lookAlikeSource : cboLookAlike->itemData(index).toString();
+    RefreshTarget();
+}
+
+void frmMain::showLookAlikes()
+{
+    if (TargetPath.isEmpty())
+        forgetLookAlikes();
+    const bool choosing = !m_lookAlikes.isEmpty();
+    cboLookAlike->setVisible(choosing);
+    lblFileName->setVisible(!TargetPath.isEmpty() && !choosing);
+    if (m_lookAlikeSource.isEmpty() || TargetPath.isEmpty())
+        return;
+    if (!choosing) {
+        // Still looking: the name may stand for another file, which no run may hit meanwhile.
+        lblMsg->setText(TargetIntake::lookAlikeScanText());
+        cmdDelete->setEnabled(false);
+        return;
+    }
+    // Nothing chosen yet: the panel describes the name as given, which no run may take.
+    if (cboLookAlike->currentIndex() <= 0) {
+        lblMsg->setText(TargetIntake::ambiguityText(m_lookAlikes.size()));
+        cmdDelete->setEnabled(false);
+    }
 }
 
 void frmMain::ShowNameAndFolder()
@@ -873,7 +969,7 @@ void frmMain::Image1_Click()
     if (chosen.isEmpty())
         return;
     TargetPath = chosen;
-    m_commandLineTarget = false;
+    forgetLookAlikes();
     RefreshTarget();
 }
 
@@ -913,7 +1009,7 @@ void frmMain::takeDrop(const QMimeData* data)
     if (path.isNull())
         return;
     TargetPath = path;
-    m_commandLineTarget = false;
+    forgetLookAlikes();
     RefreshTarget();
 }
 

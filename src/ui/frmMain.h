@@ -16,9 +16,11 @@
 #include <functional>
 
 class HelpWindow;
+class LookAlikeScan;
 class PanelLabel;
 class PictureBox;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QMimeData;
 class QProgressBar;
@@ -80,6 +82,9 @@ public:
     PanelLabel* lblFileNameTitle = nullptr;
     PanelLabel* lblFileSize = nullptr;
     QFrame* Frame2 = nullptr;
+    // In place of lblFileName while a command-line name may stand for several files: the choice among
+    // them (Alt+W). Hidden otherwise.
+    QComboBox* cboLookAlike = nullptr;
 
     // The running delete command's share done, for screen readers; hidden between runs.
     QProgressBar* progressValue() const { return m_progressValue; }
@@ -156,6 +161,14 @@ private:
     static void showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
                            const QString& name);
     modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
+    // The look-alikes of a command-line target: looked for when its name holds U+FFFD, chosen among in
+    // cboLookAlike, forgotten when another target comes.
+    void startLookAlikeScan();
+    void forgetLookAlikes();
+    void lookAlikesFound(const QString& path, const QStringList& candidates);
+    void lookAlikeChosen(int index);
+    // Brings cboLookAlike and the question in line with the look-alikes; part of RefreshTarget.
+    void showLookAlikes();
     void showProgress();
 
     FileSystem& m_fileSystem;
@@ -191,6 +204,10 @@ private:
     bool m_readOnlyTarget = false;
     // The file TargetPath named when it was last described: the only one a run may touch.
     FileIdentity m_targetIdentity;
-    // The target came from the command line (a file manager's entry), whose name may have been altered.
-    bool m_commandLineTarget = false;
+    // The command-line target whose name may have been altered (a file manager's entry turns a byte that
+    // is no UTF-8 into U+FFFD), while its look-alikes matter; empty otherwise.
+    QString m_lookAlikeSource;
+    // The files it may stand for, once the scan has ended.
+    QStringList m_lookAlikes;
+    LookAlikeScan* m_lookAlikeScan = nullptr;
 };

@@ -66,7 +66,8 @@ TEST_F(FileManagerActionsTest, WritesEachFileManagersEntryWithExactContentAndMod
                                       "\n"
                                       "[X-Action-Profile main]\n"
                                       "MimeTypes=all/allfiles;\n"
-                                      "Exec=/opt/tilgomatic/tilgomatic 1%% %f\n"));
+                                      "Exec=/bin/sh -c \"for f do '/opt/tilgomatic/tilgomatic' '1%%' "
+                                      "\\\\\"\\\\$f\\\\\" & done; wait\" sh %F\n"));
     EXPECT_EQ(modeOf(pcmanfm()), 0644u);
 
     EXPECT_EQ(thunarEntries(uca()),
@@ -278,15 +279,19 @@ QString keyFileValue(const QByteArray& content, const QString& group, const QStr
 // line with its field codes expanded as the file managers do: code becomes the shell-quoted file, "%%" a
 // "%". Desktop-entry quoting (double quotes, with '"', '`', '$' and '\' escaped) reads the same in sh, so
 // every entry's line can then be run with sh -c: Thunar does so itself, Nemo splits it alike.
-QString expanded(const QString& line, QChar code, const QString& file)
+QString expanded(const QString& line, QChar code, const QStringList& files)
 {
     QString result;
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line.at(i) != QLatin1Char('%')) {
             result += line.at(i);
         } else if (i + 1 < line.size() && line.at(++i) == code) {
-            result += QLatin1Char('\'') + QString(file).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
-                      QLatin1Char('\'');
+            QStringList quoted; // a list code ("%F") takes every selected file, blank-separated
+            for (const QString& file : files)
+                quoted.append(QLatin1Char('\'') +
+                              QString(file).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                              QLatin1Char('\''));
+            result += quoted.join(QLatin1Char(' '));
         } else if (line.at(i) == QLatin1Char('%')) {
             result += QLatin1Char('%');
         } else {
@@ -363,22 +368,31 @@ protected:
     QString file;
 };
 
+// Each entry is started as its file manager starts it, with the selection it offers the entry for: Dolphin
+// starts once per file; Nemo shows it for one file only; PCManFM hands over the whole selection at once.
 TEST_P(FileManagerArgumentsTest, EveryFileManagerStartsTheProgramWithTheFile)
 {
     const QList<QStringList> expected{{QStringLiteral("1%"), file}};
-    for (const auto& [path, group, code] :
-         {std::tuple{dolphin(), QStringLiteral("Desktop Action tilgomatic"), QChar('f')},
-          std::tuple{pcmanfm(), QStringLiteral("X-Action-Profile main"), QChar('f')},
-          std::tuple{nemo(), QStringLiteral("Nemo Action"), QChar('F')}}) {
+    const QString second = temp.filePath(QStringLiteral("files/zweite 'Datei' %F"));
+    put(second, "");
+    for (const auto& [path, group, code, selection, starts] :
+         {std::tuple{dolphin(), QStringLiteral("Desktop Action tilgomatic"), QChar('f'), QStringList{file},
+                     expected},
+          std::tuple{pcmanfm(), QStringLiteral("X-Action-Profile main"), QChar('F'), QStringList{file},
+                     expected},
+          std::tuple{pcmanfm(), QStringLiteral("X-Action-Profile main"), QChar('F'),
+                     QStringList{file, second},
+                     QList<QStringList>{{QStringLiteral("1%"), file}, {QStringLiteral("1%"), second}}},
+          std::tuple{nemo(), QStringLiteral("Nemo Action"), QChar('F'), QStringList{file}, expected}}) {
         const QString exec = keyFileValue(readFile(path), group, QStringLiteral("Exec"));
-        EXPECT_EQ(runLine(expanded(exec, code, file)), expected) << path.toStdString();
+        EXPECT_EQ(runLine(expanded(exec, code, selection)), starts) << path.toStdString();
         EXPECT_TRUE(path != dolphin() || !(firstWord(exec).contains(QLatin1Char('%')) ||
                                            firstWord(exec).contains(QLatin1Char('='))))
             << exec.toStdString();
     }
     const QList<QStringList> thunar = thunarEntries(uca());
     ASSERT_EQ(thunar.size(), 1);
-    EXPECT_EQ(runLine(expanded(thunar.at(0).at(2), QChar('f'), file)), expected);
+    EXPECT_EQ(runLine(expanded(thunar.at(0).at(2), QChar('f'), {file})), expected);
 }
 
 TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramOncePerSelectedFileButNoFolder)
@@ -389,9 +403,9 @@ TEST_P(FileManagerArgumentsTest, NautilusAndCajaScriptsStartTheProgramOncePerSel
     put(chosen.dir().filePath(second), "");
     QDir(chosen.absolutePath()).mkdir(QStringLiteral("Ordner"));
     for (const QString& script : {nautilus(), caja()}) {
-        EXPECT_EQ(
-            run(script, {chosen.fileName(), QStringLiteral("Ordner"), second}, chosen.absolutePath()),
-            (QList<QStringList>{{QStringLiteral("1%"), chosen.fileName()}, {QStringLiteral("1%"), second}}))
+        EXPECT_EQ(run(script, {chosen.fileName(), QStringLiteral("Ordner"), second}, chosen.absolutePath()),
+                  (QList<QStringList>{{QStringLiteral("1%"), chosen.absoluteFilePath()},
+                                      {QStringLiteral("1%"), chosen.dir().filePath(second)}}))
             << script.toStdString();
     }
 }
@@ -409,7 +423,7 @@ TEST_P(FileManagerArgumentsTest, AnEntryWhoseProgramIsGoneIsHiddenOrSaysSo)
     const QString showIf = keyFileValue(readFile(pcmanfm()), "Desktop Entry", "ShowIfTrue", !named.isEmpty());
     const auto shows = [&] {
         QProcess process;
-        process.start(QStringLiteral("/bin/sh"), {"-c", expanded(showIf, QChar('f'), file)});
+        process.start(QStringLiteral("/bin/sh"), {"-c", expanded(showIf, QChar('f'), {file})});
         return process.waitForFinished(30000) && process.readAllStandardOutput() == "true\n";
     };
     EXPECT_EQ(shows(), !named.isEmpty());

@@ -61,11 +61,15 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"contextMenuWordOneArgument", {"1% /path/file"}, "/path/file"},
                       CommandLineCase{"contextMenuWordExtraBlanks", {"1%", "", " /path/file"}, "/path/file"},
                       CommandLineCase{"contextMenuWordQuotedPath", {"1%", "\"/a b/file\""}, "/a b/file"},
-                      CommandLineCase{"contextMenuWordOnly", {"1%", ""}, ""},
+                      CommandLineCase{"contextMenuWordOnlyIsAName", {"1%", ""}, "/work/dir/1%"},
+                      CommandLineCase{"wordBeforeRelativeNameIsPartOfIt", {"1% foo"}, "/work/dir/1% foo"},
+                      CommandLineCase{"separateWordBeforeRelativeName", {"1%", "foo"}, "/work/dir/1% foo"},
+                      CommandLineCase{"wordBeforeQuotedRelativeName", {"1%", "\"foo\""}, "/work/dir/1% foo"},
+                      CommandLineCase{"wordBeforeBlankThenSlash", {"1%", "\" /x\""}, "/work/dir/1%  /x"},
                       CommandLineCase{"percentWordNotFollowedByBlank", {"1%x"}, "/work/dir/1%x"},
                       CommandLineCase{"bareWordIsAName", {"1%"}, "/work/dir/1%"},
                       CommandLineCase{"wordNotAtVeryStart", {" 1% a"}, "/work/dir/1% a"},
-                      CommandLineCase{"wordOnlyOnce", {"1%", "1%", "/p"}, "/work/dir/1% /p"},
+                      CommandLineCase{"wordOnlyOnce", {"1%", "1%", "/p"}, "/work/dir/1% 1% /p"},
                       CommandLineCase{"relative", {"file.txt"}, "/work/dir/file.txt"},
                       CommandLineCase{"relativeQuoted", {"\"rel name.txt\""}, "/work/dir/rel name.txt"},
                       CommandLineCase{"dotDotKeptRelative", {"sub/../file.txt"}, "/work/dir/sub/../file.txt"},
@@ -113,6 +117,15 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4); // the padded text is looked up twice
+}
+
+// "1% foo" beside "foo": the word belongs to the name unless an absolute path follows it.
+TEST_F(CommandLineTilde, ContextMenuWordIsDroppedOnlyBeforeAnAbsolutePath)
+{
+    ASSERT_TRUE(touch(root + "/1% foo") && touch(root + "/foo"));
+    EXPECT_EQ(target({"1% foo"}, root), root + "/1% foo");
+    EXPECT_EQ(target({"1%", "foo"}, root), root + "/1% foo");
+    EXPECT_EQ(target({"1%", root + "/foo"}, root), root + "/foo");
 }
 
 TEST_F(CommandLineTilde, QuotedPathFindsNothing)
@@ -230,10 +243,10 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
     LinuxFileSystem fileSystem;
     QMimeData drop;
     drop.setUrls({QUrl::fromEncoded("file://" + NativePath::toNative(chosen).toPercentEncoding("/"))});
-    // On the command line as the file-manager entries give it, relative to the working folder.
-    const QString target = c.dropped ? TargetIntake::droppedTarget(&drop)
-                                     : TargetIntake::commandLineTarget({"1%", NativePath::fromNative(c.file)},
-                                                                       dir.path(), fileSystem);
+    // On the command line as the file-manager entries give it: the word, then the absolute path.
+    const QString target = c.dropped
+                               ? TargetIntake::droppedTarget(&drop)
+                               : TargetIntake::commandLineTarget({"1%", chosen}, dir.path(), fileSystem);
     ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
     const FileSystem::OpenResult opened = fileSystem.openExclusive(target);
     ASSERT_EQ(opened.status, OpenStatus::Opened);

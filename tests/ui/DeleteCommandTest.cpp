@@ -259,7 +259,8 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
     texts << ShredReport::incompleteText() << ShredReport::nameKeptText()
           << ShredReport::noSpaceText(qint64(20) << 30, 255 << 20, QLocale(QLocale::German))
-          << TargetIntake::ambiguityText(QString(20, u'x'));
+          << TargetIntake::ambiguityText(1) << TargetIntake::ambiguityText(99)
+          << TargetIntake::lookAlikeScanText();
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())

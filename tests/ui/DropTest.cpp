@@ -2,13 +2,16 @@
 #include "WindowFixture.h"
 #include "platform/NativePath.h"
 #include "support/TestFiles.h"
+#include "target/TargetIntake.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -181,4 +184,36 @@ TEST_F(DropTest, LookAlikeNamesWaitForADrop)
     EXPECT_FALSE(nameExists(altered));
     EXPECT_EQ(readFile(real), "real");
     ::unlink(NativePath::toNative(real).constData());
+}
+
+// The look-alikes are chosen with the keyboard: Alt+W, then each arrow key loads the next candidate by its
+// exact bytes, the file truly named with U+FFFD among them, which only that choice can load.
+TEST_F(DropTest, LookAlikesAreChosenWithTheKeyboard)
+{
+    const QString trueName = makeFile(QString::fromUtf8("K\uFFFDse.txt"), 10);
+    const QString other = path(NativePath::fromNative("K\xe4se.txt"));
+    writeFile(other, "real");
+    open({QStringLiteral("1%"), trueName});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->cboLookAlike->isVisible(); }, 10000));
+    EXPECT_FALSE(window->cmdDelete->isEnabled());
+    EXPECT_EQ(window->lblMsg->text(), TargetIntake::ambiguityText(2));
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window->focusWidget(), Qt::Key_W, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), window->cboLookAlike);
+    QStringList sizes;
+    for (const QString& expected : {other, trueName}) { // in the order of their shown names
+        QTest::keyClick(window->cboLookAlike, Qt::Key_Down);
+        EXPECT_EQ(NativePath::toNative(window->TargetPath), NativePath::toNative(expected));
+        EXPECT_TRUE(window->cboLookAlike->currentText().startsWith(
+            NativePath::displayText(expected.mid(expected.lastIndexOf(u'/') + 1))));
+        EXPECT_TRUE(window->cmdDelete->isEnabled());
+        sizes.append(window->lblFileSize->text());
+    }
+    EXPECT_NE(sizes.at(0), sizes.at(1)); // 4 bytes, then 10
+    window->cmdDelete->click();
+    EXPECT_FALSE(nameExists(trueName));
+    EXPECT_EQ(readFile(other), "real");
+    ::unlink(NativePath::toNative(other).constData());
 }

@@ -82,6 +82,7 @@ public:
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
     bool close(Handle handle) override { return m_inner.close(handle); }
     QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
+    QDateTime modifiedTime(const QString& path) override { return m_inner.modifiedTime(path); }
     StorageMap storageMap(Handle) override { return storage; }
     StorageMap storageMapOf(const QString&) override { return storage; }
 

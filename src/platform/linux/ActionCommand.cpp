@@ -96,6 +96,17 @@ QString ActionCommand::kioExec() const
            QLatin1Char(' ') + desktopExec(fileCode);
 }
 
+QString ActionCommand::desktopExecEach(const QString& listCode) const
+{
+    // sh gets the files as $1, $2, ...; "sh" stands in $0, the name it reports errors under. It waits for
+    // the starts, as the scripts of Nautilus and Caja do.
+    const QString script = QStringLiteral("for f do %1 & done; wait").arg(scriptCommand(QStringLiteral("f")));
+    return ActionCommand(
+               QStringLiteral("/bin/sh"),
+               {{QStringLiteral("-c"), false}, {script, false}, {QStringLiteral("sh"), false}, {{}, true}})
+        .desktopExec(listCode);
+}
+
 QString ActionCommand::nemoExec() const
 {
     return join(shellWordWithFieldCodes, QStringLiteral("%F"));

@@ -44,6 +44,10 @@ public:
     // word before it undoes "%%", and skips leading words holding "=" as variable settings; a program
     // with either character is therefore started through /bin/sh, which gets it as a plain argument.
     QString kioExec() const;
+    // Exec line of a desktop entry that hands over every selected file at once in listCode ("%F") and
+    // starts the program once for each of them, all at the same time, through /bin/sh. For PCManFM, which
+    // fills a one-file code with the first file only and starts once. Not yet key-file escaped.
+    QString desktopExecEach(const QString& listCode) const;
     // Exec line of a Nemo action: every word shell-quoted, "%" doubled, "%F" bare. Not yet key-file escaped.
     QString nemoExec() const;
     // Command of a Thunar custom action: every word shell-quoted, "%" doubled, "%f" bare. Not XML-escaped.

@@ -282,6 +282,9 @@ QString nemoContent(const QString& verb, const QString& /*id*/, const ActionComm
                     programCheck(QStringLiteral("Dependencies"), command, true));
 }
 
+// PCManFM fills "%f" with the first selected file and starts once, so a second selected file would be
+// dropped without a word; PCManFM-Qt starts once per file. Both get every file through "%F" and a start
+// for each, as Dolphin, Nautilus and Caja do.
 QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionCommand& command)
 {
     return FileManagerActions::markerLine() +
@@ -295,15 +298,16 @@ QString pcmanfmContent(const QString& verb, const QString& /*id*/, const ActionC
                           "[X-Action-Profile main]\n"
                           "MimeTypes=all/allfiles;\n"
                           "Exec=%3\n")
-               .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExec(QStringLiteral("%f"))),
+               .arg(keyValue(verb), icon, keyValue(command.textOnly().desktopExecEach(QStringLiteral("%F"))),
                     showIfProgram(command));
 }
 
 // The program takes one file a start, so each selected file gets a start of its own, all at once as the
 // shell's own entry does it. The names come as arguments, exact even with line breaks in them (the
 // NAUTILUS_/CAJA_SCRIPT_SELECTED_FILE_PATHS lists are not), and relative to the folder the script runs
-// in, which the program resolves. Folders are offered scripts too; they cannot be destroyed, so they are
-// passed over. The script lasts as long as its starts, as the single exec before it did.
+// in; the script makes them absolute, since the program drops the entry's "1%" only before an absolute
+// path (a relative "1% foo" is a name of its own). Folders are offered scripts too; they cannot be destroyed,
+// so they are passed over. The script lasts as long as its starts, as the single exec before it did.
 //
 // A script outlives a removed package (no package may touch a home), and neither file manager shows what
 // a failing script says: without its program it tells the user in a notification, or on standard error
@@ -323,6 +327,7 @@ QString scriptContent(const QString& verb, const QString& /*id*/, const ActionCo
                           "fi\n"
                           "for file do\n"
                           "\tif [ ! -d \"$file\" ]; then\n"
+                          "\t\tcase $file in /*) ;; *) file=$PWD/$file ;; esac\n"
                           "\t\t%4 &\n"
                           "\tfi\n"
                           "done\n"

@@ -371,6 +371,18 @@ bool LinuxFileSystem::isSameFile(const QString& path, const FileIdentity& identi
     return lookUp(path, identity, at, file) == 0;
 }
 
+QDateTime LinuxFileSystem::modifiedTime(const QString& path)
+{
+    QByteArray name;
+    struct stat info
+    {
+    };
+    if (!toNative(path, name) || name.isEmpty() || ::stat(name.constData(), &info) != 0)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 +
+                                          info.st_mtim.tv_nsec / 1000000);
+}
+
 QStringList LinuxFileSystem::namesIn(const QString& folder)
 {
     QByteArray name;

@@ -36,6 +36,7 @@ public:
     FileIdentity identify(const QString& path) override;
     bool isSameFile(const QString& path, const FileIdentity& identity) override;
     QStringList namesIn(const QString& folder) override;
+    QDateTime modifiedTime(const QString& path) override;
     bool removeName(Handle handle) override;
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override;
