@@ -181,8 +181,9 @@ QString openFailureText(OpenStatus status)
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
                               "ist.");
     case OpenStatus::PseudoFile:
-        return QStringLiteral("Die Datei wurde nicht gelöscht: sie liegt auf keinem Datenträger, der Kernel "
-                              "zeigt sie nur an (wie alles in /sys und /proc).");
+        return QStringLiteral(
+            "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
+            "in /sys und /proc).");
     case OpenStatus::Failed:
         break;
     }
@@ -206,7 +207,7 @@ QString noSpaceWarningText(qint64 needed, qint64 free, const QLocale& locale)
 QString pseudoFileText()
 {
     return QStringLiteral("Diese Datei liegt auf keinem Datenträger: der Kernel zeigt sie nur an (wie alles "
-                          "in /sys und /proc). Sie lässt sich nicht schreddern.");
+                          "in /sys und /proc).");
 }
 
 QString sizeText(qint64 bytes, const QLocale& locale)
