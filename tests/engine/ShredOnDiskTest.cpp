@@ -251,38 +251,27 @@ protected:
 TEST_F(ShredOnFullDisk, TheSpaceCheckLeavesRoomForTheFileSystemsOwnBlocks)
 {
     const QString sparse = mountPoint + QStringLiteral("/sparse.bin");
-    const QByteArray marked = markedContent("EDGE-OF-THE-DISK", 4096);
     LinuxFileSystem fileSystem;
-    struct statvfs space
-    {
-    };
+    struct statvfs space = {};
     ASSERT_EQ(::statvfs(QFile::encodeName(mountPoint).constData(), &space), 0);
-    const auto block = qint64(space.f_frsize); // 1 KiB on so small a file system
-    const auto freeBlocks = qint64(space.f_bavail);
-    // A file of 4 KiB marked and a hole of blocks blocks; what the layer foresees for it.
+    // A file of 4 KiB marked and a hole of blocks blocks (1 KiB each here); what the layer foresees for it.
     const auto withHole = [&](qint64 blocks) {
-        QFile file(sparse);
-        EXPECT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Truncate) && file.write(marked) == 4096 &&
-                    file.resize(4096 + block * blocks));
-        file.close();
+        writeFile(sparse, markedContent("EDGE", 4096));
+        EXPECT_TRUE(QFile::resize(sparse, 4096 + qint64(space.f_frsize) * blocks));
         return fileSystem.outlook(fileSystem.identify(sparse)).status;
     };
-
-    EXPECT_EQ(withHole(freeBlocks), OpenStatus::NoSpace);
-    const modShredder::ShredResult refused = modShredder::ShredFile(sparse, 9, fileSystem, {});
-    EXPECT_EQ(refused.open, OpenStatus::NoSpace);
-    EXPECT_EQ(readFile(sparse).left(4096), marked);
+    EXPECT_EQ(withHole(qint64(space.f_bavail)), OpenStatus::NoSpace);
+    EXPECT_EQ(modShredder::ShredFile(sparse, 9, fileSystem, {}).open, OpenStatus::NoSpace);
+    EXPECT_EQ(readFile(sparse).left(4096), markedContent("EDGE", 4096));
 
     qint64 accepted = 0;
-    for (qint64 refusedAt = freeBlocks; refusedAt - accepted > 1;) {
+    for (auto refusedAt = qint64(space.f_bavail); refusedAt - accepted > 1;) {
         const qint64 middle = (accepted + refusedAt) / 2;
         (withHole(middle) == OpenStatus::Opened ? accepted : refusedAt) = middle;
     }
-    EXPECT_GT(accepted, freeBlocks * 9 / 10) << "the room kept is a small share";
+    EXPECT_GT(accepted, qint64(space.f_bavail) * 9 / 10) << "the room kept is a small share";
     withHole(accepted);
-    const modShredder::ShredResult result = modShredder::ShredFile(sparse, 9, fileSystem, {});
-    std::printf("free %lld blocks, largest hole accepted %lld\n", qlonglong(freeBlocks), qlonglong(accepted));
-    EXPECT_TRUE(result.fullyOverwritten()) << accepted << " of " << freeBlocks << " blocks";
+    EXPECT_TRUE(modShredder::ShredFile(sparse, 9, fileSystem, {}).fullyOverwritten()) << accepted;
     EXPECT_FALSE(nameExists(sparse));
 }
 

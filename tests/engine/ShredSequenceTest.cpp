@@ -292,21 +292,6 @@ TEST(ShredFailures, FailedOpenWritesNothingAndSaysWhy)
     }
 }
 
-// A file seen to lie on no storage device, or whose sweeps cannot fit, keeps even its mode.
-TEST(ShredFailures, ForeseenRefusalTouchesNothing)
-{
-    for (OpenStatus status : {OpenStatus::PseudoFile, OpenStatus::NoSpace}) {
-        RecordingFileSystem fs;
-        fs.attributeWord = 33;
-        fs.runOutlook = {status, 5000, 4000};
-        const ShredResult result = shred(fs);
-        EXPECT_EQ(result.open, status);
-        EXPECT_EQ(result.spaceNeeded, 5000);
-        EXPECT_TRUE(followsSteps(fs.calls, {{Kind::FileLength}}));
-        EXPECT_EQ(fs.attributeWord, 33);
-    }
-}
-
 TEST(ShredFailures, FailedWriteIsReportedAndTheSweepsGoOn)
 {
     RecordingFileSystem fs;

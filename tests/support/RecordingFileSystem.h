@@ -47,7 +47,6 @@ public:
     int attributesError = 0;    // errno: attributes throws FileError when non-zero
     int setAttributesError = 0; // errno: setAttributes throws FileError when non-zero
     OpenStatus openStatus = OpenStatus::Opened;
-    RunOutlook runOutlook;                 // what outlook answers
     std::set<int> failingWrites;           // 0-based numbers of the writes that report failure
     std::set<int> failingSyncs;            // 0-based numbers of the syncs that report failure
     std::set<int> failingSeeks;            // 0-based numbers of the seeks that report failure
@@ -76,7 +75,6 @@ public:
     void setAttributes(const QString& path, int attributeWord) override;
     using FileSystem::openExclusive;
     OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
-    RunOutlook outlook(const FileIdentity&) override { return runOutlook; }
     bool removeName(Handle handle) override;
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override;
