@@ -204,18 +204,6 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     EXPECT_EQ(window->TargetPath, file);
 }
 
-// A file the kernel only shows is not offered for deletion, and the window says why when it is loaded.
-TEST_F(DeleteCommandTest, KernelFileIsNotOffered)
-{
-    const QString file = QStringLiteral("/sys/kernel/uevent_seqnum");
-    if (!QFileInfo::exists(file))
-        GTEST_SKIP() << "no sysfs here";
-    open();
-    load(file);
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::pseudoFileText());
-    EXPECT_FALSE(window->cmdDelete->isEnabled());
-}
-
 TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 {
     open();
