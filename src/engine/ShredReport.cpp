@@ -100,12 +100,9 @@ QString changedText(const QString& warning)
 
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
 {
-    const auto size = [&](qint64 bytes) {
-        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
-    };
     return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1 freien Platz, frei "
                           "sind nur %2.")
-        .arg(size(needed), size(free));
+        .arg(sizeText(needed, locale), sizeText(free, locale));
 }
 
 QString overwriteText(const OverwriteCheck::Result& check)
@@ -183,10 +180,51 @@ QString openFailureText(OpenStatus status)
     case OpenStatus::NoSpace:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
                               "ist.");
+    case OpenStatus::PseudoFile:
+        return QStringLiteral(
+            "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
+            "in /sys und /proc).");
     case OpenStatus::Failed:
         break;
     }
     return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
+}
+
+QString inUseText(const QString& holder)
+{
+    if (holder.isEmpty())
+        return openFailureText(OpenStatus::InUse);
+    return QStringLiteral("Die Datei wurde nicht gelöscht, weil „%1“ sie geöffnet hat.").arg(holder);
+}
+
+QString noSpaceWarningText(qint64 needed, qint64 free, const QLocale& locale)
+{
+    return QStringLiteral("Zu wenig Platz frei: ihre Durchgänge brauchen %1, frei sind nur %2. Bitte erst "
+                          "Platz schaffen.")
+        .arg(sizeText(needed, locale), sizeText(free, locale));
+}
+
+QString pseudoFileText()
+{
+    return QStringLiteral("Diese Datei liegt auf keinem Datenträger: der Kernel zeigt sie nur an (wie alles "
+                          "in /sys und /proc).");
+}
+
+QString sizeText(qint64 bytes, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (bytes < 1024)
+        return plain.toString(bytes) + QStringLiteral(" Byte");
+    static const char* const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    double value = double(bytes) / 1024;
+    int unit = 0;
+    // Rounded to one decimal, 1023.95 would read as 1024,0: it goes to the next unit.
+    while (value >= 1023.95 && unit < 5) {
+        value /= 1024;
+        ++unit;
+    }
+    return plain.toString(value, 'f', 1) + u' ' + QLatin1String(units[unit]);
 }
 
 QString readOnlyRefusalText()

@@ -29,6 +29,16 @@ QString overwriteText(const OverwriteCheck::Result& check);
 QString warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 QString openFailureText(OpenStatus status);
+// Why nothing was destroyed when the program holder (as its process calls itself) holds the file open.
+QString inUseText(const QString& holder);
+// Shown in place of the question while a file is loaded whose sweeps need needed bytes where only free
+// are free.
+QString noSpaceWarningText(qint64 needed, qint64 free, const QLocale& locale);
+// Shown in place of the question while a file is loaded that lies on no storage device (/sys, /proc).
+QString pseudoFileText();
+// bytes in German units (Byte, KB, MB, GB, TB, each 1024 of the one before), with one decimal in the
+// locale's notation from KB on; no unit of the locale's language ever appears.
+QString sizeText(qint64 bytes, const QLocale& locale);
 // Why nothing was destroyed when the file system or the mount takes no writes.
 QString readOnlyRefusalText();
 

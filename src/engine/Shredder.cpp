@@ -140,8 +140,10 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     const std::vector<unsigned char> ffBlock(BlockSize, 0xFF);
 
     ShredResult result;
+    // Every step below acts on this one file; a run given no identity takes it now.
+    const FileIdentity held = identity.known ? identity : fileSystem.identify(path);
     // A file swapped in since it was described is not touched at all, not even its mode.
-    if (!fileSystem.isSameFile(path, identity)) {
+    if (!fileSystem.isSameFile(path, held)) {
         result.open = OpenStatus::Changed;
         return result;
     }
@@ -151,27 +153,38 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     // never written past its end.
     fileSystem.fileLength(path);
 
-    const int word = fileSystem.attributes(path);
+    // A file of /sys or /proc, or one whose sweeps cannot fit, keeps even its mode.
+    const RunOutlook outlook = fileSystem.outlook(held);
+    if (outlook.status != OpenStatus::Opened) {
+        result.open = outlook.status;
+        result.spaceNeeded = outlook.spaceNeeded;
+        result.spaceFree = outlook.spaceFree;
+        return result;
+    }
+
+    const int word = fileSystem.heldAttributes(path, held);
     const bool madeWritable = isPlainReadOnly(word);
     if (madeWritable)
-        fileSystem.setAttributes(path, FileAttributes::Archive);
+        fileSystem.setHeldAttributes(path, held, FileAttributes::Archive);
     // The file stays: it gets its write protection back.
     const auto giveProtectionBack = [&] {
         if (!madeWritable)
             return;
         try {
-            fileSystem.setAttributes(path, word);
+            fileSystem.setHeldAttributes(path, held, word);
         } catch (const std::exception&) {
             // The file is left writable; the panel shows it so.
         }
     };
 
-    const FileSystem::OpenResult opened = fileSystem.openExclusive(path, identity);
+    const FileSystem::OpenResult opened = fileSystem.openExclusive(path, held);
     result.open = opened.status;
     result.spaceNeeded = opened.spaceNeeded;
     result.spaceFree = opened.spaceFree;
+    result.holder = opened.holder;
     if (opened.status != OpenStatus::Opened) {
-        if (opened.status != OpenStatus::Changed)
+        // Through the name, a file swapped in would get the protection; the held file is the loaded one.
+        if (opened.status != OpenStatus::Changed || held.holdsFile())
             giveProtectionBack();
         return result;
     }

@@ -20,6 +20,7 @@ struct ShredResult
     OverwriteCheck::Result overwrite;     // whether the sweeps reached the blocks of the old contents
     qint64 spaceNeeded = 0;               // open NoSpace: bytes the sweeps would have allocated
     qint64 spaceFree = 0;                 // open NoSpace: bytes that were free
+    QString holder;                       // open InUse: the program seen holding the file, or ""
 
     bool opened() const { return open == OpenStatus::Opened; }
     // Every sweep was written and synced, and the name is gone.
@@ -39,12 +40,14 @@ struct ShredProgress
 // Overwrites the file at path sweep after sweep (passes fixed-pattern passes of three sweeps, then passes
 // random sweeps) and removes its name once the last sweep is synced; a run that fails (or is killed) leaves
 // the file under its name, to be run again. With a known identity only that very file is touched (open
-// Changed otherwise, nothing written). A write protection taken off for the run is given back when the
-// file stays. yieldToEvents, when given, is called after every full block of each first sweep and before
-// every random sweep. The window runs it on a thread of its own (ShredRun), passes none and follows
-// progress instead.
-// Throws FileError when the length or the attributes cannot be read or changed; nothing has been opened
-// or written then. A failed open writes nothing and is reported in the result.
+// Changed otherwise, nothing written); without one, the file path names at the start is held for the run.
+// Modes are read and changed through that file, never through the name. A file that lies on no storage
+// device, or whose sweeps cannot fit, is refused before anything is touched. A write protection taken off
+// for the run is given back when the file stays. yieldToEvents, when given, is called after every full block
+// of each first sweep and before every random sweep. The window runs it on a thread of its own (ShredRun),
+// passes none and follows progress instead. Throws FileError when the length or the attributes cannot be read
+// or changed; nothing has been opened or written then. A failed open writes nothing and is reported in the
+// result.
 ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
                       const std::function<void()>& yieldToEvents, ShredProgress* progress = nullptr,
                       const FileIdentity& identity = FileIdentity());

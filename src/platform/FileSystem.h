@@ -19,6 +19,7 @@ enum class OpenStatus {
     NotFound,       // nothing by that name
     Changed,        // the path no longer names the file it named when it was identified
     NoSpace,        // the sweeps would need more free space than the file system has
+    PseudoFile,     // a file the kernel only shows (in /sys, /proc and the like), on no storage device
     Failed,         // any other reason
 };
 
@@ -34,6 +35,20 @@ struct FileIdentity
     quint64 folderInode = 0;
     // A descriptor of the folder, closed when the last copy of the identity goes.
     std::shared_ptr<const int> folder;
+    // A descriptor of the file itself (O_PATH on Linux: it reads and writes nothing), closed likewise.
+    // Held, it keeps the file alive, so that its inode number cannot pass to a file made after it.
+    std::shared_ptr<const int> file;
+
+    bool holdsFile() const { return known && file != nullptr; }
+};
+
+// What would stop a run on a file, seen before anything is opened for writing: status Opened when nothing
+// is seen, else PseudoFile or NoSpace (with the sizes).
+struct RunOutlook
+{
+    OpenStatus status = OpenStatus::Opened;
+    qint64 spaceNeeded = 0; // NoSpace: bytes the sweeps would have to allocate, with room for bookkeeping
+    qint64 spaceFree = 0;   // NoSpace: bytes free for us on the file system
 };
 
 // The file operations the program needs from the platform. One instance serves the whole program;
@@ -52,6 +67,7 @@ public:
         int errorNumber = 0;           // errno behind a failed open
         qint64 spaceNeeded = 0;        // NoSpace: bytes the sweeps would have to allocate
         qint64 spaceFree = 0;          // NoSpace: bytes free for us on the file system
+        QString holder;                // InUse: the program seen holding the file, where it could be told
     };
 
     virtual ~FileSystem() = default;
@@ -67,12 +83,35 @@ public:
     // permission). Throws FileError on failure.
     virtual void setAttributes(const QString& path, int attributeWord) = 0;
 
+    // The attribute word of the file identity holds, its mode read through the held file (the name gives
+    // only "hidden"); for an identity that holds no file, attributes(path). Throws FileError.
+    virtual int heldAttributes(const QString& path, const FileIdentity& identity)
+    {
+        Q_UNUSED(identity);
+        return attributes(path);
+    }
+    // Changes the attributes of the file identity holds, through the held file, never through the name;
+    // for an identity that holds no file, setAttributes(path). Throws FileError.
+    virtual void setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord)
+    {
+        Q_UNUSED(identity);
+        setAttributes(path, attributeWord);
+    }
+
+    // What would stop a run on the file identity holds (see RunOutlook); cheap, writes nothing.
+    virtual RunOutlook outlook(const FileIdentity& identity)
+    {
+        Q_UNUSED(identity);
+        return {};
+    }
+
     // Opens an existing regular file for writing, exclusively: fails while any other descriptor of the
     // file exists and keeps others out while open. Never follows a symbolic link, never creates, never
     // blocks. With a known expected identity it opens the file only when path still names that very file
     // in that very folder (Changed otherwise). Refuses (NoSpace) a file whose sweeps could not be written
-    // for want of free space, and (AccessDenied) one whose name could not be removed afterwards. The name
-    // stays: only removeName takes it, so a run that is killed or fails leaves the file where it was.
+    // for want of free space, (PseudoFile) one that lies on no storage device, and (AccessDenied) one whose
+    // name could not be removed afterwards. The name stays: only removeName takes it, so a run that is killed
+    // or fails leaves the file where it was.
     virtual OpenResult openExclusive(const QString& path, const FileIdentity& expected) = 0;
     OpenResult openExclusive(const QString& path) { return openExclusive(path, FileIdentity()); }
 
@@ -110,6 +149,7 @@ public:
     // Forces the written data to the storage device. False on failure.
     virtual bool sync(Handle handle) = 0;
     // Removes the name of the open file, if it still names that file, and lets other openers in again.
+    // Never removes a name that does not name the open file, not even one put in its place meanwhile.
     // False when the name could not be removed.
     virtual bool removeName(Handle handle) = 0;
     // Releases the handle; the name, if not removed, stays. False on failure.

@@ -512,19 +512,28 @@ void frmMain::RefreshTarget()
     // choose another way; where no run could see other users' programs holding the file, the question
     // says so.
     // A read-only medium is said so, and the file is not offered for deletion, as for a folder.
+    // A file the kernel only shows (/sys, /proc) is not offered either; one whose sweeps cannot fit is
+    // warned of, and the button stays, as the space may be freed before it is pressed.
     QString warning;
     m_readOnlyTarget = false;
+    RunOutlook outlook;
     if (!TargetPath.isEmpty() && m_describable && !m_folderTarget) {
         const StorageMap storage = m_fileSystem.storageMapOf(TargetPath);
         m_readOnlyTarget = storage.readOnly;
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
+        outlook = m_fileSystem.outlook(m_targetIdentity);
     }
-    if (m_folderTarget)
+    if (outlook.status == OpenStatus::PseudoFile) {
+        lblMsg->setText(ShredReport::pseudoFileText());
+        cmdDelete->setEnabled(false);
+    } else if (m_folderTarget)
         lblMsg->setText(PanelText::folderText());
     else if (!m_describable)
         lblMsg->setText(PanelText::notDescribableText(TargetPath));
     else if (m_readOnlyTarget)
         lblMsg->setText(PanelText::readOnlyText());
+    else if (outlook.status == OpenStatus::NoSpace)
+        lblMsg->setText(ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, QLocale()));
     else if (!warning.isEmpty())
         lblMsg->setText(warning);
     else
@@ -737,6 +746,8 @@ void frmMain::cmdDelete_Click()
             lblMsg->setText(ShredReport::readOnlyRefusalText());
         else if (result.open == OpenStatus::NoSpace)
             lblMsg->setText(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, QLocale()));
+        else if (result.open == OpenStatus::InUse)
+            lblMsg->setText(ShredReport::inUseText(result.holder));
         else if (result.open != OpenStatus::Changed || m_describable)
             lblMsg->setText(ShredReport::openFailureText(result.open));
         // What the file now is may need a warning of its own (further names, copies); it goes with the

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iterator>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -229,12 +230,49 @@ TEST_F(ShredOnDisk, KilledRunLeavesTheNameAndARefusedOneWritesNothing)
     LinuxFileSystem fileSystem;
     const modShredder::ShredResult refused = modShredder::ShredFile(sparse, 9, fileSystem, {});
     EXPECT_EQ(refused.open, OpenStatus::NoSpace);
-    EXPECT_EQ(refused.spaceNeeded, 63 * 1024 * 1024);
+    EXPECT_GE(refused.spaceNeeded, 63 * 1024 * 1024);
     EXPECT_LT(refused.spaceFree, refused.spaceNeeded);
     EXPECT_EQ(readFile(sparse).right(1024 * 1024), markedContent("SPARSE-END", 1024 * 1024));
 
     EXPECT_TRUE(modShredder::ShredFile(target, 9, fileSystem, {}).fullyOverwritten());
     EXPECT_FALSE(nameExists(target));
+}
+
+// No blocks kept back for root (-m 0): the free space the file layer sees is all that a run of root's fills.
+class ShredOnFullDisk : public ShredOnDisk
+{
+protected:
+    void SetUp() override { mountImage("mkfs.ext4 -q -F -m 0", "-o loop", 16); }
+};
+
+// A hole exactly as large as the free space cannot be filled, as the file system needs blocks of its own to
+// record where the new ones lie: it is refused at load and at the run, untouched. The largest hole the file
+// layer accepts is filled to the end.
+TEST_F(ShredOnFullDisk, TheSpaceCheckLeavesRoomForTheFileSystemsOwnBlocks)
+{
+    const QString sparse = mountPoint + QStringLiteral("/sparse.bin");
+    LinuxFileSystem fileSystem;
+    struct statvfs space = {};
+    ASSERT_EQ(::statvfs(QFile::encodeName(mountPoint).constData(), &space), 0);
+    // A file of 4 KiB marked and a hole of blocks blocks (1 KiB each here); what the layer foresees for it.
+    const auto withHole = [&](qint64 blocks) {
+        writeFile(sparse, markedContent("EDGE", 4096));
+        EXPECT_TRUE(QFile::resize(sparse, 4096 + qint64(space.f_frsize) * blocks));
+        return fileSystem.outlook(fileSystem.identify(sparse)).status;
+    };
+    EXPECT_EQ(withHole(qint64(space.f_bavail)), OpenStatus::NoSpace);
+    EXPECT_EQ(modShredder::ShredFile(sparse, 9, fileSystem, {}).open, OpenStatus::NoSpace);
+    EXPECT_EQ(readFile(sparse).left(4096), markedContent("EDGE", 4096));
+
+    qint64 accepted = 0;
+    for (auto refusedAt = qint64(space.f_bavail); refusedAt - accepted > 1;) {
+        const qint64 middle = (accepted + refusedAt) / 2;
+        (withHole(middle) == OpenStatus::Opened ? accepted : refusedAt) = middle;
+    }
+    EXPECT_GT(accepted, qint64(space.f_bavail) * 9 / 10) << "the room kept is a small share";
+    withHole(accepted);
+    EXPECT_TRUE(modShredder::ShredFile(sparse, 9, fileSystem, {}).fullyOverwritten()) << accepted;
+    EXPECT_FALSE(nameExists(sparse));
 }
 
 constexpr auto Verified = OverwriteCheck::Outcome::Verified;

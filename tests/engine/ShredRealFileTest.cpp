@@ -202,6 +202,19 @@ TEST_F(ShredRealFile, SymbolicLinkIsRefusedAndNeitherEndIsTouched)
     EXPECT_EQ(modeOf(target), mode_t(0444)) << "the attribute step must not act through the link";
 }
 
+// Files the kernel only shows lie on no storage device: refused at load and at the run, before anything is
+// touched, their mode included.
+TEST_F(ShredRealFile, KernelFilesAreRefusedUntouched)
+{
+    for (const char* name : {"/sys/kernel/uevent_seqnum", "/proc/version"}) {
+        const QString file = QString::fromLatin1(name);
+        const mode_t mode = modeOf(file);
+        EXPECT_EQ(fs.outlook(fs.identify(file)).status, OpenStatus::PseudoFile) << name;
+        EXPECT_EQ(shred(file).open, OpenStatus::PseudoFile) << name;
+        EXPECT_EQ(modeOf(file), mode) << name;
+    }
+}
+
 TEST_F(ShredRealFile, FifoIsRefusedWithoutWaitingForAReader)
 {
     const QString fifo = path("pipe");
@@ -265,41 +278,95 @@ TEST_F(ShredRealFile, FileSizeLimitFailsTheRunWithoutEndingTheProgram)
 }
 
 // Every regular file below folder with its content and mode, by path.
-std::map<QString, std::pair<QByteArray, mode_t>> contentsBelow(const QString& folder)
+// The content of unread is not read (it would wait out the run's lease): it stands as "".
+std::map<QString, std::pair<QByteArray, mode_t>> contentsBelow(const QString& folder,
+                                                               const QString& unread = QString())
 {
     std::map<QString, std::pair<QByteArray, mode_t>> contents;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-        contents[it.next()] = {readFile(it.filePath()), modeOf(it.filePath())};
+    // The path is taken first: the right side of an assignment is evaluated before its left.
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        contents[path] = {path == unread ? QByteArray() : readFile(path), modeOf(path)};
+    }
     return contents;
 }
 
-// The path that was loaded no longer names the file that was described: nothing anywhere is written, and the
-// run says so. Unchanged, the same identity lets the file be destroyed.
+// The path that was loaded no longer names the file that was described, swapped before the run, after its
+// identity check (where the mode is changed) or between the last sweep and the removal of the name. Nothing
+// but the loaded file is written, no other name is removed, and the run says so. Unchanged, the same
+// identity lets the file be destroyed.
 TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
 {
-    const std::pair<const char*, const char*> swaps[] = {
-        {"hard link", "ln -f V sub/A"}, {"folder swapped for a link", "mv sub sub.old && ln -s other sub"},
-        {"renamed", "mv sub/A sub/A2"}, {"replaced", "cp V sub/A.new && mv sub/A.new sub/A"},
+    enum Moment { BeforeRun, AfterCheck, AtRemoval };
+    struct Swap
+    {
+        const char* name;
+        const char* command;
+        Moment moment = BeforeRun;
+    };
+    const Swap swaps[] = {
+        {"hard link", "ln -f V sub/A"},
+        {"folder swapped for a link", "mv sub sub.old && ln -s other sub"},
+        {"renamed", "mv sub/A sub/A2"},
+        {"replaced", "cp V sub/A.new && mv sub/A.new sub/A"},
+        // ext4 gives a freed inode number to the next file made.
+        {"removed and made anew", "rm -f sub/A && cp V sub/A"},
+        {"saved by rename twice", "cp V sub/A.1 && mv sub/A.1 sub/A && cp V sub/A.2 && mv sub/A.2 sub/A"},
+        {"write-protected file swapped in after the check",
+         "mv sub/A sub/A.old && cp V sub/A && chmod 444 sub/A", AfterCheck},
+        {"renamed before the removal", "mv sub/A sub/A.moved", AtRemoval},
+        {"another file put in its place before the removal", "mv sub/A sub/A.moved && cp V sub/A", AtRemoval},
         {"unchanged", "true"},
     };
-    for (const auto& [name, swap] : swaps) {
+    // fileLength is the first step after the identity check.
+    struct SwapAfterCheck : LinuxFileSystem
+    {
+        std::function<void()> swap;
+        qint64 fileLength(const QString& path) override
+        {
+            if (swap)
+                swap();
+            return LinuxFileSystem::fileLength(path);
+        }
+    };
+    for (const Swap& row : swaps) {
         QTemporaryDir work;
         const QString target = work.filePath(QStringLiteral("sub/A"));
         ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("sub")) && QDir(work.path()).mkpath("other"));
         writeFile(target, patterned(Block + 5), 0444);
         writeFile(work.filePath(QStringLiteral("other/A")), "other");
         writeFile(work.filePath(QStringLiteral("V")), "victim");
-        const FileIdentity identity = fs.identify(target);
-        const QString command = QStringLiteral("cd '%1' && %2").arg(work.path(), QLatin1String(swap));
-        ASSERT_EQ(std::system(QFile::encodeName(command).constData()), 0) << name;
-        const auto before = contentsBelow(work.path());
+        const QString moved = work.filePath(QStringLiteral("sub/A.moved"));
+        SwapAfterCheck swapping;
+        const FileIdentity identity = swapping.identify(target);
+        std::map<QString, std::pair<QByteArray, mode_t>> before;
+        const auto swap = [&] {
+            const QString command =
+                QStringLiteral("cd '%1' && %2").arg(work.path(), QLatin1String(row.command));
+            ASSERT_EQ(std::system(QFile::encodeName(command).constData()), 0) << row.name;
+            before = contentsBelow(work.path(), moved);
+        };
+        if (row.moment == BeforeRun)
+            swap();
+        if (row.moment == AfterCheck)
+            swapping.swap = swap;
+        if (row.moment == AtRemoval)
+            swapping.setBeforeNameRemoval(swap);
 
-        const ShredResult result = ShredFile(target, 9, fs, {}, nullptr, identity);
-        if (std::string(swap) == "true") {
-            EXPECT_TRUE(result.fullyOverwritten() && !nameExists(target)) << name;
+        const ShredResult result = ShredFile(target, 9, swapping, {}, nullptr, identity);
+        if (std::string(row.command) == "true") {
+            EXPECT_TRUE(result.fullyOverwritten() && !nameExists(target)) << row.name;
             continue;
         }
-        EXPECT_EQ(result.open, OpenStatus::Changed) << name;
-        EXPECT_EQ(contentsBelow(work.path()), before) << name;
+        if (row.moment != AtRemoval) {
+            EXPECT_EQ(result.open, OpenStatus::Changed) << row.name;
+            EXPECT_EQ(contentsBelow(work.path()), before) << row.name;
+            continue;
+        }
+        // Overwritten, but its name elsewhere now: that name stays, and so does whatever took the old one.
+        EXPECT_TRUE(result.opened() && result.writesOk && result.syncsOk && !result.nameRemoved) << row.name;
+        before[moved].second = 0444; // its protection given back
+        EXPECT_EQ(contentsBelow(work.path(), moved), before) << row.name;
+        EXPECT_NE(readFile(moved), patterned(Block + 5)) << row.name;
     }
 }

@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QSet>
+#include <utility>
 
 TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
 {
@@ -37,15 +38,29 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     QSet<QString> texts;
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
-          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed}) {
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Failed}) {
         const QString text = ShredReport::openFailureText(status);
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
             << text.toStdString();
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 7);
+    EXPECT_EQ(texts.size(), 8);
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
+}
+
+// Sizes speak German whatever the locale: the number in its notation, the unit never in its language.
+TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
+{
+    const std::pair<qint64, const char*> sizes[] = {
+        {0, "0 Byte"}, {1023, "1023 Byte"}, {4096, "4.0 KB"}, {1048525, "1.0 MB"}, {3LL << 30, "3.0 GB"}};
+    for (const auto& [bytes, english] : sizes) {
+        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::English)), QLatin1String(english));
+        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::German)),
+                  QString::fromLatin1(english).replace(u'.', u','));
+    }
+    EXPECT_TRUE(
+        ShredReport::noSpaceText(4096, 0, QLocale(QLocale::English)).contains(QLatin1String("0 Byte.")));
 }
 
 // After a run during which another file was chosen, every report names the destroyed file, and only the

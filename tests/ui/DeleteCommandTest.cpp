@@ -182,7 +182,7 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandWithThePanelSayingWhy)
     EXPECT_FALSE(window->isShredding());
 }
 
-// Another process holds the file open: nothing is destroyed, and the window says why.
+// Another process holds the file open: nothing is destroyed, and the window says why, naming the program.
 TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
 {
     open();
@@ -200,7 +200,7 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_FALSE(QFileInfo(file).permissions() & QFile::WriteOwner);
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::InUse));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::inUseText(QStringLiteral("sleep")));
     EXPECT_EQ(window->TargetPath, file);
 }
 
@@ -222,7 +222,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
     }
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_TRUE(window->lblMsg->isVisible());
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::openFailureText(OpenStatus::InUse));
+    EXPECT_EQ(window->lblMsg->text(), ShredReport::inUseText(QStringLiteral("sleep")));
     EXPECT_FALSE(window->lblEmpty->isVisible());
     EXPECT_TRUE(window->cmdDelete->isEnabled());
 

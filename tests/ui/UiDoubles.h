@@ -76,6 +76,7 @@ public:
         return m_inner.isSameFile(path, identity);
     }
     QStringList namesIn(const QString& folder) override { return m_inner.namesIn(folder); }
+    RunOutlook outlook(const FileIdentity& identity) override { return m_inner.outlook(identity); }
     bool removeName(Handle handle) override { return m_inner.removeName(handle); }
     bool write(Handle handle, const void* data, qint64 size) override;
     bool seekToStart(Handle handle) override { return m_inner.seekToStart(handle); }

@@ -10,10 +10,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <initializer_list>
+#include <linux/magic.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -61,6 +67,124 @@ bool sameFile(const struct stat& info, quint64 device, quint64 inode)
     return quint64(info.st_dev) == device && quint64(info.st_ino) == inode;
 }
 
+bool sameFile(const struct stat& info, const struct stat& other)
+{
+    return sameFile(other, quint64(info.st_dev), quint64(info.st_ino));
+}
+
+// The attribute word of path, whose file's status is info.
+int attributeWord(const QString& path, const struct stat& info)
+{
+    int word = 0;
+    if (!(info.st_mode & S_IWUSR))
+        word |= FileAttributes::ReadOnly;
+    const QString fileName = lastComponent(path);
+    if (fileName.startsWith(QLatin1Char('.')) && fileName != QLatin1String(".") &&
+        fileName != QLatin1String(".."))
+        word |= FileAttributes::Hidden;
+    if (S_ISDIR(info.st_mode))
+        word |= FileAttributes::Directory;
+    return word;
+}
+
+// The mode that gives or takes the owner's write permission as the read-only bit of attributeWord asks.
+mode_t wantedMode(mode_t mode, int attributeWord)
+{
+    mode &= 07777;
+    return (attributeWord & FileAttributes::ReadOnly) ? (mode & ~mode_t(S_IWUSR)) : (mode | S_IWUSR);
+}
+
+// The link in /proc through which the file that descriptor refers to is reached, whatever its name now.
+QByteArray procLink(int descriptor)
+{
+    return QByteArray("/proc/self/fd/") + QByteArray::number(descriptor);
+}
+
+// A descriptor shared by the copies of an identity, closed with the last of them.
+std::shared_ptr<const int> shared(int descriptor)
+{
+    return std::shared_ptr<const int>(new int(descriptor), [](const int* held) {
+        ::close(*held);
+        delete held;
+    });
+}
+
+// True for a file system whose files the kernel makes up as they are read (sysfs, procfs and the like):
+// nothing of theirs lies on a storage device, and writing them changes the kernel's settings.
+bool onPseudoFileSystem(int descriptor)
+{
+    constexpr long ConfigFsMagic = 0x62656570;
+    constexpr long FuseControlMagic = 0x65735543;
+    struct statfs fileSystem
+    {
+    };
+    if (::fstatfs(descriptor, &fileSystem) != 0)
+        return false;
+    const auto type = long(fileSystem.f_type);
+    for (const long pseudo : std::initializer_list<long>{
+             SYSFS_MAGIC, PROC_SUPER_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC, SECURITYFS_MAGIC, SELINUX_MAGIC,
+             SMACK_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, BPF_FS_MAGIC, PSTOREFS_MAGIC,
+             EFIVARFS_MAGIC, DEVPTS_SUPER_MAGIC, BINFMTFS_MAGIC, NSFS_MAGIC, HUGETLBFS_MAGIC, ConfigFsMagic,
+             FuseControlMagic})
+        if (type == pseudo)
+            return true;
+    return false;
+}
+
+// Whether the sweeps over the file (status file, descriptor of it) fit the free space. Filling the holes
+// of a sparse file allocates their blocks, and the file system needs blocks of its own to record where the
+// new ones lie: one in 128 of them (indirect blocks of ext2/3 take one in 256 at 1 KiB blocks and one in
+// 1024 at 4 KiB, with double and triple indirect ones a little more; an extent tree of extents one block
+// long one in 340) and 16 more for the upper levels of the tree and the inode. Free space is
+// what unprivileged writes may use, for root too: the blocks kept back for root keep the system running,
+// and on ext4 root's figure also counts blocks no data may take.
+RunOutlook spaceOutlook(int descriptor, const struct stat& file)
+{
+    struct statvfs space
+    {
+    };
+    if (::fstatvfs(descriptor, &space) != 0)
+        return {};
+    const qint64 block = qMax<qint64>(qint64(space.f_frsize), 512);
+    const qint64 holes = qMax<qint64>(qint64(file.st_size) - qint64(file.st_blocks) * 512, 0);
+    if (holes == 0)
+        return {};
+    const qint64 blocks = (holes + block - 1) / block;
+    RunOutlook outlook;
+    outlook.spaceNeeded = (blocks + blocks / 128 + 16) * block;
+    outlook.spaceFree = qint64(space.f_bavail) * block;
+    if (outlook.spaceNeeded > outlook.spaceFree)
+        outlook.status = OpenStatus::NoSpace;
+    return outlook;
+}
+
+// Renames from to to in folder unless to exists. Where the file system has no RENAME_NOREPLACE, a name
+// found free just before stands in. False when nothing was renamed.
+bool renameNoReplace(int folder, const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL)
+        return false;
+    struct stat taken
+    {
+    };
+    if (::fstatat(folder, to.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && ::renameat(folder, from.constData(), folder, to.constData()) == 0;
+}
+
+// A name nobody can foresee, for the moment between moving a file's name aside and removing it.
+QByteArray asideName()
+{
+    quint64 bits = 0;
+    if (::getrandom(&bits, sizeof bits, 0) != ssize_t(sizeof bits))
+        bits ^= quint64(::getpid()) * 0x9E3779B97F4A7C15ULL ^ quint64(::time(nullptr));
+    return QByteArray(".tilgomatic-") + QByteArray::number(bits, 16).rightJustified(16, '0');
+}
+
 // True when the folder held open (O_PATH) allows removing the name of file: write and search permission,
 // and in a sticky folder (such as /tmp) ownership of the file or the folder.
 bool mayRemoveName(int folder, const struct stat& file)
@@ -87,6 +211,14 @@ FileSystem::OpenResult openFailure(OpenStatus status, int errorNumber)
 FileSystem::OpenResult openFailure(int errorNumber)
 {
     return openFailure(LinuxFileSystem::statusForError(errorNumber), errorNumber);
+}
+
+// InUse, naming the program seen holding the file (opened, whose descriptor fd is ours) where /proc tells.
+FileSystem::OpenResult inUse(int fd, const struct stat& opened, int errorNumber)
+{
+    FileSystem::OpenResult busy = openFailure(OpenStatus::InUse, errorNumber);
+    busy.holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd).value_or(QString());
+    return busy;
 }
 
 // Closes a descriptor that is being given up after a failure, keeping the errno of that failure.
@@ -193,18 +325,58 @@ qint64 LinuxFileSystem::fileLength(const QString& path)
 // The attribute word of the name itself (lstat). Throws FileError when it cannot be stat'ed.
 int LinuxFileSystem::attributes(const QString& path)
 {
-    const struct stat info = statOrThrow(path, false, "Reading the attributes");
+    return attributeWord(path, statOrThrow(path, false, "Reading the attributes"));
+}
 
-    int word = 0;
-    if (!(info.st_mode & S_IWUSR))
-        word |= FileAttributes::ReadOnly;
-    const QString fileName = lastComponent(path);
-    if (fileName.startsWith(QLatin1Char('.')) && fileName != QLatin1String(".") &&
-        fileName != QLatin1String(".."))
-        word |= FileAttributes::Hidden;
-    if (S_ISDIR(info.st_mode))
-        word |= FileAttributes::Directory;
-    return word;
+// The mode of the file held, whatever the name names now.
+int LinuxFileSystem::heldAttributes(const QString& path, const FileIdentity& identity)
+{
+    if (!identity.holdsFile())
+        return attributes(path);
+    struct stat info
+    {
+    };
+    if (::fstat(*identity.file, &info) != 0)
+        throw FileError(path, errno, "Reading the attributes");
+    return attributeWord(path, info);
+}
+
+// Changed through the held file's link in /proc, which leads to that inode alone: a file put under the name
+// meanwhile keeps its mode.
+void LinuxFileSystem::setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord)
+{
+    if (!identity.holdsFile()) {
+        setAttributes(path, attributeWord);
+        return;
+    }
+    static const char* const operation = "Changing the attributes";
+    struct stat info
+    {
+    };
+    if (::fstat(*identity.file, &info) != 0)
+        throw FileError(path, errno, operation);
+    const mode_t wanted = wantedMode(info.st_mode, attributeWord);
+    if (wanted == (info.st_mode & 07777))
+        return;
+    if (!S_ISREG(info.st_mode))
+        throw FileError(path, S_ISLNK(info.st_mode) ? ELOOP : ENXIO, operation);
+    if (::chmod(procLink(*identity.file).constData(), wanted) != 0)
+        throw FileError(path, errno, operation);
+}
+
+RunOutlook LinuxFileSystem::outlook(const FileIdentity& identity)
+{
+    struct stat file
+    {
+    };
+    if (!identity.holdsFile() || ::fstat(*identity.file, &file) != 0 || !S_ISREG(file.st_mode))
+        return {};
+    if (onPseudoFileSystem(*identity.file)) {
+        RunOutlook pseudo;
+        pseudo.status = OpenStatus::PseudoFile;
+        return pseudo;
+    }
+    return spaceOutlook(*identity.file, file);
 }
 
 // Gives or takes the owner's write permission as the read-only bit asks; every other bit of the word and
@@ -216,10 +388,8 @@ void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
     QByteArray name;
     const struct stat info = statOrThrow(path, false, operation, &name);
 
-    const mode_t mode = info.st_mode & 07777;
-    const mode_t wanted =
-        (attributeWord & FileAttributes::ReadOnly) ? (mode & ~mode_t(S_IWUSR)) : (mode | S_IWUSR);
-    if (wanted == mode)
+    const mode_t wanted = wantedMode(info.st_mode, attributeWord);
+    if (wanted == (info.st_mode & 07777))
         return;
     if (S_ISLNK(info.st_mode))
         throw FileError(path, ELOOP, operation);
@@ -250,9 +420,34 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
     if (!S_ISREG(named.st_mode))
         return openFailure(OpenStatus::NotRegularFile, ENXIO);
 
-    // O_NONBLOCK: a FIFO swapped in meanwhile must not hang us, and neither must another's lease.
-    const int fd = ::openat(at.folder.fd, at.name.constData(),
-                            O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // The file itself, held without reading or writing it: the identity's, or one taken now.
+    Descriptor own;
+    int held = expected.holdsFile() ? *expected.file : -1;
+    if (held < 0) {
+        own.fd = ::openat(at.folder.fd, at.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (own.fd < 0)
+            return openFailure(errno);
+        held = own.fd;
+    }
+    struct stat file
+    {
+    };
+    if (::fstat(held, &file) != 0)
+        return openFailure(errno);
+    if (!S_ISREG(file.st_mode))
+        return openFailure(OpenStatus::NotRegularFile, ENXIO);
+    if (!sameFile(file, named))
+        return changed();
+    // Writing a file of /sys or /proc changes the kernel's settings; there is nothing to destroy.
+    if (onPseudoFileSystem(held))
+        return openFailure(OpenStatus::PseudoFile, EINVAL);
+
+    // Reopened from the held inode, so that a file put under the name meanwhile is never opened (without
+    // /proc, by the name, and compared below). O_NONBLOCK: another's lease must not hang us, nor a FIFO.
+    int fd = ::open(procLink(held).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        fd = ::openat(at.folder.fd, at.name.constData(),
+                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return openFailure(errno);
 
@@ -263,7 +458,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
         return abandon(fd, false, openFailure(errno));
     if (!S_ISREG(opened.st_mode))
         return abandon(fd, false, openFailure(OpenStatus::NotRegularFile, ENXIO));
-    if (expected.known && !sameFile(opened, expected.device, expected.inode))
+    if (!sameFile(opened, file))
         return abandon(fd, false, changed());
 
     // A write lease is granted only while no other descriptor of the file exists anywhere.
@@ -274,15 +469,20 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
         // SIGIO, would end this program.
         ::fcntl(fd, F_SETOWN, 0);
     } else if (errno == EAGAIN) { // NOLINT(bugprone-branch-clone): EWOULDBLOCK below has the same value
-        return abandon(fd, false, openFailure(OpenStatus::InUse, EAGAIN));
+        return abandon(fd, false, inUse(fd, opened, EAGAIN));
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         // No lease to be had here (not the owner, a network file system); the advisory lock at least
         // keeps out the programs that lock too.
-        return abandon(fd, false, openFailure(OpenStatus::InUse, EWOULDBLOCK));
+        return abandon(fd, false, inUse(fd, opened, EWOULDBLOCK));
     }
     // Without a lease a holder that does not lock is seen only in /proc (those of our own user).
-    if (!leased && OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
-        return abandon(fd, false, openFailure(OpenStatus::InUse, EBUSY));
+    if (!leased) {
+        if (const auto holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd)) {
+            OpenResult busy = openFailure(OpenStatus::InUse, EBUSY);
+            busy.holder = *holder;
+            return abandon(fd, false, busy);
+        }
+    }
 
     // The name must still name the file we hold, and we must be able to remove it once the sweeps are
     // done: overwriting a file whose name then stays would leave the user a husk under the old name.
@@ -299,21 +499,11 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
     // Writing into a sparse file's holes allocates blocks: a run that ran out of space half-way would fill
     // the disk for minutes and leave the rest of the file as it was.
     OpenResult result;
-    struct statvfs space
-    {
-    };
-    if (::fstatvfs(fd, &space) == 0) {
-        const qint64 allocated = qint64(opened.st_blocks) * 512;
-        const qint64 needed = qMax<qint64>(qint64(opened.st_size) - allocated, 0);
-        // root may use the blocks the file system keeps back for it.
-        const qint64 free =
-            qint64(::geteuid() == 0 ? space.f_bfree : space.f_bavail) * qint64(space.f_frsize);
-        if (needed > free) {
-            result = openFailure(OpenStatus::NoSpace, ENOSPC);
-            result.spaceNeeded = needed;
-            result.spaceFree = free;
-            return abandon(fd, leased, result);
-        }
+    if (const RunOutlook space = spaceOutlook(fd, opened); space.status == OpenStatus::NoSpace) {
+        result = openFailure(OpenStatus::NoSpace, ENOSPC);
+        result.spaceNeeded = space.spaceNeeded;
+        result.spaceFree = space.spaceFree;
+        return abandon(fd, leased, result);
     }
 
     {
@@ -344,8 +534,13 @@ FileIdentity LinuxFileSystem::identify(const QString& path)
     struct stat folder
     {
     };
-    if (locate(path, at, FileIdentity()) != 0 || ::fstat(at.folder.fd, &folder) != 0 ||
-        ::fstatat(at.folder.fd, at.name.constData(), &file, AT_SYMLINK_NOFOLLOW) != 0)
+    if (locate(path, at, FileIdentity()) != 0 || ::fstat(at.folder.fd, &folder) != 0)
+        return {};
+    // O_PATH opens nothing for reading or writing, not even a device or a FIFO, and follows no link.
+    Descriptor held;
+    held.fd = ::openat(at.folder.fd, at.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (held.fd >= 0 ? ::fstat(held.fd, &file) != 0
+                     : ::fstatat(at.folder.fd, at.name.constData(), &file, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
     FileIdentity identity;
     identity.known = true;
@@ -353,10 +548,9 @@ FileIdentity LinuxFileSystem::identify(const QString& path)
     identity.inode = quint64(file.st_ino);
     identity.folderDevice = quint64(folder.st_dev);
     identity.folderInode = quint64(folder.st_ino);
-    identity.folder.reset(new int(at.folder.release()), [](const int* descriptor) {
-        ::close(*descriptor);
-        delete descriptor;
-    });
+    identity.folder = shared(at.folder.release());
+    if (held.fd >= 0)
+        identity.file = shared(held.release());
     return identity;
 }
 
@@ -455,15 +649,41 @@ bool LinuxFileSystem::removeName(Handle handle)
     const auto kept = m_keptNames.find(handle);
     if (kept == m_keptNames.end())
         return false;
-    const KeptName& name = kept->second;
+    const bool removed = removeKeptName(kept->second);
+    forget(handle, kept);
+    return removed;
+}
+
+// A look at the name and its removal are two steps, between which another file could be put under the
+// name. So the name is first moved aside to one nobody can foresee, and only that is removed once it is
+// seen to name the file held; anything else is moved back. The caller holds m_keptNamesLock.
+bool LinuxFileSystem::removeKeptName(const KeptName& kept)
+{
     struct stat current
     {
     };
-    const bool removed = ::fstatat(name.folder, name.name.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         sameFile(current, name.device, name.inode) &&
-                         ::unlinkat(name.folder, name.name.constData(), 0) == 0;
-    forget(handle, kept);
-    return removed;
+    if (::fstatat(kept.folder, kept.name.constData(), &current, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !sameFile(current, kept.device, kept.inode))
+        return false;
+    if (m_beforeNameRemoval)
+        m_beforeNameRemoval();
+    QByteArray aside;
+    for (int attempt = 0; attempt < 4 && aside.isEmpty(); ++attempt) {
+        aside = asideName();
+        if (!renameNoReplace(kept.folder, kept.name, aside)) {
+            if (errno != EEXIST)
+                return false;
+            aside.clear();
+        }
+    }
+    if (aside.isEmpty())
+        return false;
+    if (::fstatat(kept.folder, aside.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(current, kept.device, kept.inode) && ::unlinkat(kept.folder, aside.constData(), 0) == 0)
+        return true;
+    // Not ours (or not removable): it goes back under its name, unless that was taken meanwhile too.
+    renameNoReplace(kept.folder, aside, kept.name);
+    return false;
 }
 
 // Closes the descriptor. False on failure; EINTR counts as closed, as Linux releases the descriptor anyway.

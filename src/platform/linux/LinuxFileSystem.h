@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <QByteArray>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -15,6 +16,11 @@
 // dot, directory = a directory; system and archive have no counterpart and are never reported.
 // Attributes are those of the name itself (a symbolic link is never followed), while fileLength follows
 // links so that it describes the file a link leads to.
+//
+// identify keeps the file itself (an O_PATH descriptor, which reads and writes nothing) with the identity:
+// while it is loaded its inode cannot be freed, so no file made later can get its number. openExclusive
+// reopens that very inode (through /proc/self/fd) rather than the name, and checks that the name still
+// names it; modes are read and changed through it too.
 //
 // openExclusive opens the file relative to its folder, held open as a descriptor, and takes a write lease
 // on the new descriptor, which fails while any other descriptor of the file exists (in any process, ours
@@ -32,6 +38,9 @@ public:
     qint64 fileLength(const QString& path) override;
     int attributes(const QString& path) override;
     void setAttributes(const QString& path, int attributeWord) override;
+    int heldAttributes(const QString& path, const FileIdentity& identity) override;
+    void setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord) override;
+    RunOutlook outlook(const FileIdentity& identity) override;
     OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
     FileIdentity identify(const QString& path) override;
     bool isSameFile(const QString& path, const FileIdentity& identity) override;
@@ -49,6 +58,10 @@ public:
 
     // The outcome an errno value of a failed open stands for.
     static OpenStatus statusForError(int errorNumber);
+
+    // For tests: runs in removeName between the look that finds the name naming the file held and the
+    // removal, the moment at which another program could put a different file under the name.
+    void setBeforeNameRemoval(std::function<void()> hook) { m_beforeNameRemoval = std::move(hook); }
 
 private:
     // An owned descriptor, closed with its scope unless released.
@@ -81,7 +94,9 @@ private:
         quint64 inode = 0;
         bool leased = false;
     };
+    bool removeKeptName(const KeptName& kept);
     void forget(Handle handle, std::map<Handle, KeptName>::iterator kept);
+    std::function<void()> m_beforeNameRemoval;
     std::map<Handle, KeptName> m_keptNames;
     // A run may go on in a thread of its own while the window looks at other files.
     std::mutex m_keptNamesLock;

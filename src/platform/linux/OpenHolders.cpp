@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <initializer_list>
 #include <linux/magic.h>
 #include <memory>
@@ -58,15 +59,29 @@ bool isNetworkFileSystem(long type)
     return false;
 }
 
+// The name a system monitor shows for process pid: its comm, else the file name of its executable; ""
+// where neither can be read.
+QString programName(const char* pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(QLatin1String(pid)));
+    if (comm.open(QIODevice::ReadOnly)) {
+        const QByteArray name = comm.readAll().trimmed();
+        if (!name.isEmpty())
+            return QString::fromLocal8Bit(name);
+    }
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(QLatin1String(pid)));
+    return exe.mid(exe.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 } // namespace
 
 namespace OpenHolders {
 
-bool seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
+std::optional<QString> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
 {
     const Directory processes(::opendir("/proc"));
     if (!processes)
-        return false;
+        return std::nullopt;
     const QByteArray self = QByteArray::number(qint64(::getpid()));
     while (const dirent* process = ::readdir(processes.get())) {
         if (!isNumber(process->d_name))
@@ -80,7 +95,10 @@ bool seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
         while (const dirent* descriptor = ::readdir(descriptors.get())) {
             if (!isNumber(descriptor->d_name))
                 continue;
-            if (ours && std::atoi(descriptor->d_name) == ownDescriptor)
+            // Our own O_PATH descriptors (the loaded file's identity) neither read nor write; one closed
+            // since the listing (fcntl fails) holds nothing either.
+            const int number = std::atoi(descriptor->d_name);
+            if (ours && (number == ownDescriptor || (::fcntl(number, F_GETFL) & O_PATH) != 0))
                 continue;
             // stat follows the link to the open file itself, whatever its name is now.
             struct stat info
@@ -88,10 +106,10 @@ bool seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
             };
             const QByteArray link = folder + '/' + descriptor->d_name;
             if (::stat(link.constData(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
-                return true;
+                return programName(process->d_name);
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 bool leaseOutOfReach(const QByteArray& nativePath)
