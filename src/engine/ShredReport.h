@@ -12,6 +12,8 @@ namespace ShredReport {
 
 // Three lines: the file is destroyed, an empty line, the invitation to load the next one.
 QString successText();
+// One sentence for a file on flash memory, whose controller may keep old cells that no write reaches.
+QString flashText();
 // A write or a sync failed: the file keeps its name (and what the sweeps did not reach), to be run again.
 QString incompleteText();
 // Every sweep was written and synced, but the name could not be removed.
