@@ -65,6 +65,7 @@ struct DiskCase
     const char* writeIn = "";     // the folder of the mount point the files are written in
     const char* shredIn = "";     // and the one they are destroyed through
     bool readOnly = false;        // the run must be refused
+    const char* during = ""; // run in the mount point ($1) in the background while the files are destroyed
 };
 
 void PrintTo(const DiskCase& disk, std::ostream* out)
@@ -279,6 +280,10 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
     ASSERT_TRUE(shell(disk.after));
     ::sync();
     LinuxFileSystem fileSystem;
+    QProcess background;
+    if (*disk.during)
+        background.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(disk.during),
+                                                     QStringLiteral("sh"), mountPoint});
     std::vector<std::pair<qsizetype, OverwriteCheck::Result>> runs;
     for (qint64 length : lengths) {
         const qsizetype before = count(length);
@@ -292,6 +297,8 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
         }
         runs.emplace_back(before, result.overwrite);
     }
+    background.kill();
+    background.waitForFinished();
     unmount();
     ASSERT_FALSE(mounted);
     // The markers of the image are counted through the outer file system, those of the outer image below it.
@@ -364,7 +371,9 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
              "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$2/upper,workdir=$2/work\" \"$1/ovl\"", "",
              Verified, Verified, AsVerdict, "mkfs.ext4 -q -F", 64, "mkdir \"$2/upper\" \"$2/work\"", "ovl", "ovl"},
     // Btrfs passes its discards to the loop device, which punches holes into the image: dropped, not moved.
-    DiskCase{"btrfs_nocow_discard", "mkfs.btrfs -q -f", "-o loop,discard=sync", 128, "chattr +C \"$1\"", "", Verified, Verified, AsVerdict},
+    // Another program's commits during the runs free (and so discard) the file system's old records.
+    DiskCase{"btrfs_nocow_discard", "mkfs.btrfs -q -f", "-o loop,discard=sync", 128, "chattr +C \"$1\"", "", Verified, Verified, AsVerdict,
+             nullptr, 0, "", "", "", false, "while :; do touch \"$1/busy\"; btrfs filesystem sync \"$1\"; done"},
     // Read-only: a remounted ext4, a read-only bind mount of a writable one and squashfs.
     DiskCase{"ext4_ro", "mkfs.ext4 -q -F", "-o loop", 32, "", "mount -o remount,ro \"$1\"", Verified, Verified, AsVerdict, nullptr, 0, "", "", "", true},
     DiskCase{"ext4_ro_bind", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/ro\"",
