@@ -297,7 +297,8 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
         }
         runs.emplace_back(before, result.overwrite);
     }
-    background.kill();
+    // Stopped between two commands, so that nothing of it holds the mount any more.
+    writeFile(work.filePath(QStringLiteral("stop")), "");
     background.waitForFinished();
     unmount();
     ASSERT_FALSE(mounted);
@@ -373,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
     // Btrfs passes its discards to the loop device, which punches holes into the image: dropped, not moved.
     // Another program's commits during the runs free (and so discard) the file system's old records.
     DiskCase{"btrfs_nocow_discard", "mkfs.btrfs -q -f", "-o loop,discard=sync", 128, "chattr +C \"$1\"", "", Verified, Verified, AsVerdict,
-             nullptr, 0, "", "", "", false, "while :; do touch \"$1/busy\"; btrfs filesystem sync \"$1\"; done"},
+             nullptr, 0, "", "", "", false, "while [ ! -e \"$1/../stop\" ]; do touch \"$1/busy\"; btrfs filesystem sync \"$1\"; done"},
     // Read-only: a remounted ext4, a read-only bind mount of a writable one and squashfs.
     DiskCase{"ext4_ro", "mkfs.ext4 -q -F", "-o loop", 32, "", "mount -o remount,ro \"$1\"", Verified, Verified, AsVerdict, nullptr, 0, "", "", "", true},
     DiskCase{"ext4_ro_bind", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/ro\"",
