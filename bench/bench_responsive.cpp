@@ -2,13 +2,16 @@
 // How well the real window answers while it destroys a file, against the engine alone.
 //
 //   bench_responsive FOLDER [SIZE_MIB]     (default 256 MiB)
+//   bench_responsive --refresh FILE [COUNT] (default 20)
 //
 // First ShredFile alone on a fresh file in FOLDER (the reference). Then the program's window, with its real
 // services, is loaded with a fresh file of the same size and "&Datei löschen" is clicked. Meanwhile another
 // thread posts the window's thread an event every 50 ms, stamped with the time it was posted; the time
 // until the window's thread handles it is that event's latency. Prints the longest and the 99th-percentile
-// latency and the window's run time over the engine's. Run it through bench/responsiveness, which gives
-// it a throw-away home folder.
+// latency and the window's run time over the engine's. With --refresh, the window is loaded with FILE (which
+// it does not touch) and describes it COUNT times; each description blocks the window's thread, so its
+// time is how long the window does not answer. Run it through bench/responsiveness, which gives it a
+// throw-away home folder.
 
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
@@ -33,6 +36,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -79,10 +83,67 @@ protected:
     }
 };
 
+ProgramInfo programFor(char** argv, const QString& path)
+{
+    ProgramInfo program = ProgramInfo::current(1, argv);
+    program.arguments = QStringList{path};
+    return program;
+}
+
+// The window with its real services, loaded with path.
+struct Window
+{
+    Window(char** argv, const QString& path)
+        : program(programFor(argv, path))
+        , actions(UserFolders::dataHome(), UserFolders::configHome())
+        , registry(actions, program.executablePath)
+        , browseDialog(fileSystem)
+        , window(MainServices{fileSystem, settings, registry, browseDialog, program, false})
+    {
+        window.Form_Initialize();
+        window.Form_Load();
+        window.show();
+    }
+    LinuxFileSystem fileSystem;
+    ProgramInfo program;
+    IniSettingsStore settings;
+    FileManagerActions actions;
+    MenuRegistry registry;
+    FileChooserDialog browseDialog;
+    frmMain window;
+};
+
+int refreshBench(int argc, char** argv)
+{
+    const QString path = QFile::decodeName(argv[2]);
+    const long count = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 20;
+    if (count < 1 || !QFile::exists(path))
+        return 2;
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setFont(frmMain::dialogFont());
+    Window shown(argv, path);
+    QCoreApplication::processEvents();
+    std::vector<double> ms;
+    for (long i = 0; i < count; ++i) {
+        const auto start = Clock::now();
+        shown.window.RefreshTarget();
+        ms.push_back(secondsSince(start) * 1000);
+        QCoreApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("file %s: %ld descriptions, longest %.1f ms, median %.1f ms (goal < 100 ms)\n", argv[2],
+                count, ms.back(), ms[ms.size() / 2]);
+    std::printf("the window says: %s\n", qPrintable(shown.window.lblMsg->text()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && argc <= 4 && std::strcmp(argv[1], "--refresh") == 0)
+        return refreshBench(argc, argv);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: %s FOLDER [SIZE_MIB]\n", argv[0]);
         return 2;

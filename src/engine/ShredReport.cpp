@@ -76,8 +76,8 @@ const QString SeeLimits = QStringLiteral(" Siehe Hilfe (F1): Grenzen.");
 
 QString flashText()
 {
-    return QStringLiteral("Flash-Speicher (SSD, USB-Stick) kann alte Kopien behalten; davor schützt nur ein "
-                          "ganz verschlüsselter Datenträger.");
+    return QStringLiteral(
+        "SSDs und USB-Sticks können alte Kopien behalten; sicher ist nur Vollverschlüsselung.");
 }
 
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.

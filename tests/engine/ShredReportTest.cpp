@@ -95,7 +95,7 @@ TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
         {ShredReport::overwriteText(check(Outcome::NotCheckable, false)), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
         {ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay)), "Die Datei wurde in der oberen Schicht", seeLimits},
         {ShredReport::overwriteText(check(Outcome::Verified, true)), "Die Datei wurde umgebracht!\r\n\r\n", flash},
-        {ShredReport::warningText(check(Outcome::Verified, true)), "Flash-Speicher", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
+        {ShredReport::warningText(check(Outcome::Verified, true)), "SSDs und USB-Sticks", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
         {ShredReport::overwriteText(check(Outcome::Verified, false)), "Die Datei wurde umgebracht!", ShredReport::successText()},
     };
     // clang-format on
