@@ -23,6 +23,7 @@
 #include "platform/linux/MenuRegistry.h"
 #include "platform/linux/UserFolders.h"
 #include "ui/MainServices.h"
+#include "ui/PanelLabel.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
