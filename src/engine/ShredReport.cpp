@@ -100,13 +100,13 @@ QString nameKeptText()
                           "Sie die Ordnerrechte.");
 }
 
-QString changedText(const QString& warning)
+QString changedText(const QString& warning, bool withNextStep)
 {
     // Pressing the button again answers the question, so it need not stand here too.
     QString reason = warning;
     reason.remove(Question);
     return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason +
-           QStringLiteral(" Bitte erneut bestätigen.");
+           (withNextStep ? QStringLiteral(" Bitte erneut bestätigen.") : QString());
 }
 
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)

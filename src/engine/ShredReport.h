@@ -18,8 +18,9 @@ QString flashText();
 QString incompleteText();
 // Every sweep was written and synced, but the name could not be removed.
 QString nameKeptText();
-// The file was changed since it was loaded (nothing was written), and what it is now calls for warning.
-QString changedText(const QString& warning);
+// The file was changed since it was loaded (nothing was written), and what it is now calls for warning;
+// withNextStep asks the user to confirm again, where there is room for it.
+QString changedText(const QString& warning, bool withNextStep = true);
 // The sweeps would need needed bytes of free space where only free are: nothing was written.
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale);
 // The file is gone and overwritten, but the file system keeps copies of the old contents (NotReached)
