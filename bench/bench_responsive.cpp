@@ -2,13 +2,16 @@
 // How well the real window answers while it destroys a file, against the engine alone.
 //
 //   bench_responsive FOLDER [SIZE_MIB]     (default 256 MiB)
+//   bench_responsive --refresh FILE [COUNT] (default 20)
 //
 // First ShredFile alone on a fresh file in FOLDER (the reference). Then the program's window, with its real
 // services, is loaded with a fresh file of the same size and "&Datei löschen" is clicked. Meanwhile another
 // thread posts the window's thread an event every 50 ms, stamped with the time it was posted; the time
 // until the window's thread handles it is that event's latency. Prints the longest and the 99th-percentile
-// latency and the window's run time over the engine's. Run it through bench/responsiveness, which gives
-// it a throw-away home folder.
+// latency and the window's run time over the engine's. With --refresh, the window is loaded with FILE (which
+// it does not touch) and describes it COUNT times; each description blocks the window's thread, so its
+// time is how long the window does not answer. Run it through bench/responsiveness, which gives it a
+// throw-away home folder.
 //
 //   bench_responsive --look-alikes FOLDER [ENTRIES]     (default 200000)
 //
@@ -43,6 +46,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <thread>
@@ -89,6 +93,91 @@ protected:
         return true;
     }
 };
+
+// Posts answer a stamped ping every 50 ms from a thread of its own until stopped or destroyed.
+class Pinger
+{
+public:
+    explicit Pinger(PingAnswer& answer)
+        : m_thread([this, &answer] {
+            auto next = Clock::now();
+            while (m_running.load()) {
+                next += PingInterval;
+                std::this_thread::sleep_until(next);
+                QCoreApplication::postEvent(&answer, new PingEvent(Clock::now()));
+            }
+        })
+    {}
+    ~Pinger() { stop(); }
+    Pinger(const Pinger&) = delete;
+    Pinger& operator=(const Pinger&) = delete;
+
+    void stop()
+    {
+        m_running = false;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_running{true};
+    std::thread m_thread;
+};
+
+ProgramInfo programFor(char** argv, const QString& path)
+{
+    ProgramInfo program = ProgramInfo::current(1, argv);
+    program.arguments = QStringList{path};
+    return program;
+}
+
+// The window with its real services, loaded with path.
+struct Window
+{
+    Window(char** argv, const QString& path)
+        : program(programFor(argv, path))
+        , actions(UserFolders::dataHome(), UserFolders::configHome())
+        , registry(actions, program.executablePath)
+        , browseDialog(fileSystem)
+        , window(MainServices{fileSystem, settings, registry, browseDialog, program, false})
+    {
+        window.Form_Initialize();
+        window.Form_Load();
+        window.show();
+    }
+    LinuxFileSystem fileSystem;
+    ProgramInfo program;
+    IniSettingsStore settings;
+    FileManagerActions actions;
+    MenuRegistry registry;
+    FileChooserDialog browseDialog;
+    frmMain window;
+};
+
+int refreshBench(int argc, char** argv)
+{
+    const QString path = QFile::decodeName(argv[2]);
+    const long count = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 20;
+    if (count < 1 || !QFile::exists(path))
+        return 2;
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setFont(frmMain::dialogFont());
+    Window shown(argv, path);
+    QCoreApplication::processEvents();
+    std::vector<double> ms;
+    for (long i = 0; i < count; ++i) {
+        const auto start = Clock::now();
+        shown.window.RefreshTarget();
+        ms.push_back(secondsSince(start) * 1000);
+        QCoreApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("file %s: %ld descriptions, longest %.1f ms, median %.1f ms (goal < 100 ms)\n", argv[2],
+                count, ms.back(), ms[ms.size() / 2]);
+    std::printf("the window says: %s\n", qPrintable(shown.window.lblMsg->text()));
+    return 0;
+}
 
 // Notes when the watched widget is first painted.
 class FirstPaint : public QObject
@@ -160,15 +249,7 @@ int lookAlikeBench(int argc, char** argv)
     const MainServices services{fileSystem, settings, registry, browseDialog, program, false};
 
     PingAnswer answer;
-    std::atomic<bool> pinging{true};
-    std::thread pinger([&] {
-        auto next = Clock::now();
-        while (pinging.load()) {
-            next += PingInterval;
-            std::this_thread::sleep_until(next);
-            QCoreApplication::postEvent(&answer, new PingEvent(Clock::now()));
-        }
-    });
+    Pinger pinger(answer);
 
     const auto start = Clock::now();
     frmMain window(services);
@@ -193,8 +274,7 @@ int lookAlikeBench(int argc, char** argv)
     });
     poll.start(2);
     app.exec();
-    pinging = false;
-    pinger.join();
+    pinger.stop();
 
     const auto ms = [&](Clock::time_point at) {
         return at == Clock::time_point{} ? -1.0
@@ -215,7 +295,9 @@ int lookAlikeBench(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && argc <= 4 && std::string(argv[1]) == "--look-alikes")
+    if (argc >= 3 && argc <= 4 && std::strcmp(argv[1], "--refresh") == 0)
+        return refreshBench(argc, argv);
+    if (argc >= 3 && argc <= 4 && std::strcmp(argv[1], "--look-alikes") == 0)
         return lookAlikeBench(argc, argv);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: %s FOLDER [SIZE_MIB]\n", argv[0]);
@@ -241,40 +323,21 @@ int main(int argc, char** argv)
     const double engineSeconds = secondsSince(engineStart);
 
     BenchFiles::createFile(QFile::encodeName(path).toStdString(), size);
-    ProgramInfo program = ProgramInfo::current(1, argv);
-    program.arguments = QStringList{path};
-    IniSettingsStore settings;
-    FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
-    MenuRegistry registry(actions, program.executablePath);
-    FileChooserDialog browseDialog(fileSystem);
-    const MainServices services{fileSystem, settings, registry, browseDialog, program, false};
-    frmMain window(services);
-    window.Form_Initialize();
-    window.Form_Load();
-    window.show();
+    Window shown(argv, path);
 
     PingAnswer answer;
-    std::atomic<bool> pinging{true};
-    std::thread pinger([&] {
-        auto next = Clock::now();
-        while (pinging.load()) {
-            next += PingInterval;
-            std::this_thread::sleep_until(next);
-            QCoreApplication::postEvent(&answer, new PingEvent(Clock::now()));
-        }
-    });
+    Pinger pinger(answer);
 
     double windowSeconds = 0;
     QTimer::singleShot(100, [&] {
         const auto start = Clock::now();
         answer.clickedAt = start.time_since_epoch().count();
-        window.cmdDelete->click();
+        shown.window.cmdDelete->click();
         windowSeconds = secondsSince(start);
-        pinging = false;
+        pinger.stop();
         QCoreApplication::quit();
     });
     app.exec();
-    pinger.join();
     QCoreApplication::processEvents();
     const bool windowComplete = !QFile::exists(path);
 

@@ -55,41 +55,9 @@ FileSystemWays waysOf(const FileStorage& storage)
     return {WriteMode::Unknown, storage.typeName};
 }
 
-// File systems whose extent map gives places as byte offsets on their one block device, so that a device
-// beneath can be looked at just where the file lay.
-bool mapsDeviceOffsets(FileSystemKind kind)
-{
-    return kind == FileSystemKind::Ext || kind == FileSystemKind::Xfs || kind == FileSystemKind::F2fs;
-}
-
-// Sorted, non-overlapping stretches [first, second) of a file or a device.
-using Ranges = std::vector<std::pair<quint64, quint64>>;
-
-Ranges merged(Ranges ranges)
-{
-    std::sort(ranges.begin(), ranges.end());
-    Ranges result;
-    for (const auto& range : ranges) {
-        if (!result.empty() && range.first <= result.back().second)
-            result.back().second = std::max(result.back().second, range.second);
-        else if (range.first < range.second)
-            result.push_back(range);
-    }
-    return result;
-}
-
-// The parts of [start, end) that lie in ranges (all of it without ranges).
-Ranges clipped(quint64 start, quint64 end, const Ranges* ranges)
-{
-    if (!ranges)
-        return start < end ? Ranges{{start, end}} : Ranges{};
-    Ranges parts;
-    auto range = std::upper_bound(ranges->begin(), ranges->end(), start,
-                                  [](quint64 value, const auto& r) { return value < r.second; });
-    for (; range != ranges->end() && range->first < end; ++range)
-        parts.emplace_back(std::max(start, range->first), std::min(end, range->second));
-    return parts;
-}
+using StorageRanges::clipped;
+using StorageRanges::devicePlaces;
+using StorageRanges::Ranges;
 
 // The extent of map that holds position, or nullptr; extents are in file order.
 const StorageExtent* extentAt(const FileStorage& map, quint64 position)
@@ -100,6 +68,14 @@ const StorageExtent* extentAt(const FileStorage& map, quint64 position)
         return nullptr;
     --next;
     return position < next->logical + next->length ? &*next : nullptr;
+}
+
+// The start of the first extent of map after position, or end when none begins before it.
+quint64 nextExtentFrom(const FileStorage& map, quint64 position, quint64 end)
+{
+    auto next = std::upper_bound(map.extents.begin(), map.extents.end(), position,
+                                 [](quint64 value, const StorageExtent& e) { return value < e.logical; });
+    return next == map.extents.end() ? end : std::min(end, next->logical);
 }
 
 quint32 flagsIn(const FileStorage& map, const Ranges* ranges)
@@ -122,8 +98,10 @@ bool journalsData(const FileStorage& map)
 
 // True when every byte of the file (within ranges) that had a place on the device before still has the
 // same place after. Holes and unwritten extents held no data, so where their new blocks went does not
-// matter.
-bool sameLocations(const FileStorage& before, const FileStorage& after, const Ranges* ranges)
+// matter. With holesAreGone a place that became a hole counts as kept: in an image file that is a discard
+// of the file system above (a loop device punches the hole), which drops the data rather than moving it.
+bool sameLocations(const FileStorage& before, const FileStorage& after, const Ranges* ranges,
+                   bool holesAreGone)
 {
     const quint64 size = quint64(std::max<qint64>(before.size, 0));
     for (const StorageExtent& old : before.extents) {
@@ -134,6 +112,10 @@ bool sameLocations(const FileStorage& before, const FileStorage& after, const Ra
             quint64 position = start;
             while (position < end) {
                 const StorageExtent* now = extentAt(after, position);
+                if (!now && holesAreGone) {
+                    position = nextExtentFrom(after, position, end);
+                    continue;
+                }
                 if (!now || now->physical - now->logical != old.physical - old.logical)
                     return false;
                 position = now->logical + now->length;
@@ -141,23 +123,6 @@ bool sameLocations(const FileStorage& before, const FileStorage& after, const Ra
         }
     }
     return true;
-}
-
-// Where the data of map within ranges lies on its device, for the device beneath; nullopt when that
-// cannot be told, so that the device is looked at as a whole.
-std::optional<Ranges> devicePlaces(const FileStorage& map, const Ranges* ranges)
-{
-    if (!mapsDeviceOffsets(map.kind) || !map.extentsKnown)
-        return std::nullopt;
-    Ranges places;
-    for (const StorageExtent& extent : map.extents) {
-        if (extent.flags & (StorageExtent::Unknown | StorageExtent::Delalloc))
-            return std::nullopt;
-        for (const auto& [start, end] : clipped(extent.logical, extent.logical + extent.length, ranges))
-            places.emplace_back(extent.physical + (start - extent.logical),
-                                extent.physical + (end - extent.logical));
-    }
-    return merged(std::move(places));
 }
 
 Result outcome(Outcome outcome, Reason reason, const QString& fileSystem = QString())
@@ -169,9 +134,10 @@ Result outcome(Outcome outcome, Reason reason, const QString& fileSystem = QStri
     return result;
 }
 
-// One file (the destroyed one or an image file beneath it) on its own file system, within ranges.
+// One file (the destroyed one or, with image, an image file beneath it) on its own file system, within
+// ranges.
 Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendingWritesAllowed,
-                 const Ranges* ranges)
+                 const Ranges* ranges, bool image = false)
 {
     if (!before.known || !after.known)
         return {};
@@ -198,7 +164,7 @@ Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendi
     if (mapped) {
         if (!pendingWritesAllowed && (flags & (StorageExtent::Unknown | StorageExtent::Delalloc)))
             return unknown;
-        if (!sameLocations(before, after, ranges))
+        if (!sameLocations(before, after, ranges, image))
             return notReached(Reason::CopyOnWrite);
     }
     return outcome(Outcome::Verified, Reason::None, ways.name);
@@ -250,7 +216,7 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
             if (!layer.image.known || !later.image.known)
                 result = outcome(Outcome::NotCheckable, Reason::Unreadable);
             else
-                result = judgeFile(layer.image, later.image, pendingWritesAllowed, ranges);
+                result = judgeFile(layer.image, later.image, pendingWritesAllowed, ranges, true);
             result.layer = Layer::ImageFile;
             if (layer.image.known)
                 places[i] = devicePlaces(layer.image, ranges);
@@ -298,6 +264,7 @@ Result judgeMaps(const StorageMap& before, const StorageMap& after, bool pending
         }
     }
     result.otherNames = otherNames;
+    result.flash = before.flash || after.flash;
     return result;
 }
 

@@ -44,6 +44,7 @@ struct Result
     Layer layer = Layer::FileSystem;
     QString device;          // Layer::Device: what it is ("Device-Mapper (thin)", "RAID (raid1)")
     bool otherNames = false; // the file has further hard links, which keep the overwritten contents
+    bool flash = false;      // the file lies on flash memory, whose controller may keep old cells
 
     bool verified() const { return outcome == Outcome::Verified; }
 };

@@ -69,7 +69,16 @@ const QString Question = QStringLiteral(" Trotzdem schreddern und löschen?");
 
 const QString OtherNamesText = QStringLiteral("Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
                                               "weiteren Namen (harte Links) bleiben bestehen.");
+
+// Where a text leaves the user with a question, the help's page on limits has the answer.
+const QString SeeLimits = QStringLiteral(" Siehe Hilfe (F1): Grenzen.");
 } // namespace
+
+QString flashText()
+{
+    return QStringLiteral(
+        "SSDs und USB-Sticks können alte Kopien behalten; sicher ist nur Vollverschlüsselung.");
+}
 
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.
 QString successText()
@@ -81,27 +90,29 @@ QString successText()
 
 QString incompleteText()
 {
-    return QStringLiteral("Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. Sie "
-                          "bleibt unter ihrem Namen.");
+    return QStringLiteral("Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. "
+                          "Bitte erneut löschen.");
 }
 
 QString nameKeptText()
 {
-    return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden.");
+    return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden. Prüfen "
+                          "Sie die Ordnerrechte.");
 }
 
-QString changedText(const QString& warning)
+QString changedText(const QString& warning, bool withNextStep)
 {
     // Pressing the button again answers the question, so it need not stand here too.
     QString reason = warning;
     reason.remove(Question);
-    return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason;
+    return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason +
+           (withNextStep ? QStringLiteral(" Bitte erneut bestätigen.") : QString());
 }
 
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
 {
-    return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1 freien Platz, frei "
-                          "sind nur %2.")
+    return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1, frei sind nur %2. "
+                          "Schaffen Sie Platz.")
         .arg(sizeText(needed, locale), sizeText(free, locale));
 }
 
@@ -110,9 +121,12 @@ QString overwriteText(const OverwriteCheck::Result& check)
     QString text;
     switch (check.outcome) {
     case OverwriteCheck::Outcome::Verified:
-        if (!check.otherNames)
+        // On flash memory the sentence about its cells takes the invitation's place.
+        if (!check.otherNames && !check.flash)
             return successText();
-        return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd + OtherNamesText;
+        return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd +
+               (check.otherNames ? OtherNamesText : flashText()) +
+               (check.otherNames && check.flash ? u' ' + flashText() : QString());
     case OverwriteCheck::Outcome::NotReached:
         // Through an overlay only the upper copy was written and its name removed; the original was not
         // deleted.
@@ -135,7 +149,9 @@ QString overwriteText(const OverwriteCheck::Result& check)
         break;
     }
     // The label has no room for the long note here.
-    return check.otherNames ? text + LineEnd + QStringLiteral("Weitere Namen (harte Links) bleiben.") : text;
+    if (check.otherNames)
+        text += LineEnd + QStringLiteral("Weitere Namen (harte Links) bleiben.");
+    return text + SeeLimits;
 }
 
 QString warningText(const OverwriteCheck::Result& expected)
@@ -156,6 +172,8 @@ QString warningText(const OverwriteCheck::Result& expected)
     }
     if (expected.otherNames)
         return QStringLiteral("Die Datei hat weitere Namen (harte Links).") + question;
+    if (expected.flash)
+        return flashText() + question;
     return QString();
 }
 
@@ -167,19 +185,22 @@ QString openFailureText(OpenStatus status)
         return QString();
     case OpenStatus::InUse:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie gerade von einem anderen Programm "
-                              "benutzt wird.");
+                              "benutzt wird. Schliessen Sie es zuerst.");
     case OpenStatus::AccessDenied:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde.");
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde. "
+                              "Prüfen Sie ihre Rechte.");
     case OpenStatus::NotRegularFile:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist.");
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist. Siehe "
+                              "Hilfe (F1): Grenzen.");
     case OpenStatus::NotFound:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde.");
+        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde. Laden Sie "
+                              "sie neu.");
     case OpenStatus::Changed:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie seit dem Laden verändert wurde. "
                               "Bitte erneut bestätigen.");
     case OpenStatus::NoSpace:
         return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
-                              "ist.");
+                              "ist. Schaffen Sie Platz.");
     case OpenStatus::PseudoFile:
         return QStringLiteral(
             "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
@@ -187,7 +208,9 @@ QString openFailureText(OpenStatus status)
     case OpenStatus::Failed:
         break;
     }
-    return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte.");
+    return QStringLiteral(
+        "Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte. Bitte erneut "
+        "versuchen.");
 }
 
 QString inUseText(const QString& holder)
@@ -229,7 +252,8 @@ QString sizeText(qint64 bytes, const QLocale& locale)
 
 QString readOnlyRefusalText()
 {
-    return QStringLiteral("Die Datei wurde nicht gelöscht, weil ihr Datenträger schreibgeschützt ist.");
+    return QStringLiteral("Die Datei wurde nicht gelöscht, weil ihr Datenträger schreibgeschützt ist. Siehe "
+                          "Hilfe (F1): Grenzen.");
 }
 
 QString withDestroyedName(const QString& report, const QString& fileName, bool withNote)

@@ -12,12 +12,15 @@ namespace ShredReport {
 
 // Three lines: the file is destroyed, an empty line, the invitation to load the next one.
 QString successText();
+// One sentence for a file on flash memory, whose controller may keep old cells that no write reaches.
+QString flashText();
 // A write or a sync failed: the file keeps its name (and what the sweeps did not reach), to be run again.
 QString incompleteText();
 // Every sweep was written and synced, but the name could not be removed.
 QString nameKeptText();
-// The file was changed since it was loaded (nothing was written), and what it is now calls for warning.
-QString changedText(const QString& warning);
+// The file was changed since it was loaded (nothing was written), and what it is now calls for warning;
+// withNextStep asks the user to confirm again, where there is room for it.
+QString changedText(const QString& warning, bool withNextStep = true);
 // The sweeps would need needed bytes of free space where only free are: nothing was written.
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale);
 // The file is gone and overwritten, but the file system keeps copies of the old contents (NotReached)

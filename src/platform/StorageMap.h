@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // One stretch of a file's bytes and where the file system says they lie on its device.
@@ -101,4 +104,66 @@ struct StorageMap : FileStorage
     Overlay overlay = Overlay::None;
     // Beneath the file system, as far down as they go; each names the one it lies beneath.
     std::vector<StorageLayer> layers;
+    // The disks at the bottom of it all ("sda", "nvme0n1"), and whether any of them is flash memory (not
+    // rotational), whose controller may keep old cells that no write reaches.
+    QStringList disks;
+    bool flash = false;
 };
+
+// Stretches of a file or a device and where a file's data lies on its device, for the layers beneath.
+namespace StorageRanges {
+
+// Sorted, non-overlapping stretches [first, second).
+using Ranges = std::vector<std::pair<quint64, quint64>>;
+
+inline Ranges merged(Ranges ranges)
+{
+    std::sort(ranges.begin(), ranges.end());
+    Ranges result;
+    for (const auto& range : ranges) {
+        if (!result.empty() && range.first <= result.back().second)
+            result.back().second = std::max(result.back().second, range.second);
+        else if (range.first < range.second)
+            result.push_back(range);
+    }
+    return result;
+}
+
+// The parts of [start, end) that lie in ranges (all of it without ranges).
+inline Ranges clipped(quint64 start, quint64 end, const Ranges* ranges)
+{
+    if (!ranges)
+        return start < end ? Ranges{{start, end}} : Ranges{};
+    Ranges parts;
+    auto range = std::upper_bound(ranges->begin(), ranges->end(), start,
+                                  [](quint64 value, const auto& r) { return value < r.second; });
+    for (; range != ranges->end() && range->first < end; ++range)
+        parts.emplace_back(std::max(start, range->first), std::min(end, range->second));
+    return parts;
+}
+
+// File systems whose extent map gives places as byte offsets on their one block device (Btrfs gives
+// addresses of its own), so that a device beneath can be looked at just where the file lay.
+inline bool mapsDeviceOffsets(FileSystemKind kind)
+{
+    return kind == FileSystemKind::Ext || kind == FileSystemKind::Xfs || kind == FileSystemKind::F2fs;
+}
+
+// Where the data of map within ranges lies on its device; nullopt when that cannot be told, so that the
+// device beneath is looked at as a whole.
+inline std::optional<Ranges> devicePlaces(const FileStorage& map, const Ranges* ranges)
+{
+    if (!mapsDeviceOffsets(map.kind) || !map.extentsKnown)
+        return std::nullopt;
+    Ranges places;
+    for (const StorageExtent& extent : map.extents) {
+        if (extent.flags & (StorageExtent::Unknown | StorageExtent::Delalloc))
+            return std::nullopt;
+        for (const auto& [start, end] : clipped(extent.logical, extent.logical + extent.length, ranges))
+            places.emplace_back(extent.physical + (start - extent.logical),
+                                extent.physical + (end - extent.logical));
+    }
+    return merged(std::move(places));
+}
+
+} // namespace StorageRanges

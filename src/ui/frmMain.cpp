@@ -756,6 +756,8 @@ void frmMain::cmdDelete_Click()
             warning != Question && warning != PanelText::uncheckedOpenersQuestion()) {
             lblMsg->setText(ShredReport::changedText(warning));
             if (lblMsg->visibleLineCount() < lblMsg->lineCount())
+                lblMsg->setText(ShredReport::changedText(warning, false));
+            if (lblMsg->visibleLineCount() < lblMsg->lineCount())
                 lblMsg->setText(ShredReport::openFailureText(result.open));
         }
     } else if (!result.nameRemoved) {

@@ -6,6 +6,7 @@
 #include "engine/ShredReport.h"
 #include "engine/Shredder.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/StorageProbe.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,7 @@ struct DiskCase
     const char* writeIn = "";     // the folder of the mount point the files are written in
     const char* shredIn = "";     // and the one they are destroyed through
     bool readOnly = false;        // the run must be refused
+    const char* during = ""; // run in the mount point ($1) in the background while the files are destroyed
 };
 
 void PrintTo(const DiskCase& disk, std::ostream* out)
@@ -188,6 +190,17 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
     const modShredder::ShredResult result = modShredder::ShredFile(secretFile, 9, fileSystem, {});
     EXPECT_TRUE(result.fullyOverwritten());
     EXPECT_FALSE(nameExists(secretFile));
+
+    // The disk at the bottom is found through the loop device; flash memory by its rotational flag.
+    const StorageMap map = fileSystem.storageMapOf(deletedFile);
+    ASSERT_FALSE(map.disks.isEmpty());
+    EXPECT_EQ(map.flash, StorageProbe::onFlash(map.disks));
+    QTemporaryDir sys;
+    for (const char* rotational : {"0", "1"}) {
+        ASSERT_TRUE(QDir().mkpath(sys.filePath(map.disks.first() + QStringLiteral("/queue"))));
+        writeFile(sys.filePath(map.disks.first() + QStringLiteral("/queue/rotational")), rotational);
+        EXPECT_EQ(StorageProbe::onFlash(map.disks, sys.path()), *rotational == '0') << rotational;
+    }
     ASSERT_TRUE(QFile::remove(deletedFile));
 
     unmount();
@@ -305,6 +318,10 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
     ASSERT_TRUE(shell(disk.after));
     ::sync();
     LinuxFileSystem fileSystem;
+    QProcess background;
+    if (*disk.during)
+        background.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(disk.during),
+                                                     QStringLiteral("sh"), mountPoint});
     std::vector<std::pair<qsizetype, OverwriteCheck::Result>> runs;
     for (qint64 length : lengths) {
         const qsizetype before = count(length);
@@ -318,6 +335,9 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
         }
         runs.emplace_back(before, result.overwrite);
     }
+    // Stopped between two commands, so that nothing of it holds the mount any more.
+    writeFile(work.filePath(QStringLiteral("stop")), "");
+    background.waitForFinished();
     unmount();
     ASSERT_FALSE(mounted);
     // The markers of the image are counted through the outer file system, those of the outer image below it.
@@ -381,6 +401,18 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
     DiskCase{"overlay_upper", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/upper\" \"$1/work\" \"$1/ovl\" && "
              "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$1/upper,workdir=$1/work\" \"$1/ovl\"", "",
              Verified, Verified, AsVerdict, nullptr, 0, "", "ovl", "ovl"},
+    // The same with the upper layer on another file system, the outer one: the overlay hands out that
+    // file system's device numbers (or one of its own) for files, so it is found by the path.
+    DiskCase{"overlay_two_fs_lower", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/ovl\"",
+             "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$2/upper,workdir=$2/work\" \"$1/ovl\"",
+             NotReached, NotReached, AsVerdict, "mkfs.ext4 -q -F", 64, "mkdir \"$2/upper\" \"$2/work\"", "lower", "ovl"},
+    DiskCase{"overlay_two_fs_upper", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/lower\" \"$1/ovl\" && "
+             "mount -t overlay overlay -o \"lowerdir=$1/lower,upperdir=$2/upper,workdir=$2/work\" \"$1/ovl\"", "",
+             Verified, Verified, AsVerdict, "mkfs.ext4 -q -F", 64, "mkdir \"$2/upper\" \"$2/work\"", "ovl", "ovl"},
+    // Btrfs passes its discards to the loop device, which punches holes into the image: dropped, not moved.
+    // Another program's commits during the runs free (and so discard) the file system's old records.
+    DiskCase{"btrfs_nocow_discard", "mkfs.btrfs -q -f", "-o loop,discard=sync", 128, "chattr +C \"$1\"", "", Verified, Verified, AsVerdict,
+             nullptr, 0, "", "", "", false, "while [ ! -e \"$1/../stop\" ]; do touch \"$1/busy\"; btrfs filesystem sync \"$1\"; done"},
     // Read-only: a remounted ext4, a read-only bind mount of a writable one and squashfs.
     DiskCase{"ext4_ro", "mkfs.ext4 -q -F", "-o loop", 32, "", "mount -o remount,ro \"$1\"", Verified, Verified, AsVerdict, nullptr, 0, "", "", "", true},
     DiskCase{"ext4_ro_bind", "mkfs.ext4 -q -F", "-o loop", 32, "mkdir \"$1/ro\"",

@@ -10,6 +10,8 @@
 #include <QSet>
 #include <utility>
 
+#include <tuple>
+
 TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
 {
     const QString text = ShredReport::successText();
@@ -74,4 +76,47 @@ TEST(ShredReportText, ChangedTargetNamesTheDestroyedFile)
     const QString named = ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt"), false);
     EXPECT_EQ(named, QString::fromUtf8("„a.txt“") + incomplete.mid(9));
     EXPECT_EQ(ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt")), named + "\r\n\r\n" + note);
+}
+
+// Every outcome after which the window stays open keeps its first words and ends with what to do next;
+// flash memory adds its sentence to a verified run, before it and after it, and calls it no failure.
+TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
+{
+    using OverwriteCheck::Outcome;
+    const auto check = [](Outcome outcome, bool flash, OverwriteCheck::Layer layer = {}) {
+        OverwriteCheck::Result result;
+        std::tie(result.outcome, result.flash, result.layer) = std::tuple(outcome, flash, layer);
+        result.reason = outcome == Outcome::NotReached ? OverwriteCheck::Reason::CopyOnWrite
+                                                       : OverwriteCheck::Reason::None;
+        return result;
+    };
+    const QString seeLimits = QString::fromUtf8("Siehe Hilfe (F1): Grenzen.");
+    const QString flash = ShredReport::flashText();
+    struct Row
+    {
+        QString text;
+        const char* start;
+        QString end;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {ShredReport::incompleteText(), "Die Datei wurde nicht vollständig", "Bitte erneut löschen."},
+        {ShredReport::nameKeptText(), "Die Datei wurde überschrieben, doch", "Prüfen Sie die Ordnerrechte."},
+        {ShredReport::changedText(QStringLiteral("Grund. Trotzdem schreddern und löschen?")), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
+        {ShredReport::noSpaceText(2048, 1024, QLocale(QLocale::German)), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
+        {ShredReport::openFailureText(OpenStatus::InUse), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
+        {ShredReport::readOnlyRefusalText(), "Die Datei wurde nicht gelöscht, weil", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotReached, true)), "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotCheckable, false)), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay)), "Die Datei wurde in der oberen Schicht", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::Verified, true)), "Die Datei wurde umgebracht!\r\n\r\n", flash},
+        {ShredReport::warningText(check(Outcome::Verified, true)), "SSDs und USB-Sticks", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
+        {ShredReport::overwriteText(check(Outcome::Verified, false)), "Die Datei wurde umgebracht!", ShredReport::successText()},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        EXPECT_TRUE(row.text.startsWith(QString::fromUtf8(row.start)) && row.text.endsWith(row.end))
+            << row.text.toStdString();
+    }
+    EXPECT_TRUE(ShredReport::warningText(check(Outcome::Verified, false)).isEmpty());
 }

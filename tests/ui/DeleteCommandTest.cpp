@@ -256,6 +256,9 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
             texts << ShredReport::warningText(result);
             reports << ShredReport::overwriteText(result);
         }
+    result.flash = true;
+    result.outcome = OverwriteCheck::Outcome::Verified;
+    texts << ShredReport::warningText(result);
     texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
     texts << ShredReport::incompleteText() << ShredReport::nameKeptText()
           << ShredReport::noSpaceText(qint64(20) << 30, 255 << 20, QLocale(QLocale::German))

@@ -20,8 +20,10 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 static_assert(StorageExtent::Shared == FIEMAP_EXTENT_SHARED &&
@@ -33,6 +35,8 @@ static_assert(FileStorage::JournalData == FS_JOURNAL_DATA_FL && FileStorage::NoC
 namespace StorageProbe {
 
 namespace {
+
+using StorageRanges::Ranges;
 
 constexpr quint64 FuseMagic = FUSE_SUPER_MAGIC;
 // Not in the system's list of file-system types.
@@ -74,16 +78,16 @@ FileSystemKind kindOf(quint64 magic)
     }
 }
 
-// The extents of fd in file order; false when the file system has no extent map.
-bool readExtents(int fd, bool flush, std::vector<StorageExtent>& extents)
+// The extents of fd that touch [start, end), in file order, appended to extents without repeating one
+// that is there already; false when the file system has no extent map.
+bool readExtents(int fd, bool flush, quint64 start, quint64 end, std::vector<StorageExtent>& extents)
 {
     std::vector<char> buffer(sizeof(fiemap) + BatchSize * sizeof(fiemap_extent));
     auto* map = reinterpret_cast<fiemap*>(buffer.data());
-    quint64 start = 0;
-    for (;;) {
+    while (start < end) {
         std::memset(buffer.data(), 0, buffer.size());
         map->fm_start = start;
-        map->fm_length = FIEMAP_MAX_OFFSET - start;
+        map->fm_length = end - start;
         map->fm_flags = flush ? FIEMAP_FLAG_SYNC : 0;
         map->fm_extent_count = BatchSize;
         if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0)
@@ -92,7 +96,8 @@ bool readExtents(int fd, bool flush, std::vector<StorageExtent>& extents)
             return true;
         for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
             const fiemap_extent& e = map->fm_extents[i];
-            extents.push_back({e.fe_logical, e.fe_physical, e.fe_length, e.fe_flags});
+            if (extents.empty() || e.fe_logical >= extents.back().logical + extents.back().length)
+                extents.push_back({e.fe_logical, e.fe_physical, e.fe_length, e.fe_flags});
             if (e.fe_flags & FIEMAP_EXTENT_LAST)
                 return true;
         }
@@ -101,6 +106,22 @@ bool readExtents(int fd, bool flush, std::vector<StorageExtent>& extents)
             return true; // no progress: take what there is
         start = last.fe_logical + last.fe_length;
     }
+    return true;
+}
+
+// The extents of fd in file order, all of them or, with within, those that touch its stretches: an image
+// file of many gigabytes in thousands of pieces is read only where the file above lies. Only the first
+// call flushes, which flushes the whole file.
+bool readExtents(int fd, bool flush, const Ranges* within, std::vector<StorageExtent>& extents)
+{
+    if (!within)
+        return readExtents(fd, flush, 0, FIEMAP_MAX_OFFSET, extents);
+    for (const auto& [start, end] : *within) {
+        if (!readExtents(fd, flush, start, end, extents))
+            return false;
+        flush = false;
+    }
+    return true;
 }
 
 // The mount table escapes blanks, tabs, newlines and backslashes as \ooo.
@@ -128,19 +149,20 @@ struct Mount
     QList<QByteArray> options; // the mount's own and its file system's
 };
 
-// The mount table lines of the file system on device, in the table's order.
-QList<Mount> mountsOf(dev_t device)
+// The mount table lines of the file system on device (of every one without device), in the table's order.
+QList<Mount> mountsOf(std::optional<dev_t> device)
 {
     QList<Mount> mounts;
     QFile table(QStringLiteral("/proc/self/mountinfo"));
     if (!table.open(QIODevice::ReadOnly))
         return mounts;
-    const QByteArray wanted = QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device));
+    const QByteArray wanted =
+        device ? QByteArray::number(major(*device)) + ':' + QByteArray::number(minor(*device)) : QByteArray();
     // Lines: id parent major:minor root mountpoint options [optional fields] - type source superoptions
     const QList<QByteArray> lines = table.readAll().split('\n');
     for (const QByteArray& line : lines) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 10 || fields.at(2) != wanted)
+        if (fields.size() < 10 || (device && fields.at(2) != wanted))
             continue;
         const qsizetype dash = fields.indexOf("-", 6);
         if (dash < 0 || dash + 3 >= fields.size())
@@ -192,15 +214,15 @@ void describeFileSystem(dev_t device, quint64 magic, FileStorage& storage)
     }
 }
 
-// Extents, length and inode flags of the open file fd.
-void describeFile(int fd, const struct stat& info, bool flush, FileStorage& storage)
+// Extents (all, or those within), length and inode flags of the open file fd.
+void describeFile(int fd, const struct stat& info, bool flush, const Ranges* within, FileStorage& storage)
 {
     storage.known = true;
     storage.size = info.st_size;
     int flags = 0;
     if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0)
         storage.inodeFlags = quint32(flags);
-    storage.extentsKnown = readExtents(fd, flush, storage.extents);
+    storage.extentsKnown = readExtents(fd, flush, within, storage.extents);
 }
 
 bool isReadOnly(int fd)
@@ -272,8 +294,12 @@ QString deviceMapperTargets(dev_t device)
     return targets.join(QLatin1Char(','));
 }
 
-void addLayers(const std::vector<dev_t>& devices, int above, bool flush, int depth,
-               std::vector<StorageLayer>& layers);
+// Where the data lies in the device a layer makes: known for an image beneath a file system that maps
+// device offsets, nullopt where the whole device counts.
+using Places = std::optional<Ranges>;
+
+void addLayers(const std::vector<dev_t>& devices, int above, const Places& places, bool flush, int depth,
+               StorageMap& map);
 
 bool slavesAreMapped(const QString& slaves)
 {
@@ -284,9 +310,10 @@ bool slavesAreMapped(const QString& slaves)
     return false;
 }
 
-// The layer of one block device, and those beneath it.
-void addLayer(dev_t device, int above, bool flush, int depth, std::vector<StorageLayer>& layers)
+// The layer of one block device, and those beneath it; places: where the data lies in it.
+void addLayer(dev_t device, int above, const Places& places, bool flush, int depth, StorageMap& map)
 {
+    std::vector<StorageLayer>& layers = map.layers;
     QString folder = blockFolder(device);
     if (folder.isEmpty())
         return;
@@ -320,7 +347,10 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
         layer.kind = StorageLayer::Kind::Raid;
         layer.target = QString::fromUtf8(readSmall(folder + QStringLiteral("/md/level")));
     } else if (!stacked) {
-        return; // a disk of its own
+        // A disk of its own, at the bottom.
+        if (!map.disks.contains(QFileInfo(folder).fileName()))
+            map.disks.append(QFileInfo(folder).fileName());
+        return;
     }
     const int index = int(layers.size());
     layers.push_back(layer);
@@ -348,12 +378,20 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
         {
         };
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fstatfs(fd, &fileSystem) == 0) {
+            Places inImage;
+            if (places) {
+                inImage.emplace();
+                for (const auto& [start, end] : *places)
+                    inImage->emplace_back(start + layer.offset, end + layer.offset);
+            }
+            const Ranges* within = inImage ? &*inImage : nullptr;
             FileStorage image;
-            describeFile(fd, info, flush, image);
+            describeFile(fd, info, flush, within, image);
             describeFileSystem(info.st_dev, magicOf(fileSystem), image);
             image.readOnly = isReadOnly(fd);
             layers[size_t(index)].image = image;
-            addLayers(devicesOf(fd, info.st_dev, image.kind), index, flush, depth + 1, layers);
+            addLayers(devicesOf(fd, info.st_dev, image.kind), index,
+                      StorageRanges::devicePlaces(image, within), flush, depth + 1, map);
         }
         ::close(fd);
         return;
@@ -367,14 +405,15 @@ void addLayer(dev_t device, int above, bool flush, int depth, std::vector<Storag
         if (numbers.size() == 2)
             below.push_back(makedev(numbers.at(0).toUInt(), numbers.at(1).toUInt()));
     }
-    addLayers(below, index, flush, depth + 1, layers);
+    // Where a mapped or RAID device puts its blocks on the ones beneath is not followed.
+    addLayers(below, index, std::nullopt, flush, depth + 1, map);
 }
 
-void addLayers(const std::vector<dev_t>& devices, int above, bool flush, int depth,
-               std::vector<StorageLayer>& layers)
+void addLayers(const std::vector<dev_t>& devices, int above, const Places& places, bool flush, int depth,
+               StorageMap& map)
 {
     for (dev_t device : devices)
-        addLayer(device, above, flush, depth, layers);
+        addLayer(device, above, places, flush, depth, map);
 }
 
 // The overlay layers' folders from the mount options: the upper one and the lower ones, topmost first.
@@ -436,17 +475,19 @@ StorageMap::Overlay overlayPlacement(int fd, const QList<Mount>& mounts, QByteAr
     };
     if (path.endsWith(" (deleted)") && ::fstat(fd, &info) == 0 && info.st_nlink == 0)
         path.chop(10);
-    // The mount the name was reached through: the deepest one whose mount point holds it.
+    // The mount the name was reached through: the deepest one whose mount point holds it, the last one
+    // mounted there where several are. Its device number is no guide: where the layers lie on different
+    // file systems, the overlay hands out theirs for the files.
     const Mount* through = nullptr;
     QByteArray point;
     for (const Mount& mount : mounts) {
         const QByteArray candidate = mount.mountPoint == "/" ? QByteArray() : mount.mountPoint;
-        if (path.startsWith(candidate + '/') && (!through || candidate.size() > point.size())) {
+        if (path.startsWith(candidate + '/') && (!through || candidate.size() >= point.size())) {
             through = &mount;
             point = candidate;
         }
     }
-    if (!through)
+    if (!through || through->type != QLatin1String("overlay"))
         return StorageMap::Overlay::Unknown;
     const Mount& mount = *through;
     QList<QByteArray> lowers;
@@ -488,7 +529,7 @@ StorageMap probe(int fd, bool flush, int ownName)
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fstatfs(fd, &fileSystem) != 0)
         return map;
-    describeFile(fd, info, flush, map);
+    describeFile(fd, info, flush, nullptr, map);
     map.readOnly = isReadOnly(fd);
     map.otherNames = info.st_nlink > nlink_t(ownName) ? quint64(info.st_nlink) - quint64(ownName) : 0;
 
@@ -499,7 +540,7 @@ StorageMap probe(int fd, bool flush, int ownName)
     if (magic == OVERLAYFS_SUPER_MAGIC) {
         // The overlay passes the extent map and the flags through to the real file; its file system is
         // the upper layer's, where every write goes.
-        const QList<Mount> mounts = mountsOf(info.st_dev);
+        const QList<Mount> mounts = mountsOf(std::nullopt);
         QByteArray upper;
         map.overlay = overlayPlacement(fd, mounts, upper);
         struct stat upperInfo
@@ -516,10 +557,19 @@ StorageMap probe(int fd, bool flush, int ownName)
         }
     }
     describeFileSystem(device, magic, map);
-    addLayers(devicesOf(deviceFd, device, map.kind), -1, flush, 0, map.layers);
+    addLayers(devicesOf(deviceFd, device, map.kind), -1, StorageRanges::devicePlaces(map, nullptr), flush, 0,
+              map);
     if (upperFd >= 0)
         ::close(upperFd);
+    map.flash = onFlash(map.disks);
     return map;
+}
+
+bool onFlash(const QStringList& disks, const QString& sysBlock)
+{
+    return std::any_of(disks.begin(), disks.end(), [&sysBlock](const QString& disk) {
+        return readSmall(sysBlock + u'/' + disk + QStringLiteral("/queue/rotational")) == "0";
+    });
 }
 
 bool isFuse(int fd)

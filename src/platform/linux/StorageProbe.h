@@ -12,6 +12,10 @@ namespace StorageProbe {
 // among the other names.
 StorageMap probe(int fd, bool flush, int ownName);
 
+// True when one of disks (kernel names of whole disks, as StorageMap::disks) is not rotational: an SSD, a
+// USB stick, a memory card. sysBlock is the kernel's folder of block devices.
+bool onFlash(const QStringList& disks, const QString& sysBlock = QStringLiteral("/sys/block"));
+
 // True for a file system served through FUSE, where the name of an open file is kept until the close.
 bool isFuse(int fd);
 
