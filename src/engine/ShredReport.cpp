@@ -101,7 +101,9 @@ QString changedText(const QString& warning)
 QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
 {
     const auto size = [&](qint64 bytes) {
-        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+        // The unit stays on the line of its number.
+        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat)
+            .replace(u' ', u'\u00A0');
     };
     return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1 freien Platz, frei "
                           "sind nur %2.")

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -22,9 +23,16 @@ HelpWindow::HelpWindow(const QString& startPage, const QString& expectedPage, QW
     m_back = new QPushButton(QStringLiteral("&Zurück"), this);
     m_forward = new QPushButton(QStringLiteral("&Vor"), this);
     auto* close = new QPushButton(QStringLiteral("&Schliessen"), this);
-    m_back->setShortcut(QKeySequence::Back);
-    m_forward->setShortcut(QKeySequence::Forward);
-    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    // Keys of their own beside the underlined letters: a button's setShortcut would replace its Alt+Z.
+    const auto addKey = [this](const QKeySequence& key, QPushButton* button) {
+        connect(new QShortcut(key, this), &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    };
+    addKey(QKeySequence::Back, m_back);
+    addKey(QKeySequence::Forward, m_forward);
+    addKey(QKeySequence(Qt::Key_Escape), close);
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));

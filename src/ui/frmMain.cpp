@@ -304,7 +304,8 @@ void frmMain::createControls()
     chkExplorer->setAccessibleDescription(
         QStringLiteral("Trägt Tilgomatic in das Rechtsklickmenü Ihrer Dateimanager ein."));
     chkQuit->setAccessibleDescription(
-        QStringLiteral("Tilgomatic schliesst, sobald eine Datei vernichtet ist."));
+        QStringLiteral("Tilgomatic schliesst nach dem Löschen nur, wenn die Datei nachweislich vernichtet "
+                       "ist; jede andere Meldung bleibt im Fenster stehen."));
 
     // Behind the question, which covers it; shown only while a run lasts.
     m_progressValue = new SilentProgressBar(Frame1);
@@ -656,9 +657,8 @@ void frmMain::cmdDelete_Click()
         RefreshTarget();
         const QString report =
             result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
-        lblMsg->setText(targetChangedDuringRun
-                            ? ShredReport::withDestroyedName(report, PanelText::fileName(runPath), false)
-                            : report);
+        lblMsg->setText(targetChangedDuringRun ? ShredReport::withDestroyedName(report, m_runFileName, false)
+                                               : report);
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window, whether the option or a close during the
@@ -678,9 +678,8 @@ void frmMain::cmdDelete_Click()
         // say that the other is untouched where the label has room for it.
         lblEmpty->setText(report);
         if (targetChangedDuringRun) {
-            const QString name =
-                QFontMetrics(lblEmpty->font())
-                    .elidedText(PanelText::fileName(runPath), Qt::ElideMiddle, lblEmpty->width() / 2);
+            const QString name = QFontMetrics(lblEmpty->font())
+                                     .elidedText(m_runFileName, Qt::ElideMiddle, lblEmpty->width() / 2);
             lblEmpty->setText(ShredReport::withDestroyedName(report, name));
             if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
                 lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));

@@ -121,7 +121,8 @@ TEST_F(AccessTest, LongNamesAreShortenedInTheMiddleToFitTheirLines)
             EXPECT_TRUE(window->lblMsg->fitsWhole(notice));
         });
         window->cmdDelete->click();
-        EXPECT_TRUE(notice.startsWith("Bitte warten: Erst wird „" + name.left(4)) && notice.contains(" %"))
+        EXPECT_TRUE(notice.startsWith("Bitte warten: Erst wird „" + name.left(4)) &&
+                    notice.contains(QString::fromUtf8("\u00A0%")))
             << notice.toStdString();
         EXPECT_FALSE(QFileInfo::exists(file));
     }
