@@ -718,6 +718,11 @@ modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIde
     m_run = nullptr;
     m_progressShown = false;
     m_progressValue->hide();
+    // The outcome is read out once, where it appears (announce). The delete button, about to be disabled,
+    // would first hand its focus to the next control, which a screen reader reads in between, and a focused
+    // question label would be read both for its new text and for taking the focus.
+    if (QAccessible::isActive() && (cmdDelete->hasFocus() || lblMsg->hasFocus()))
+        focusWidget()->clearFocus();
     return run.result();
 }
 
@@ -770,9 +775,12 @@ void frmMain::showFitted(PanelLabel* label, const std::function<QString(const QS
 
 void frmMain::announce(PanelLabel* label)
 {
-    QAccessibleEvent changed(label, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
-    // Only with a screen reader listening: others keep their focus where it was.
+    // One announcement per outcome. A notice appears with it, and screen readers read a notification as it
+    // appears, in the background too; taking the focus as well would have it read a second time. The
+    // question's label is read as it takes the focus (its text changed while it had none). Only with a
+    // screen reader listening: others keep their focus where it was.
+    if (label->isNotice())
+        return;
     if (QAccessible::isActive() && isActiveWindow() && label->isVisible())
         label->setFocus(Qt::OtherFocusReason);
 }
