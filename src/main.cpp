@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 
 #include <memory>
@@ -29,10 +28,12 @@ int main(int argc, char** argv)
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
     QApplication::setFont(frmMain::dialogFont());
-    // Qt's own dialogs (the file chooser where the desktop has none) speak the user's language.
+    // Qt's own dialogs (the file chooser, its buttons and messages) speak German like the window around
+    // them, whatever the locale: the program has no other language, so its user reads German anyway, and
+    // a chooser in the locale's language would mix two languages in one program (an English one under
+    // LANG=C, as in many terminals). Numbers still follow the locale.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     const ProgramInfo program = ProgramInfo::current(argc, argv);

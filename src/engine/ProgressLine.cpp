@@ -5,7 +5,18 @@
 #include <cmath>
 
 namespace {
-const QString Dash = QStringLiteral(" – ");
+// The dash stays with the words before it and each number with its unit, so that a line break never
+// strands "%" or "Sekunden" at the start of a line.
+const QString Dash = QStringLiteral("\u00A0– ");
+constexpr char16_t NoBreak = u'\u00A0';
+
+// "14 %": the number and its unit joined by a no-break space.
+QString withUnit(qint64 number, const QString& unit)
+{
+    return QString::number(number) % NoBreak % unit;
+}
+
+const QString Percent = QStringLiteral("%");
 } // namespace
 
 ProgressLine::Sample ProgressLine::sampleOf(const modShredder::ShredProgress& progress, qint64 elapsedMs)
@@ -56,24 +67,19 @@ std::optional<qint64> ProgressLine::remainingSeconds() const
 
 QString ProgressLine::text() const
 {
-    return QStringLiteral("Wird überschrieben: Durchgang %1 von %2")
-               .arg(currentSweep())
-               .arg(qMax(m_last.sweeps, 1)) %
-           Dash % shareAndTime();
+    return QStringLiteral("Wird überschrieben: ") % sweepText() % Dash % shareAndTime();
 }
 
 QString ProgressLine::waitText(const QString& runningFileName) const
 {
-    return QStringLiteral("Bitte warten: Erst wird „%1“ fertig überschrieben").arg(runningFileName) % Dash %
-           shareAndTime();
+    // Joined, not filled in with arg(): a name holding "%1" or "%2" stays as it is.
+    return QStringLiteral("Bitte warten: Erst wird „") % runningFileName %
+           QStringLiteral("“ fertig überschrieben") % Dash % shareAndTime();
 }
 
 QString ProgressLine::textNaming(const QString& runningFileName) const
 {
-    return QStringLiteral("„%1“ wird überschrieben: Durchgang %2 von %3")
-               .arg(runningFileName)
-               .arg(currentSweep())
-               .arg(qMax(m_last.sweeps, 1)) %
+    return QStringLiteral("„") % runningFileName % QStringLiteral("“ wird überschrieben: ") % sweepText() %
            Dash % shareAndTime();
 }
 
@@ -84,12 +90,18 @@ QString ProgressLine::closingText() const
 
 QString ProgressLine::titleWith(const QString& title) const
 {
-    return QStringLiteral("%1 %").arg(percent()) % Dash % title;
+    return withUnit(percent(), Percent) % Dash % title;
+}
+
+QString ProgressLine::sweepText() const
+{
+    return QStringLiteral("Durchgang ") % QString::number(currentSweep()) % QStringLiteral(" von ") %
+           QString::number(qMax(m_last.sweeps, 1));
 }
 
 QString ProgressLine::shareAndTime() const
 {
-    const QString share = QStringLiteral("%1 %").arg(percent());
+    const QString share = withUnit(percent(), Percent);
     const std::optional<qint64> seconds = remainingSeconds();
     return seconds ? share % Dash % remainingText(*seconds) : share;
 }
@@ -100,11 +112,13 @@ QString ProgressLine::remainingText(qint64 seconds)
     if (seconds <= 5)
         return QStringLiteral("noch wenige Sekunden");
     if (seconds < 60)
-        return QStringLiteral("noch etwa %1 Sekunden").arg(qMin<qint64>((seconds + 4) / 5 * 5, 55));
+        return QStringLiteral("noch etwa ") %
+               withUnit(qMin<qint64>((seconds + 4) / 5 * 5, 55), QStringLiteral("Sekunden"));
     const qint64 minutes = qint64(std::llround(double(seconds) / 60));
     if (minutes == 1)
-        return QStringLiteral("noch etwa 1 Minute");
+        return QStringLiteral("noch etwa ") % withUnit(1, QStringLiteral("Minute"));
     if (minutes < 120)
-        return QStringLiteral("noch etwa %1 Minuten").arg(minutes);
-    return QStringLiteral("noch etwa %1 Stunden").arg(qint64(std::llround(double(seconds) / 3600)));
+        return QStringLiteral("noch etwa ") % withUnit(minutes, QStringLiteral("Minuten"));
+    return QStringLiteral("noch etwa ") %
+           withUnit(std::llround(double(seconds) / 3600), QStringLiteral("Stunden"));
 }

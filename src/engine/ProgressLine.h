@@ -37,7 +37,8 @@ public:
     // Seconds still needed; none before the first sweep is synced, as there is no rate yet.
     std::optional<qint64> remainingSeconds() const;
 
-    // "Wird überschrieben: Durchgang 5 von 36 – 14 % – noch etwa 2 Minuten"
+    // "Wird überschrieben: Durchgang 5 von 36 – 14 % – noch etwa 2 Minuten"; a no-break space keeps each
+    // number with its unit and each dash with the words before it.
     QString text() const;
     // After a click on the delete button during the run: the running file must finish first.
     QString waitText(const QString& runningFileName) const;
@@ -52,6 +53,8 @@ public:
     static QString remainingText(qint64 seconds);
 
 private:
+    // "Durchgang 5 von 36"
+    QString sweepText() const;
     // "14 % – noch etwa 2 Minuten", or "14 %" without an estimate.
     QString shareAndTime() const;
 

@@ -238,7 +238,7 @@ QString sizeText(qint64 bytes, const QLocale& locale)
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     if (bytes < 1024)
-        return plain.toString(bytes) + QStringLiteral(" Byte");
+        return plain.toString(bytes) + QStringLiteral("\u00A0Byte");
     static const char* const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
     double value = double(bytes) / 1024;
     int unit = 0;
@@ -247,7 +247,8 @@ QString sizeText(qint64 bytes, const QLocale& locale)
         value /= 1024;
         ++unit;
     }
-    return plain.toString(value, 'f', 1) + u' ' + QLatin1String(units[unit]);
+    // The unit stays on the line of its number.
+    return plain.toString(value, 'f', 1) + u'\u00A0' + QLatin1String(units[unit]);
 }
 
 QString readOnlyRefusalText()

@@ -3,6 +3,10 @@
 
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
@@ -91,6 +95,46 @@ int escapedByte(QChar c)
     return unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF ? unit - EscapeBase : -1;
 }
 
+// codePoint in upper-case hexadecimal, at least digits long.
+QString hexDigits(char32_t codePoint, int digits)
+{
+    return QString::number(codePoint, 16).toUpper().rightJustified(digits, u'0');
+}
+
+// Default-ignorable code points that are no format character: they draw nothing either, and a font
+// without them may draw nothing as well. Unicode's Default_Ignorable_Code_Point, less the Cf ones.
+constexpr std::pair<char32_t, char32_t> IgnorableRanges[] = {
+    {0x034F, 0x034F},   // combining grapheme joiner
+    {0x115F, 0x1160},   // Hangul fillers
+    {0x17B4, 0x17B5},   // Khmer inherent vowels
+    {0x180B, 0x180F},   // Mongolian variation selectors and vowel separator
+    {0x2065, 0x2065},   // reserved among the invisible operators
+    {0x3164, 0x3164},   // Hangul filler
+    {0xFE00, 0xFE0F},   // variation selectors
+    {0xFFA0, 0xFFA0},   // halfwidth Hangul filler
+    {0xFFF0, 0xFFF8},   // reserved before the specials
+    {0xE0000, 0xE0FFF}, // tags, variation selectors supplement, reserved
+};
+
+// Whether codePoint shows as nothing, or changes how the rest of the line is drawn: every control (the
+// line break of "line\nbreak.txt" hides what follows), the line and paragraph separators, every format
+// character in any plane (U+FEFF, U+202E, the tags U+E0041 ...) and the other default-ignorables.
+bool drawsNothing(char32_t codePoint)
+{
+    switch (QChar::category(codePoint)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        break;
+    }
+    return std::any_of(
+        std::begin(IgnorableRanges), std::end(IgnorableRanges),
+        [codePoint](const auto& range) { return codePoint >= range.first && codePoint <= range.second; });
+}
+
 } // namespace
 
 namespace NativePath {
@@ -155,21 +199,26 @@ QString displayText(const QString& path)
     shown.reserve(path.size());
     for (qsizetype i = 0; i < path.size(); ++i) {
         const QChar c = path.at(i);
+        char32_t codePoint = c.unicode();
         if (const int escaped = escapedByte(c); escaped >= 0) {
-            shown += QStringLiteral("\\x") + QString::number(escaped, 16).toUpper();
-        } else if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate()) {
-            shown += c;
-            shown += path.at(++i);
+            shown += QStringLiteral("\\x") + hexDigits(char32_t(escaped), 2);
+            continue;
+        }
+        if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate()) {
+            codePoint = QChar::surrogateToUcs4(c, path.at(i + 1));
+            ++i;
         } else if (c.isSurrogate()) {
             shown += QChar(QChar::ReplacementCharacter); // a stray half that no font can draw
-        } else if (c.category() == QChar::Other_Format) {
-            // Invisible (U+FEFF, U+200B) or reordering the text (U+202E): "\uFEFFa.txt" must not pass for
-            // "a.txt".
-            shown += QStringLiteral("\\u") +
-                     QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-        } else {
-            shown += c;
+            continue;
         }
+        if (codePoint == u'\\')
+            shown +=
+                QStringLiteral("\\\\"); // so that a name spelling "\u200B" is not taken for one holding it
+        else if (drawsNothing(codePoint))
+            shown += codePoint > 0xFFFF ? QStringLiteral("\\U") + hexDigits(codePoint, 8)
+                                        : QStringLiteral("\\u") + hexDigits(codePoint, 4);
+        else
+            appendCodePoint(shown, codePoint);
     }
     return shown;
 }

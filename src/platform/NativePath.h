@@ -35,9 +35,11 @@ QString fromFileUrl(const QUrl& url);
 // The arguments after the program's name, each decoded with fromNative.
 QStringList arguments(int argc, const char* const* argv);
 
-// path for the eye: each byte that fromNative kept as a surrogate is shown as "\xE4" (its value in two
-// hexadecimal digits), and each invisible or reordering format character as "\uFEFF", so that two names
-// differing only there still look different.
+// path for the eye, so that two names differing only in what cannot be seen still look different:
+// each byte that fromNative kept as a surrogate is shown as "\xE4" (two hexadecimal digits), each code
+// point that draws nothing or breaks the line (controls such as a line break, line and paragraph
+// separators, format characters, every other default-ignorable) as "\u200B", or "\U000E0041" above
+// U+FFFF, and a backslash itself as "\\". Only the text shown changes; the path keeps its bytes.
 QString displayText(const QString& path);
 
 // What keeps path from reaching a system call in one piece.

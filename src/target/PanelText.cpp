@@ -118,10 +118,11 @@ std::optional<QString> attributeText(int attributeWord)
     }
 }
 
-// "Dateigrösse: " + bytes/1024 in the locale with exactly two decimals, no grouping + " KB".
+// "Dateigrösse: " + bytes/1024 in the locale with exactly two decimals, no grouping + " KB", the unit held
+// to its number by a no-break space.
 QString sizeText(qint64 bytes, const QLocale& locale)
 {
-    return QStringLiteral("Dateigrösse: ") + amount(bytes, 10, locale) + QStringLiteral(" KB");
+    return QStringLiteral("Dateigrösse: ") + amount(bytes, 10, locale) + QStringLiteral("\u00A0KB");
 }
 
 QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metrics, int roomPixels)
@@ -138,7 +139,7 @@ QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metric
     QString text;
     for (const auto& unit : units) {
         quint64 hundredths = 0;
-        text = QStringLiteral("Dateigrösse: ") + amount(bytes, unit.shift, locale, &hundredths) + u' ' +
+        text = QStringLiteral("Dateigrösse: ") + amount(bytes, unit.shift, locale, &hundredths) + u'\u00A0' +
                QLatin1String(unit.name);
         if (hundredths < quint64{1024} * 100)
             break;
@@ -169,11 +170,12 @@ QString notDescribableText(const QString& path)
 {
     switch (NativePath::limitExceeded(path)) {
     case NativePath::Limit::PathTooLong:
-        return QStringLiteral("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095 Bytes). "
+        return QStringLiteral("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095\u00A0Bytes). "
                               "Sie kann so nicht gelöscht werden.");
     case NativePath::Limit::NameTooLong:
-        return QStringLiteral("Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255 Bytes). "
-                              "Sie kann so nicht gelöscht werden.");
+        return QStringLiteral(
+            "Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255\u00A0Bytes). "
+            "Sie kann so nicht gelöscht werden.");
     case NativePath::Limit::None:
         break;
     }

@@ -1,12 +1,53 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/HelpWindow.h"
 
+#include "ui/AccessibleControls.h"
+
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+// The page's text browser, which tells screen readers of each link that Tab or Shift+Tab reaches: the
+// browser selects it without a signal of its own.
+class HelpBrowser : public QTextBrowser
+{
+public:
+    explicit HelpBrowser(QWidget* parent)
+        : QTextBrowser(parent)
+    {
+        // Before anything asks for its accessible interface, which is made once.
+        setProperty("tilgomaticHelp", true);
+        // Off a link again with the arrow keys: the page itself has the focus back, and its caret is read.
+        connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+            if (!m_onLink || textCursor().hasSelection())
+                return;
+            m_onLink = false;
+            QAccessibleEvent focused(this, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focused);
+        });
+    }
+
+protected:
+    bool focusNextPrevChild(bool next) override
+    {
+        const bool moved = QTextBrowser::focusNextPrevChild(next);
+        if (moved && hasFocus())
+            m_onLink = AccessibleControls::linkReached(this);
+        return moved;
+    }
+
+private:
+    bool m_onLink = false;
+};
+
+} // namespace
 
 HelpWindow::HelpWindow(const QString& startPage, const QString& expectedPage, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -22,13 +63,23 @@ HelpWindow::HelpWindow(const QString& startPage, const QString& expectedPage, QW
     m_back = new QPushButton(QStringLiteral("&Zurück"), this);
     m_forward = new QPushButton(QStringLiteral("&Vor"), this);
     auto* close = new QPushButton(QStringLiteral("&Schliessen"), this);
-    m_back->setShortcut(QKeySequence::Back);
-    m_forward->setShortcut(QKeySequence::Forward);
-    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    // Keys of their own beside the underlined letters: a button's setShortcut would replace its Alt+Z.
+    const auto addKey = [this](const QKeySequence& key, QPushButton* button) {
+        connect(new QShortcut(key, this), &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    };
+    addKey(QKeySequence::Back, m_back);
+    addKey(QKeySequence::Forward, m_forward);
+    addKey(QKeySequence(Qt::Key_Escape), close);
 
-    m_browser = new QTextBrowser(this);
+    m_browser = new HelpBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     m_browser->setAccessibleName(QStringLiteral("Hilfetext"));
+    // Read by screen readers as a document with its links (AccessibleControls); the arrow keys move a
+    // caret through the text, so that it can be read line by line, and Tab moves through the links.
+    m_browser->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     // Links to other sites open nowhere: the help works without a browser.
     m_browser->setOpenExternalLinks(false);
 

@@ -327,7 +327,8 @@ void frmMain::createControls()
     chkExplorer->setAccessibleDescription(
         QStringLiteral("Trägt Tilgomatic in das Rechtsklickmenü Ihrer Dateimanager ein."));
     chkQuit->setAccessibleDescription(
-        QStringLiteral("Tilgomatic schliesst, sobald eine Datei vernichtet ist."));
+        QStringLiteral("Tilgomatic schliesst nach dem Löschen nur, wenn die Datei nachweislich vernichtet "
+                       "ist; jede andere Meldung bleibt im Fenster stehen."));
 
     // Behind the question, which covers it; shown only while a run lasts.
     m_progressValue = new SilentProgressBar(Frame1);
@@ -765,9 +766,8 @@ void frmMain::cmdDelete_Click()
         RefreshTarget();
         const QString report =
             result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
-        lblMsg->setText(targetChangedDuringRun
-                            ? ShredReport::withDestroyedName(report, PanelText::fileName(runPath), false)
-                            : report);
+        lblMsg->setText(targetChangedDuringRun ? ShredReport::withDestroyedName(report, m_runFileName, false)
+                                               : report);
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window, whether the option or a close during the
@@ -787,9 +787,8 @@ void frmMain::cmdDelete_Click()
         // say that the other is untouched where the label has room for it.
         lblEmpty->setText(report);
         if (targetChangedDuringRun) {
-            const QString name =
-                QFontMetrics(lblEmpty->font())
-                    .elidedText(PanelText::fileName(runPath), Qt::ElideMiddle, lblEmpty->width() / 2);
+            const QString name = QFontMetrics(lblEmpty->font())
+                                     .elidedText(m_runFileName, Qt::ElideMiddle, lblEmpty->width() / 2);
             lblEmpty->setText(ShredReport::withDestroyedName(report, name));
             if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
                 lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
@@ -828,6 +827,11 @@ modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIde
     m_run = nullptr;
     m_progressShown = false;
     m_progressValue->hide();
+    // The outcome is read out once, where it appears (announce). The delete button, about to be disabled,
+    // would first hand its focus to the next control, which a screen reader reads in between, and a focused
+    // question label would be read both for its new text and for taking the focus.
+    if (QAccessible::isActive() && (cmdDelete->hasFocus() || lblMsg->hasFocus()))
+        focusWidget()->clearFocus();
     return run.result();
 }
 
@@ -880,9 +884,12 @@ void frmMain::showFitted(PanelLabel* label, const std::function<QString(const QS
 
 void frmMain::announce(PanelLabel* label)
 {
-    QAccessibleEvent changed(label, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
-    // Only with a screen reader listening: others keep their focus where it was.
+    // One announcement per outcome. A notice appears with it, and screen readers read a notification as it
+    // appears, in the background too; taking the focus as well would have it read a second time. The
+    // question's label is read as it takes the focus (its text changed while it had none). Only with a
+    // screen reader listening: others keep their focus where it was.
+    if (label->isNotice())
+        return;
     if (QAccessible::isActive() && isActiveWindow() && label->isVisible())
         label->setFocus(Qt::OtherFocusReason);
 }

@@ -32,34 +32,40 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ProgressLineCases,
     ::testing::Values(
         // Not yet open: no sweep count, nothing synced, no estimate.
-        ProgressCase{"beforeTheOpen", {{0, 0, 600}}, "Wird überschrieben: Durchgang 1 von 1 – 0 %"},
-        ProgressCase{"noSyncYet", {{36, 0, 600}}, "Wird überschrieben: Durchgang 1 von 36 – 0 %"},
+        ProgressCase{"beforeTheOpen", {{0, 0, 600}}, "Wird überschrieben: Durchgang 1 von 1\u00A0– 0\u00A0%"},
+        ProgressCase{"noSyncYet", {{36, 0, 600}}, "Wird überschrieben: Durchgang 1 von 36\u00A0– 0\u00A0%"},
         // 5 of 36 sweeps in 20 s: 31 more take 124 s.
-        ProgressCase{"estimateFromSyncedSweeps",
-                     {{36, 5, 20000}},
-                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 2 Minuten"},
+        ProgressCase{
+            "estimateFromSyncedSweeps",
+            {{36, 5, 20000}},
+            "Wird überschrieben: Durchgang 6 von 36\u00A0– 13\u00A0%\u00A0– noch etwa 2\u00A0Minuten"},
         // A long sync: the estimate made at the last synced sweep counts down with the clock.
-        ProgressCase{"countsDownBetweenSyncs",
-                     {{36, 5, 20000}, {36, 5, 90000}},
-                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch etwa 55 Sekunden"},
+        ProgressCase{
+            "countsDownBetweenSyncs",
+            {{36, 5, 20000}, {36, 5, 90000}},
+            "Wird überschrieben: Durchgang 6 von 36\u00A0– 13\u00A0%\u00A0– noch etwa 55\u00A0Sekunden"},
         ProgressCase{"neverBelowZero",
                      {{36, 5, 20000}, {36, 5, 900000}},
-                     "Wird überschrieben: Durchgang 6 von 36 – 13 % – noch wenige Sekunden"},
+                     "Wird überschrieben: Durchgang 6 von 36\u00A0– 13\u00A0%\u00A0– noch wenige Sekunden"},
         // A slower stretch later on is taken into the estimate at the next synced sweep.
-        ProgressCase{"newEstimateAtNextSync",
-                     {{36, 1, 1000}, {36, 18, 3600000}},
-                     "Wird überschrieben: Durchgang 19 von 36 – 50 % – noch etwa 60 Minuten"},
-        ProgressCase{"allSynced",
-                     {{36, 36, 72000}},
-                     "Wird überschrieben: Durchgang 36 von 36 – 100 % – noch wenige Sekunden"}),
+        ProgressCase{
+            "newEstimateAtNextSync",
+            {{36, 1, 1000}, {36, 18, 3600000}},
+            "Wird überschrieben: Durchgang 19 von 36\u00A0– 50\u00A0%\u00A0– noch etwa 60\u00A0Minuten"},
+        ProgressCase{
+            "allSynced",
+            {{36, 36, 72000}},
+            "Wird überschrieben: Durchgang 36 von 36\u00A0– 100\u00A0%\u00A0– noch wenige Sekunden"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgressLineText, RemainingTimeIsRough)
 {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "noch wenige Sekunden"},   {5, "noch wenige Sekunden"},     {6, "noch etwa 10 Sekunden"},
-        {59, "noch etwa 55 Sekunden"}, {60, "noch etwa 1 Minute"},      {89, "noch etwa 1 Minute"},
-        {90, "noch etwa 2 Minuten"},   {7139, "noch etwa 119 Minuten"}, {7200, "noch etwa 2 Stunden"},
+        {0, "noch wenige Sekunden"},        {5, "noch wenige Sekunden"},
+        {6, "noch etwa 10\u00A0Sekunden"},  {59, "noch etwa 55\u00A0Sekunden"},
+        {60, "noch etwa 1\u00A0Minute"},    {89, "noch etwa 1\u00A0Minute"},
+        {90, "noch etwa 2\u00A0Minuten"},   {7139, "noch etwa 119\u00A0Minuten"},
+        {7200, "noch etwa 2\u00A0Stunden"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(ProgressLine::remainingText(seconds), QString::fromUtf8(text)) << seconds;
@@ -69,10 +75,30 @@ TEST(ProgressLineText, TitleAndWaitNoticeCarryTheShare)
 {
     ProgressLine line;
     line.update({36, 9, 9000});
-    EXPECT_EQ(line.titleWith(QStringLiteral("Tilgomatic 1.0")), QString::fromUtf8("25 % – Tilgomatic 1.0"));
-    EXPECT_EQ(line.waitText(QStringLiteral("a.txt")),
-              QString::fromUtf8("Bitte warten: Erst wird „a.txt“ fertig überschrieben – 25 % – noch etwa 30 "
-                                "Sekunden"));
+    EXPECT_EQ(line.titleWith(QStringLiteral("Tilgomatic 1.0")),
+              QString::fromUtf8("25\u00A0%\u00A0– Tilgomatic 1.0"));
+    EXPECT_EQ(
+        line.waitText(QStringLiteral("a.txt")),
+        QString::fromUtf8(
+            "Bitte warten: Erst wird „a.txt“ fertig überschrieben\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0"
+            "Sekunden"));
+}
+
+// The name goes into the line as it is, whatever placeholders or percent signs it holds.
+TEST(ProgressLineText, NamesKeepTheirPercentSigns)
+{
+    ProgressLine line;
+    line.update({36, 9, 9000});
+    const QString share = QString::fromUtf8("\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0Sekunden");
+    for (const char* name : {"Rabatt 10%2.pdf", "%1", "%2%3", "%%", "%%1 %L2", "a%1b%2c%3d%"}) {
+        const QString file = QString::fromUtf8(name);
+        EXPECT_EQ(line.textNaming(file),
+                  QString::fromUtf8("„%1“ wird überschrieben: Durchgang 10 von 36").replace("%1", file) +
+                      share);
+        EXPECT_EQ(line.waitText(file),
+                  QString::fromUtf8("Bitte warten: Erst wird „%1“ fertig überschrieben").replace("%1", file) +
+                      share);
+    }
 }
 
 } // namespace

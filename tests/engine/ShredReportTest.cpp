@@ -54,15 +54,18 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
 // Sizes speak German whatever the locale: the number in its notation, the unit never in its language.
 TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
 {
-    const std::pair<qint64, const char*> sizes[] = {
-        {0, "0 Byte"}, {1023, "1023 Byte"}, {4096, "4.0 KB"}, {1048525, "1.0 MB"}, {3LL << 30, "3.0 GB"}};
+    const std::pair<qint64, const char*> sizes[] = {{0, "0\u00A0Byte"},
+                                                    {1023, "1023\u00A0Byte"},
+                                                    {4096, "4.0\u00A0KB"},
+                                                    {1048525, "1.0\u00A0MB"},
+                                                    {3LL << 30, "3.0\u00A0GB"}};
     for (const auto& [bytes, english] : sizes) {
-        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::English)), QLatin1String(english));
+        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::English)), QString::fromUtf8(english));
         EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::German)),
-                  QString::fromLatin1(english).replace(u'.', u','));
+                  QString::fromUtf8(english).replace(u'.', u','));
     }
-    EXPECT_TRUE(
-        ShredReport::noSpaceText(4096, 0, QLocale(QLocale::English)).contains(QLatin1String("0 Byte.")));
+    EXPECT_TRUE(ShredReport::noSpaceText(4096, 0, QLocale(QLocale::English))
+                    .contains(QStringLiteral("0\u00A0Byte.")));
 }
 
 // After a run during which another file was chosen, every report names the destroyed file, and only the

@@ -43,7 +43,31 @@ TEST(NativePathRoundTrip, KnownHardCasesAndRandomBytes)
             bytes.append(generator() % 2 ? pieces[generator() % sizeof pieces] : char(1 + generator() % 255));
         ASSERT_EQ(roundTrip(bytes), bytes.toHex(' '));
     }
-    // What cannot be seen is shown, so that a look-alike never passes for the chosen file.
-    EXPECT_EQ(NativePath::displayText(NativePath::fromNative("\xef\xbb\xbfv\xe2\x80\xae\xe4")),
-              "\\uFEFFv\\u202E\\xE4");
+}
+
+// What cannot be seen is shown, so that a look-alike never passes for the chosen file; what can be seen
+// is left as it is.
+TEST(NativePathDisplay, WhatDrawsNothingIsSpelledOut)
+{
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"\xef\xbb\xbfv\xe2\x80\xae\xe4", "\\uFEFFv\\u202E\\xE4"},  // BOM, reversal, stray byte
+        {"a\xe2\x80\x8b.txt", "a\\u200B.txt"},                             // zero width space
+        {"a\xf3\xa0\x81\x81.txt", "a\\U000E0041.txt"},                    // tag letter A
+        {"a\xf3\xa0\x84\x80.txt", "a\\U000E0100.txt"},                    // variation selector 17
+        {"a\xcd\x8f.txt", "a\\u034F.txt"},                                  // grapheme joiner
+        {"a\xef\xb8\x8f.txt", "a\\uFE0F.txt"},                             // variation selector 16
+        {"\xe1\x85\x9f\xe3\x85\xa4\xef\xbe\xa0" "a", "\\u115F\\u3164\\uFFA0a"}, // Hangul fillers
+        {"a\xe1\xa0\x8b\xe1\xa0\x8e", "a\\u180B\\u180E"},               // Mongolian selector, separator
+        {"\xc2\xad\xf0\x9d\x85\xb3", "\\u00AD\\U0001D173"},             // soft hyphen, music format
+        {"line\nbreak\r\t.txt", "line\\u000Abreak\\u000D\\u0009.txt"},     // controls
+        {"a\x7f\xc2\x85\xc2\x9f", "a\\u007F\\u0085\\u009F"},           // DEL, C1 controls
+        {"a\xe2\x80\xa8" "b\xe2\x80\xa9" "c", "a\\u2028b\\u2029c"},           // line, paragraph separator
+        {"a\\u200B.txt", "a\\\\u200B.txt"},                                 // a backslash of the name
+        {"K\xc3\xa4se \xf0\x9f\x98\x80.txt", "K\xc3\xa4se \xf0\x9f\x98\x80.txt"}, // seen: unchanged
+        {"\xe4\xb8\xad\xd7\x90\xc2\xa0", "\xe4\xb8\xad\xd7\x90\xc2\xa0"},       // CJK, Hebrew, no-break space
+    };
+    // clang-format on
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(NativePath::displayText(NativePath::fromNative(bytes)), QString::fromUtf8(shown)) << shown;
 }

@@ -83,9 +83,9 @@ TEST_P(SizeText, TwoDecimalsHalfAwayNoGrouping)
 {
     const SizeCase& c = GetParam();
     EXPECT_EQ(PanelText::sizeText(c.bytes, QLocale(QLocale::German, QLocale::Germany)),
-              QString("Dateigrösse: ") + c.german + " KB");
+              QString("Dateigrösse: ") + c.german + "\u00A0KB");
     EXPECT_EQ(PanelText::sizeText(c.bytes, QLocale(QLocale::English, QLocale::UnitedStates)),
-              QString("Dateigrösse: ") + c.english + " KB");
+              QString("Dateigrösse: ") + c.english + "\u00A0KB");
 }
 
 INSTANTIATE_TEST_SUITE_P(

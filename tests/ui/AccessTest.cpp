@@ -94,6 +94,36 @@ TEST_F(AccessTest, LabelsAreNamedByWhatTheyShowAndRelatedToTheirTitles)
         a11y(window->lblEmpty)->text(QAccessible::Name).startsWith("Die Datei wurde umgebracht!\n\n"));
 }
 
+// The help page is a document: its text for reading at the caret, its links as children that Tab reaches
+// and a screen reader's press follows.
+TEST_F(AccessTest, TheHelpPageIsADocumentWhoseLinksTheKeyboardReaches)
+{
+    QDir(programFolder.path()).mkpath(QStringLiteral("TGHilfe"));
+    QFile page(programFolder.filePath(QStringLiteral("TGHilfe/index.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write(
+        "<p>Seite index <a href=\"eins.html\">Eins</a> und <a href=\"zwei.html\">Zwei <b>fett</b></a></p>");
+    page.close();
+    QFile::copy(page.fileName(), programFolder.filePath(QStringLiteral("TGHilfe/zwei.html")));
+    open();
+    window->Image2_Click();
+    QTextBrowser* browser = window->helpWindow()->browser();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->helpWindow()));
+    QAccessibleInterface* document = a11y(browser);
+    EXPECT_EQ(document->role(), QAccessible::Document);
+    ASSERT_EQ(document->childCount(), 2);
+    EXPECT_EQ(document->child(1)->role(), QAccessible::Link);
+    EXPECT_EQ(document->child(1)->text(QAccessible::Name), QStringLiteral("Zwei fett"));
+    EXPECT_EQ(document->textInterface()->text(0, 10), QStringLiteral("Seite inde"));
+    // Each Tab selects the next link, which is then the focused child (and announced as such).
+    for (int link = 0; link < 2; ++link) {
+        QTest::keyClick(browser, Qt::Key_Tab);
+        EXPECT_TRUE(document->child(link)->state().focused && !document->child(1 - link)->state().focused);
+    }
+    document->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browser->source().fileName() == QStringLiteral("zwei.html"); }));
+}
+
 // A long name keeps its start and its extension on the name's one line; screen readers get all of it.
 TEST_F(AccessTest, LongNamesAreShortenedInTheMiddleToFitTheirLines)
 {
@@ -121,7 +151,8 @@ TEST_F(AccessTest, LongNamesAreShortenedInTheMiddleToFitTheirLines)
             EXPECT_TRUE(window->lblMsg->fitsWhole(notice));
         });
         window->cmdDelete->click();
-        EXPECT_TRUE(notice.startsWith("Bitte warten: Erst wird „" + name.left(4)) && notice.contains(" %"))
+        EXPECT_TRUE(notice.startsWith("Bitte warten: Erst wird „" + name.left(4)) &&
+                    notice.contains(QString::fromUtf8("\u00A0%")))
             << notice.toStdString();
         EXPECT_FALSE(QFileInfo::exists(file));
     }

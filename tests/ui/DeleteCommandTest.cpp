@@ -90,7 +90,7 @@ TEST_F(DeleteCommandTest, Latin1NameFromTheCommandLineIsDescribedAndDestroyed)
     writeFile(file, QByteArray(2048, 'k'));
     open({QStringLiteral("1%"), file});
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("K\\xE4se.txt"));
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 2,00 KB"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 2,00\u00A0KB"));
     EXPECT_EQ(window->lblMsg->text(), Question);
     ASSERT_TRUE(window->cmdDelete->isEnabled());
     window->cmdDelete->click();
@@ -396,9 +396,9 @@ TEST_F(DeleteCommandTest, LongRunShowsProgressAndAnswersASecondClick)
         }
     };
     window->cmdDelete->click();
-    EXPECT_TRUE(progress.startsWith(QStringLiteral("Wird überschrieben: Durchgang 2 von 36 – 2 %")))
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Wird überschrieben: Durchgang 2 von 36\u00A0– 2\u00A0%")))
         << progress.toStdString();
-    EXPECT_TRUE(title.startsWith(QStringLiteral("2 % – Tilgomatic"))) << title.toStdString();
+    EXPECT_TRUE(title.startsWith(QStringLiteral("2\u00A0%\u00A0– Tilgomatic"))) << title.toStdString();
     EXPECT_TRUE(notice.startsWith(QStringLiteral("Bitte warten: Erst wird „weg.bin“ fertig überschrieben")))
         << notice.toStdString();
     EXPECT_EQ(fileSystem.opens, 1);

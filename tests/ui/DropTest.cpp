@@ -146,7 +146,7 @@ TEST_F(DropTest, ADropReplacesTheLoadedTargetAtOnce)
     const QString b = makeFile(QStringLiteral("b.txt"), 1536);
     load(b);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("b.txt"));
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50 KB"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50\u00A0KB"));
 }
 
 TEST_F(DropTest, MovesAreAnsweredAsCopiesOrLinks)

@@ -62,7 +62,7 @@ TEST_F(PanelTest, LoadedFileIsDescribed)
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("Brief an Anna.txt"));
     EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("Ordner")));
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50 KB"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50\u00A0KB"));
     EXPECT_EQ(window->lblMsg->text(), Question);
 }
 
@@ -81,11 +81,11 @@ TEST_F(PanelTest, SizesInGermanAndEnglish)
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         load(file);
         EXPECT_EQ(window->lblFileSize->text(),
-                  QStringLiteral("Dateigrösse: %1 KB").arg(QLatin1String(c.german)));
+                  QStringLiteral("Dateigrösse: %1\u00A0KB").arg(QLatin1String(c.german)));
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         window->RefreshTarget();
         EXPECT_EQ(window->lblFileSize->text(),
-                  QStringLiteral("Dateigrösse: %1 KB").arg(QLatin1String(c.english)));
+                  QStringLiteral("Dateigrösse: %1\u00A0KB").arg(QLatin1String(c.english)));
     }
 }
 
@@ -98,7 +98,7 @@ TEST_F(PanelTest, ATebibyteEndsLeftOfThePictures)
         GTEST_SKIP() << "no sparse file of 1 TiB here";
     load(sparse.fileName());
     const QString shown = window->lblFileSize->text();
-    EXPECT_EQ(shown, QStringLiteral("Dateigrösse: 1,00 TB"));
+    EXPECT_EQ(shown, QStringLiteral("Dateigrösse: 1,00\u00A0TB"));
     EXPECT_LT(window->lblFileSize->x() + window->fontMetrics().horizontalAdvance(shown), window->Image2->x());
 }
 
@@ -200,7 +200,7 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
     makeFile(QStringLiteral("gibt es nicht.txt"), 6);
     window->RefreshTarget();
     EXPECT_EQ(window->lblMsg->text(), Question);
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 0,01 KB"));
+    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 0,01\u00A0KB"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
 }
 
