@@ -23,12 +23,12 @@
 
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
-#include "platform/ProgramInfo.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/MenuRegistry.h"
+#include "platform/linux/RunningProgram.h"
 #include "platform/linux/UserFolders.h"
 #include "ui/MainServices.h"
 #include "ui/PanelLabel.h"
@@ -126,7 +126,7 @@ private:
 
 ProgramInfo programFor(char** argv, const QString& path)
 {
-    ProgramInfo program = ProgramInfo::current(1, argv);
+    ProgramInfo program = RunningProgram::info(1, argv);
     program.arguments = QStringList{path};
     return program;
 }
@@ -236,7 +236,7 @@ int lookAlikeBench(int argc, char** argv)
     const QString folder = lookAlikeFolder(QFile::decodeName(argv[2]), entries);
 
     LinuxFileSystem fileSystem;
-    ProgramInfo program = ProgramInfo::current(1, argv);
+    ProgramInfo program = RunningProgram::info(1, argv);
     program.arguments = QStringList{QStringLiteral("1%"),
                                     folder + u'/' +
                                         QString::fromUtf8(PhotoName)

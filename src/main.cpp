@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/MenuRegistry.h"
 #include "platform/linux/RootSession.h"
+#include "platform/linux/RunningProgram.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/UserFolders.h"
 #include "shell/ExplorerKontext.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv)
     if (qtTexts.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    const ProgramInfo program = ProgramInfo::current(argc, argv);
+    const ProgramInfo program = RunningProgram::info(argc, argv);
     LinuxFileSystem fileSystem;
     IniSettingsStore settings;
     FileChooserDialog browseDialog(fileSystem);

@@ -1,48 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ProgramInfo.h"
 
-#include "platform/NativePath.h"
-
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
-#include <climits>
-#include <unistd.h>
-
-namespace {
-
-// The working folder with its exact bytes; Qt's own answer would lose those that are not UTF-8.
-QString workingFolderOfProcess()
-{
-    char buffer[PATH_MAX];
-    if (::getcwd(buffer, sizeof buffer) != nullptr)
-        return NativePath::fromNative(QByteArray(buffer));
-    return QDir::currentPath();
-}
-
-// The running executable with its exact bytes; Qt's answer would lose those that are not UTF-8.
-QString executableOfProcess()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length > 0 && length < static_cast<ssize_t>(sizeof buffer))
-        return NativePath::fromNative(QByteArray(buffer, length));
-    return QCoreApplication::applicationFilePath();
-}
-
-} // namespace
-
-ProgramInfo ProgramInfo::current(int argc, const char* const* argv)
+ProgramInfo ProgramInfo::of(const QString& executablePath, const QStringList& arguments,
+                            const QString& workingFolder)
 {
     ProgramInfo info;
-    info.executablePath = executableOfProcess();
+    info.executablePath = executablePath;
     // Name and folder from the exact path: Qt's own answer is empty for a folder whose name is no UTF-8,
     // and the settings would then have no name to be stored under.
     const QFileInfo executable(info.executablePath);
     info.executableName = executable.completeBaseName();
     info.programFolder = executable.absolutePath();
-    info.arguments = NativePath::arguments(argc, argv);
-    info.workingFolder = workingFolderOfProcess();
+    info.arguments = arguments;
+    info.workingFolder = workingFolder;
     return info;
 }

@@ -13,7 +13,9 @@ struct ProgramInfo
     QStringList arguments;  // the arguments after the program's own name
     QString workingFolder;  // the folder relative paths are taken against
 
-    // The values of the current process (QCoreApplication must exist), with the arguments taken from
-    // main's argc and argv byte for byte.
-    static ProgramInfo current(int argc, const char* const* argv);
+    // The values for the executable at executablePath: its name and folder are taken from that path,
+    // which keeps their exact bytes where the system's own answer for them would not. The platform's
+    // implementation finds the running process's values (RunningProgram on Linux).
+    static ProgramInfo of(const QString& executablePath, const QStringList& arguments,
+                          const QString& workingFolder);
 };

@@ -5,11 +5,6 @@
 
 namespace HelpFile {
 
-QString chmPath(const QString& programFolder)
-{
-    return programFolder + QStringLiteral("/TGHilfe.chm");
-}
-
 QString htmlPath(const QString& programFolder)
 {
     return programFolder + QStringLiteral("/TGHilfe/index.html");

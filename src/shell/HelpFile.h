@@ -5,9 +5,6 @@
 
 namespace HelpFile {
 
-// "TGHilfe.chm" in programFolder: the compiled help, installed for those who have a viewer for it.
-QString chmPath(const QString& programFolder);
-
 // "TGHilfe/index.html" in programFolder: the help's pages as HTML, which the program shows itself.
 QString htmlPath(const QString& programFolder);
 

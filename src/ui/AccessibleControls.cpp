@@ -59,12 +59,12 @@ public:
     }
 };
 
-// A label of the panel: static text named by what it shows (line breaks as such), with the title above
-// it as its label.
-class PanelText : public QAccessibleWidget
+// What a screen reader finds of a PanelLabel: static text named by what it shows (line breaks as such),
+// with the title above it as its label.
+class AccessiblePanelLabel : public QAccessibleWidget
 {
 public:
-    explicit PanelText(PanelLabel* label)
+    explicit AccessiblePanelLabel(PanelLabel* label)
         : QAccessibleWidget(label, QAccessible::StaticText)
     {}
 
@@ -414,7 +414,7 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     if (auto* picture = qobject_cast<PictureBox*>(object))
         return new PictureButton(picture);
     if (auto* label = qobject_cast<PanelLabel*>(object))
-        return new PanelText(label);
+        return new AccessiblePanelLabel(label);
     auto* widget = static_cast<QWidget*>(object);
     // Only the window's two frames; frames of the toolkit's own widgets keep their interfaces.
     if (qobject_cast<QFrame*>(object) && object->metaObject() == &QFrame::staticMetaObject &&

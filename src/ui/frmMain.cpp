@@ -359,19 +359,12 @@ void frmMain::createControls()
     cmdCancel->installEventFilter(this);
     lblEmpty->installEventFilter(this);
 
-    acceptDropsFor(this, &frmMain::Form_OLEDragDrop);
-    acceptDropsFor(Frame1, &frmMain::Frame1_OLEDragDrop);
-    acceptDropsFor(chkExplorer, &frmMain::chkExplorer_OLEDragDrop);
-    acceptDropsFor(chkQuit, &frmMain::chkQuit_OLEDragDrop);
-    acceptDropsFor(lblEmpty, &frmMain::lblEmpty_OLEDragDrop);
-    acceptDropsFor(lblMsg, &frmMain::lblMsg_OLEDragDrop);
-    acceptDropsFor(lblFileName, &frmMain::lblFileName_OLEDragDrop);
-    acceptDropsFor(lblFileNameTitle, &frmMain::lblFileNameTitle_OLEDragDrop);
-    acceptDropsFor(lblFilePath, &frmMain::lblFilePath_OLEDragDrop);
-    acceptDropsFor(lblFilePathTitle, &frmMain::lblFilePathTitle_OLEDragDrop);
-    acceptDropsFor(lblFileSize, &frmMain::lblFileSize_OLEDragDrop);
-    acceptDropsFor(lblFileAttribute, &frmMain::lblFileAttribute_OLEDragDrop);
-    acceptDropsFor(lblFileAttributeTitle, &frmMain::lblFileAttributeTitle_OLEDragDrop);
+    // The drop surfaces: the window and every control on it that shows no action of its own. A file
+    // dropped on any of them becomes the target (OLEDragDrop); the controls that act refuse it.
+    for (QWidget* surface : std::initializer_list<QWidget*>{
+             this, Frame1, chkExplorer, chkQuit, lblEmpty, lblMsg, lblFileName, lblFileNameTitle, lblFilePath,
+             lblFilePathTitle, lblFileSize, lblFileAttribute, lblFileAttributeTitle})
+        acceptDropsFor(surface);
     for (QWidget* control : std::initializer_list<QWidget*>{Frame2, cmdCancel, cmdDelete, Image1, Image2})
         refuseDropsFor(control);
 }
@@ -384,11 +377,11 @@ void frmMain::placeInFrame(QWidget* control, int left, int top, int width, int h
     control->lower();
 }
 
-void frmMain::acceptDropsFor(QWidget* surface, DropHandler handler)
+void frmMain::acceptDropsFor(QWidget* surface)
 {
     surface->setAcceptDrops(true);
     surface->installEventFilter(this);
-    m_dropSurfaces.insert(surface, handler);
+    m_dropSurfaces.insert(surface);
 }
 
 void frmMain::refuseDropsFor(QWidget* control)
@@ -449,8 +442,7 @@ bool frmMain::handleDragEvent(QObject* watched, QEvent* event)
     if (m_dropRefusers.contains(watched))
         return refuse();
 
-    const auto surface = m_dropSurfaces.constFind(watched);
-    if (surface == m_dropSurfaces.constEnd())
+    if (!m_dropSurfaces.contains(watched))
         return false;
     // A disabled control passes its drag events on to the surface behind it; over a control that refuses
     // drops the surface refuses too.
@@ -468,7 +460,7 @@ bool frmMain::handleDragEvent(QObject* watched, QEvent* event)
     drag->setDropAction(action);
     drag->accept();
     if (event->type() == QEvent::Drop)
-        (this->*surface.value())(drag->mimeData());
+        OLEDragDrop(drag->mimeData());
     return true;
 }
 
@@ -1023,7 +1015,7 @@ void frmMain::saveOption(const QString& key, const QString& value)
     }
 }
 
-void frmMain::takeDrop(const QMimeData* data)
+void frmMain::OLEDragDrop(const QMimeData* data)
 {
     const QString path = TargetIntake::droppedTarget(data);
     if (path.isNull())
@@ -1031,57 +1023,4 @@ void frmMain::takeDrop(const QMimeData* data)
     TargetPath = path;
     forgetLookAlikes();
     RefreshTarget();
-}
-
-void frmMain::Form_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::Frame1_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::chkExplorer_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::chkQuit_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblEmpty_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblMsg_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFileName_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFileNameTitle_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFilePath_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFilePathTitle_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFileSize_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFileAttribute_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
-}
-void frmMain::lblFileAttributeTitle_OLEDragDrop(const QMimeData* data)
-{
-    takeDrop(data);
 }

@@ -7,7 +7,6 @@
 
 #include <QElapsedTimer>
 
-#include <QHash>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -121,34 +120,17 @@ public slots:
     // then closes whatever the run's outcome.
     void closeWhenRunEnds();
 
-    // Drop handlers, one per drop surface, all with the same body: the first local file of the drop
-    // becomes the target.
-    void Form_OLEDragDrop(const QMimeData* data);
-    void Frame1_OLEDragDrop(const QMimeData* data);
-    void chkExplorer_OLEDragDrop(const QMimeData* data);
-    void chkQuit_OLEDragDrop(const QMimeData* data);
-    void lblEmpty_OLEDragDrop(const QMimeData* data);
-    void lblMsg_OLEDragDrop(const QMimeData* data);
-    void lblFileName_OLEDragDrop(const QMimeData* data);
-    void lblFileNameTitle_OLEDragDrop(const QMimeData* data);
-    void lblFilePath_OLEDragDrop(const QMimeData* data);
-    void lblFilePathTitle_OLEDragDrop(const QMimeData* data);
-    void lblFileSize_OLEDragDrop(const QMimeData* data);
-    void lblFileAttribute_OLEDragDrop(const QMimeData* data);
-    void lblFileAttributeTitle_OLEDragDrop(const QMimeData* data);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    using DropHandler = void (frmMain::*)(const QMimeData*);
-
     void createControls();
     void placeInFrame(QWidget* control, int left, int top, int width, int height);
-    void takeDrop(const QMimeData* data);
-    void acceptDropsFor(QWidget* surface, DropHandler handler);
+    // The drop handler of every drop surface: the first local file of the drop becomes the target.
+    void OLEDragDrop(const QMimeData* data);
+    void acceptDropsFor(QWidget* surface);
     void refuseDropsFor(QWidget* control);
     bool handleDragEvent(QObject* watched, QEvent* event);
     QString readOption(const QString& key, const QString& defaultValue);
@@ -179,7 +161,7 @@ private:
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
 
-    QHash<QObject*, DropHandler> m_dropSurfaces;
+    QSet<QObject*> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
 
     bool m_describable = true;  // the last refresh could read the target's attributes and length

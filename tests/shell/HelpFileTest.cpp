@@ -57,15 +57,19 @@ protected:
     QString buildDir;
 };
 
-TEST_F(BuiltHelp, TheCompiledHelpLiesBesideTheExecutableAndHoldsEveryPage)
+TEST_F(BuiltHelp, TheWindowFindsItsPagesAndTheCompiledHelpBesideThemHoldsEveryOne)
 {
-    QFile chm(HelpFile::chmPath(buildDir));
+    // The pages the help window starts with, found as the program finds them beside the executable.
+    const QString startPage = HelpFile::startPage(buildDir);
+    ASSERT_FALSE(startPage.isEmpty()) << "no help pages in " << buildDir.toStdString();
+    const QDir html(QFileInfo(startPage).absolutePath());
+
+    // The compiled help the build puts beside them for CHM viewers.
+    QFile chm(buildDir + "/TGHilfe.chm");
     ASSERT_TRUE(chm.open(QIODevice::ReadOnly)) << chm.fileName().toStdString();
     const QByteArray bytes = chm.readAll();
     EXPECT_TRUE(bytes.startsWith("ITSF")) << "not a compiled help file";
 
-    const QDir html(QFileInfo(HelpFile::htmlPath(buildDir)).absolutePath());
-    ASSERT_TRUE(QFileInfo::exists(HelpFile::htmlPath(buildDir)));
     const QStringList pages = html.entryList({"*.html", "*.css"}, QDir::Files);
     EXPECT_GE(pages.size(), 2);
     // The archive's directory keeps the names in plain text.

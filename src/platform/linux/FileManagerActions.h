@@ -48,7 +48,8 @@ private:
     struct Format;
     // The separate file of each file manager for verb, with its format.
     QList<std::pair<QString, const Format*>> separateFiles(const QString& verb) const;
-    // Thunar's list with verb's action replaced by action, or without it when action is empty.
+    // Writes Thunar's list with verb's action starting command, or without verb's action when command is
+    // null. True when the list holds what it should (or Thunar is not used).
     bool mergeThunar(const QString& verb, const ActionCommand* command);
     bool thunarPresent() const;
 

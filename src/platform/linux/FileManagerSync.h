@@ -35,8 +35,9 @@ public:
     // PCManFM-Qt) and run under procRoot as the user uid.
     static QStringList runningWithDelayedUpdate(const QString& procRoot, uint uid);
 
-    // Removes the registry file <dataHome>/<programName>/registry.json that earlier versions kept (and
-    // its folder when that is then empty): the entries themselves are the record now.
+    // Removes <dataHome>/<programName>/registry.json (and its folder when that is then empty), a second
+    // record of the entries that installations of older versions still hold: the action files are the
+    // only record, and a second one could contradict them.
     static void removeOldRecord(const QString& dataHome, const QString& programName);
 
 private:

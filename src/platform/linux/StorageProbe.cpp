@@ -38,7 +38,6 @@ namespace {
 
 using StorageRanges::Ranges;
 
-constexpr quint64 FuseMagic = FUSE_SUPER_MAGIC;
 // Not in the system's list of file-system types.
 constexpr quint64 ZfsMagic = 0x2FC12FC1;
 constexpr quint64 BcachefsMagic = 0xCA451A4E;
@@ -570,14 +569,6 @@ bool onFlash(const QStringList& disks, const QString& sysBlock)
     return std::any_of(disks.begin(), disks.end(), [&sysBlock](const QString& disk) {
         return readSmall(sysBlock + u'/' + disk + QStringLiteral("/queue/rotational")) == "0";
     });
-}
-
-bool isFuse(int fd)
-{
-    struct statfs fileSystem
-    {
-    };
-    return ::fstatfs(fd, &fileSystem) == 0 && magicOf(fileSystem) == FuseMagic;
 }
 
 } // namespace StorageProbe

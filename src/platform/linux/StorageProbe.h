@@ -16,7 +16,4 @@ StorageMap probe(int fd, bool flush, int ownName);
 // USB stick, a memory card. sysBlock is the kernel's folder of block devices.
 bool onFlash(const QStringList& disks, const QString& sysBlock = QStringLiteral("/sys/block"));
 
-// True for a file system served through FUSE, where the name of an open file is kept until the close.
-bool isFuse(int fd);
-
 } // namespace StorageProbe
