@@ -44,6 +44,12 @@ QByteArray lastComponent(const FileSystem::Path& path)
     return bytes.mid(slash + 1, end - slash - 1);
 }
 
+// The descriptor a handle holds: on Linux every handle is one.
+int descriptor(NativeHandle handle)
+{
+    return static_cast<int>(handle);
+}
+
 // The error code of an errno value.
 std::error_code systemError(int errorNumber)
 {
@@ -265,7 +271,7 @@ int LinuxFileSystem::locate(const FileSystem::Path& path, Location& at, const Fi
     if (at.name.isEmpty() || native == "/")
         return ENOENT;
     at.folder.fd = expected.known && expected.folder
-                       ? ::fcntl(*expected.folder, F_DUPFD_CLOEXEC, 0)
+                       ? ::fcntl(descriptor(*expected.folder), F_DUPFD_CLOEXEC, 0)
                        : ::open(at.folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     return at.folder.fd < 0 ? errno : 0;
 }
@@ -346,7 +352,7 @@ int LinuxFileSystem::heldAttributes(const FileSystem::Path& path, const FileIden
     struct stat info
     {
     };
-    if (::fstat(*identity.file, &info) != 0)
+    if (::fstat(descriptor(*identity.file), &info) != 0)
         throw fileError(path, errno, "Reading the attributes");
     return attributeWord(path, info);
 }
@@ -364,14 +370,14 @@ void LinuxFileSystem::setHeldAttributes(const FileSystem::Path& path, const File
     struct stat info
     {
     };
-    if (::fstat(*identity.file, &info) != 0)
+    if (::fstat(descriptor(*identity.file), &info) != 0)
         throw fileError(path, errno, operation);
     const mode_t wanted = wantedMode(info.st_mode, attributeWord);
     if (wanted == (info.st_mode & 07777))
         return;
     if (!S_ISREG(info.st_mode))
         throw fileError(path, S_ISLNK(info.st_mode) ? ELOOP : ENXIO, operation);
-    if (::chmod(procLink(*identity.file).constData(), wanted) != 0)
+    if (::chmod(procLink(descriptor(*identity.file)).constData(), wanted) != 0)
         throw fileError(path, errno, operation);
 }
 
@@ -380,14 +386,14 @@ RunOutlook LinuxFileSystem::outlook(const FileIdentity& identity)
     struct stat file
     {
     };
-    if (!identity.holdsFile() || ::fstat(*identity.file, &file) != 0 || !S_ISREG(file.st_mode))
+    if (!identity.holdsFile() || ::fstat(descriptor(*identity.file), &file) != 0 || !S_ISREG(file.st_mode))
         return {};
-    if (onPseudoFileSystem(*identity.file)) {
+    if (onPseudoFileSystem(descriptor(*identity.file))) {
         RunOutlook pseudo;
         pseudo.status = OpenStatus::PseudoFile;
         return pseudo;
     }
-    return spaceOutlook(*identity.file, file);
+    return spaceOutlook(descriptor(*identity.file), file);
 }
 
 // Gives or takes the owner's write permission as the read-only bit asks; every other bit of the word and
@@ -434,7 +440,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& pa
 
     // The file itself, held without reading or writing it: the identity's, or one taken now.
     Descriptor own;
-    int held = expected.holdsFile() ? *expected.file : -1;
+    int held = expected.holdsFile() ? descriptor(*expected.file) : -1;
     if (held < 0) {
         own.fd = ::openat(at.folder.fd, at.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (own.fd < 0)
@@ -616,7 +622,7 @@ bool LinuxFileSystem::write(Handle handle, const void* data, std::int64_t size)
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
         const size_t chunk = size_t(std::min<qint64>(size, qint64(1) << 30));
-        const ssize_t written = ::write(handle, next, chunk);
+        const ssize_t written = ::write(descriptor(handle), next, chunk);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -633,7 +639,7 @@ bool LinuxFileSystem::write(Handle handle, const void* data, std::int64_t size)
 // Moves the position to offset 0. False on failure.
 bool LinuxFileSystem::seekToStart(Handle handle)
 {
-    return ::lseek(handle, 0, SEEK_SET) == 0;
+    return ::lseek(descriptor(handle), 0, SEEK_SET) == 0;
 }
 
 // Forces the file's data to the device: fdatasync, or fsync where fdatasync is not supported.
@@ -641,7 +647,7 @@ bool LinuxFileSystem::seekToStart(Handle handle)
 bool LinuxFileSystem::sync(Handle handle)
 {
     for (;;) {
-        if (::fdatasync(handle) == 0)
+        if (::fdatasync(descriptor(handle)) == 0)
             return true;
         if (errno != EINTR)
             break;
@@ -649,7 +655,7 @@ bool LinuxFileSystem::sync(Handle handle)
     // Only a descriptor that cannot do fdatasync falls back. After a real I/O error a second sync call
     // would report success, although the data never arrived.
     if (errno == EINVAL || errno == ENOSYS)
-        return ::fsync(handle) == 0;
+        return ::fsync(descriptor(handle)) == 0;
     return false;
 }
 
@@ -707,14 +713,14 @@ bool LinuxFileSystem::close(Handle handle)
         if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end())
             forget(handle, kept);
     }
-    return ::close(handle) == 0 || errno == EINTR;
+    return ::close(descriptor(handle)) == 0 || errno == EINTR;
 }
 
 // Releases what openExclusive kept for handle; the caller holds m_keptNamesLock.
 void LinuxFileSystem::forget(Handle handle, std::map<Handle, KeptName>::iterator kept)
 {
     if (kept->second.leased)
-        ::fcntl(handle, F_SETLEASE, F_UNLCK);
+        ::fcntl(descriptor(handle), F_SETLEASE, F_UNLCK);
     ::close(kept->second.folder);
     m_keptNames.erase(kept);
 }
@@ -725,7 +731,7 @@ StorageMap LinuxFileSystem::storageMap(Handle handle)
     std::unique_lock<std::mutex> lock(m_keptNamesLock);
     const int ownName = m_keptNames.count(handle) ? 1 : 0;
     lock.unlock();
-    return StorageProbe::probe(handle, true, ownName);
+    return StorageProbe::probe(descriptor(handle), true, ownName);
 }
 
 // Opened for reading only, and only when the name is a regular file: opening a device can have effects.
