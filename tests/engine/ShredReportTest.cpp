@@ -56,11 +56,11 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
 // Sizes speak German whatever the locale: the number in its notation, the unit never in its language.
 TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
 {
-    const std::pair<qint64, const char*> sizes[] = {{0, "0\u00A0Byte"},
-                                                    {1023, "1023\u00A0Byte"},
-                                                    {4096, "4.0\u00A0KB"},
-                                                    {1048525, "1.0\u00A0MB"},
-                                                    {3LL << 30, "3.0\u00A0GB"}};
+    const std::pair<qint64, const char*> sizes[] = {
+        {0, "0\u00A0Byte"},       {1023, "1023\u00A0Byte"},
+        {4096, "4.0\u00A0KB"},    {1280, "1.3\u00A0KB"}, // a half rounds up
+        {10189, "10.0\u00A0KB"},                         // 9.95 carries
+        {1048525, "1.0\u00A0MB"}, {3LL << 30, "3.0\u00A0GB"}};
     for (const auto& [bytes, english] : sizes) {
         EXPECT_EQ(q(ShredReport::sizeText(bytes, CoreBridge::numberFormat(QLocale(QLocale::English)))),
                   QString::fromUtf8(english));
