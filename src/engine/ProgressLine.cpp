@@ -70,25 +70,23 @@ std::optional<std::int64_t> ProgressLine::remainingSeconds() const
 
 std::string ProgressLine::text() const
 {
-    return std::string("Wird überschrieben: ") + sweepText() + Dash + shareAndTime();
+    return "Wird überschrieben: " + sweepText() + Dash + shareAndTime();
 }
 
 std::string ProgressLine::waitText(const std::string& runningFileName) const
 {
     // Joined, not filled in: a name holding "%1" or "%2" stays as it is.
-    return std::string("Bitte warten: Erst wird „") + runningFileName +
-           std::string("“ fertig überschrieben") + Dash + shareAndTime();
+    return "Bitte warten: Erst wird „" + runningFileName + "“ fertig überschrieben" + Dash + shareAndTime();
 }
 
 std::string ProgressLine::textNaming(const std::string& runningFileName) const
 {
-    return std::string("„") + runningFileName + std::string("“ wird überschrieben: ") + sweepText() + Dash +
-           shareAndTime();
+    return "„" + runningFileName + "“ wird überschrieben: " + sweepText() + Dash + shareAndTime();
 }
 
 std::string ProgressLine::closingText() const
 {
-    return std::string("Tilgomatic schliesst, sobald die Datei überschrieben ist") + Dash + shareAndTime();
+    return "Tilgomatic schliesst, sobald die Datei überschrieben ist" + Dash + shareAndTime();
 }
 
 std::string ProgressLine::titleWith(const std::string& title) const
@@ -98,7 +96,7 @@ std::string ProgressLine::titleWith(const std::string& title) const
 
 std::string ProgressLine::sweepText() const
 {
-    return std::string("Durchgang ") + std::to_string(currentSweep()) + std::string(" von ") +
+    return "Durchgang " + std::to_string(currentSweep()) + " von " +
            std::to_string(std::max(m_last.sweeps, 1));
 }
 
@@ -113,14 +111,13 @@ std::string ProgressLine::shareAndTime() const
 std::string ProgressLine::remainingText(std::int64_t seconds)
 {
     if (seconds <= 5)
-        return std::string("noch wenige Sekunden");
+        return "noch wenige Sekunden";
     if (seconds < 60)
-        return std::string("noch etwa ") +
-               withUnit(std::min<std::int64_t>((seconds + 4) / 5 * 5, 55), std::string("Sekunden"));
+        return "noch etwa " + withUnit(std::min<std::int64_t>((seconds + 4) / 5 * 5, 55), "Sekunden");
     const std::int64_t minutes = std::int64_t(std::llround(double(seconds) / 60));
     if (minutes == 1)
-        return std::string("noch etwa ") + withUnit(1, std::string("Minute"));
+        return "noch etwa " + withUnit(1, "Minute");
     if (minutes < 120)
-        return std::string("noch etwa ") + withUnit(minutes, std::string("Minuten"));
-    return std::string("noch etwa ") + withUnit(std::llround(double(seconds) / 3600), std::string("Stunden"));
+        return "noch etwa " + withUnit(minutes, "Minuten");
+    return "noch etwa " + withUnit(std::llround(double(seconds) / 3600), "Stunden");
 }

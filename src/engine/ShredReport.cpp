@@ -6,7 +6,9 @@
 namespace ShredReport {
 
 namespace {
-constexpr std::string_view LineEnd = "\r\n";
+const std::string LineEnd = "\r\n";
+// An empty line between two paragraphs.
+const std::string Paragraph = LineEnd + LineEnd;
 
 // The reason in one short phrase, beginning with a small letter unless it begins with a name.
 std::string reasonPhrase(const OverwriteCheck::Result& check)
@@ -68,11 +70,11 @@ std::string sentence(std::string phrase, const OverwriteCheck::Result& check)
 
 constexpr std::string_view Question = " Trotzdem schreddern und löschen?";
 
-constexpr std::string_view OtherNamesText = "Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
-                                            "weiteren Namen (harte Links) bleiben bestehen.";
+const std::string OtherNamesText = "Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
+                                   "weiteren Namen (harte Links) bleiben bestehen.";
 
 // Where a text leaves the user with a question, the help's page on limits has the answer.
-constexpr std::string_view SeeLimits = " Siehe Hilfe (F1): Grenzen.";
+const std::string SeeLimits = " Siehe Hilfe (F1): Grenzen.";
 } // namespace
 
 std::string flashText()
@@ -83,7 +85,7 @@ std::string flashText()
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.
 std::string successText()
 {
-    return "Die Datei wurde umgebracht!" + std::string(LineEnd) + std::string(LineEnd) +
+    return "Die Datei wurde umgebracht!" + Paragraph +
            "Ziehen Sie eine neue Datei die gelöscht werden soll in dieses Fenster oder "
            "benutzen Sie das Ordnericon oben rechts um eine Datei zu suchen.";
 }
@@ -124,8 +126,7 @@ std::string overwriteText(const OverwriteCheck::Result& check)
         // On flash memory the sentence about its cells takes the invitation's place.
         if (!check.otherNames && !check.flash)
             return successText();
-        return "Die Datei wurde umgebracht!" + std::string(LineEnd) + std::string(LineEnd) +
-               (check.otherNames ? std::string(OtherNamesText) : flashText()) +
+        return "Die Datei wurde umgebracht!" + Paragraph + (check.otherNames ? OtherNamesText : flashText()) +
                (check.otherNames && check.flash ? " " + flashText() : std::string());
     case OverwriteCheck::Outcome::NotReached:
         // Through an overlay only the upper copy was written and its name removed; the original was not
@@ -150,8 +151,8 @@ std::string overwriteText(const OverwriteCheck::Result& check)
     }
     // The label has no room for the long note here.
     if (check.otherNames)
-        text += std::string(LineEnd) + "Weitere Namen (harte Links) bleiben.";
-    return text + std::string(SeeLimits);
+        text += LineEnd + "Weitere Namen (harte Links) bleiben.";
+    return text + SeeLimits;
 }
 
 std::string warningText(const OverwriteCheck::Result& expected)
@@ -256,13 +257,12 @@ std::string withDestroyedName(const std::string& report, const std::string& file
 {
     const std::string name = "„" + fileName + "“";
     const std::string note = "Die während des Löschens gewählte Datei ist unverändert.";
-    const std::string paragraph = std::string(LineEnd) + std::string(LineEnd);
     // The plain success: the note takes the invitation's place.
     if (report == successText())
-        return name + " wurde umgebracht!" + paragraph + note;
+        return name + " wurde umgebracht!" + Paragraph + note;
     const std::string_view subject = "Die Datei";
     const std::string named = report.starts_with(subject) ? name + report.substr(subject.size()) : report;
-    return withNote ? named + paragraph + note : named;
+    return withNote ? named + Paragraph + note : named;
 }
 
 } // namespace ShredReport
