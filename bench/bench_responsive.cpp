@@ -23,6 +23,7 @@
 
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
+#include "platform/CoreBridge.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/IniSettingsStore.h"
@@ -319,7 +320,8 @@ int main(int argc, char** argv)
     LinuxFileSystem fileSystem;
     const auto engineStart = Clock::now();
     const bool engineComplete =
-        modShredder::ShredFile(path, frmMain::ShredPasses, fileSystem, {}).fullyOverwritten();
+        modShredder::ShredFile(CoreBridge::toPath(path), frmMain::ShredPasses, fileSystem, {})
+            .fullyOverwritten();
     const double engineSeconds = secondsSince(engineStart);
 
     BenchFiles::createFile(QFile::encodeName(path).toStdString(), size);

@@ -13,14 +13,12 @@
 #include "engine/Shredder.h"
 #include "platform/linux/LinuxFileSystem.h"
 
-#include <QFile>
-#include <QString>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <malloc.h>
 #include <string>
 #include <unistd.h>
@@ -107,7 +105,7 @@ EngineRun timeEngine(const std::string& path, qint64 size)
     const long before = statusKb("VmRSS");
     const auto start = std::chrono::steady_clock::now();
     const modShredder::ShredResult result =
-        modShredder::ShredFile(QFile::decodeName(path.c_str()), 9, fileSystem, [] {});
+        modShredder::ShredFile(std::filesystem::path(path), 9, fileSystem, [] {});
     run.seconds = secondsSince(start);
     if (peakReset)
         run.peakAboveStartKb = statusKb("VmHWM") - before;

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace OverwriteCheck {
 
@@ -20,35 +23,33 @@ enum class WriteMode {
 struct FileSystemWays
 {
     WriteMode mode;
-    QString name;
+    std::string name;
 };
 
 FileSystemWays waysOf(const FileStorage& storage)
 {
     switch (storage.kind) {
     case FileSystemKind::Ext:
-        return {WriteMode::InPlace, storage.typeName.startsWith(QLatin1String("ext"))
-                                        ? storage.typeName
-                                        : QStringLiteral("ext4")};
+        return {WriteMode::InPlace, storage.typeName.starts_with("ext") ? storage.typeName : "ext4"};
     case FileSystemKind::Xfs:
-        return {WriteMode::InPlace, QStringLiteral("XFS")};
+        return {WriteMode::InPlace, "XFS"};
     case FileSystemKind::F2fs:
-        return {WriteMode::InPlace, QStringLiteral("F2FS")};
+        return {WriteMode::InPlace, "F2FS"};
     case FileSystemKind::Fat:
-        return {WriteMode::InPlaceOnly, QStringLiteral("FAT")};
+        return {WriteMode::InPlaceOnly, "FAT"};
     case FileSystemKind::ExFat:
-        return {WriteMode::InPlaceOnly, QStringLiteral("exFAT")};
+        return {WriteMode::InPlaceOnly, "exFAT"};
     case FileSystemKind::Btrfs:
         // A file marked no-copy-on-write is written in place as long as no snapshot shares its blocks.
         return {(storage.inodeFlags & FileStorage::NoCopyOnWrite) ? WriteMode::InPlace
                                                                   : WriteMode::CopyOnWrite,
-                QStringLiteral("Btrfs")};
+                "Btrfs"};
     case FileSystemKind::Zfs:
-        return {WriteMode::CopyOnWrite, QStringLiteral("ZFS")};
+        return {WriteMode::CopyOnWrite, "ZFS"};
     case FileSystemKind::Bcachefs:
-        return {WriteMode::CopyOnWrite, QStringLiteral("bcachefs")};
+        return {WriteMode::CopyOnWrite, "bcachefs"};
     case FileSystemKind::Nilfs:
-        return {WriteMode::CopyOnWrite, QStringLiteral("NILFS")};
+        return {WriteMode::CopyOnWrite, "NILFS"};
     case FileSystemKind::Other:
         break;
     }
@@ -60,10 +61,11 @@ using StorageRanges::devicePlaces;
 using StorageRanges::Ranges;
 
 // The extent of map that holds position, or nullptr; extents are in file order.
-const StorageExtent* extentAt(const FileStorage& map, quint64 position)
+const StorageExtent* extentAt(const FileStorage& map, std::uint64_t position)
 {
-    auto next = std::upper_bound(map.extents.begin(), map.extents.end(), position,
-                                 [](quint64 value, const StorageExtent& e) { return value < e.logical; });
+    auto next =
+        std::upper_bound(map.extents.begin(), map.extents.end(), position,
+                         [](std::uint64_t value, const StorageExtent& e) { return value < e.logical; });
     if (next == map.extents.begin())
         return nullptr;
     --next;
@@ -71,16 +73,17 @@ const StorageExtent* extentAt(const FileStorage& map, quint64 position)
 }
 
 // The start of the first extent of map after position, or end when none begins before it.
-quint64 nextExtentFrom(const FileStorage& map, quint64 position, quint64 end)
+std::uint64_t nextExtentFrom(const FileStorage& map, std::uint64_t position, std::uint64_t end)
 {
-    auto next = std::upper_bound(map.extents.begin(), map.extents.end(), position,
-                                 [](quint64 value, const StorageExtent& e) { return value < e.logical; });
+    auto next =
+        std::upper_bound(map.extents.begin(), map.extents.end(), position,
+                         [](std::uint64_t value, const StorageExtent& e) { return value < e.logical; });
     return next == map.extents.end() ? end : std::min(end, next->logical);
 }
 
-quint32 flagsIn(const FileStorage& map, const Ranges* ranges)
+std::uint32_t flagsIn(const FileStorage& map, const Ranges* ranges)
 {
-    quint32 flags = 0;
+    std::uint32_t flags = 0;
     for (const StorageExtent& extent : map.extents)
         if (!clipped(extent.logical, extent.logical + extent.length, ranges).empty())
             flags |= extent.flags;
@@ -91,9 +94,12 @@ quint32 flagsIn(const FileStorage& map, const Ranges* ranges)
 // flag only while delayed allocation is off.
 bool journalsData(const FileStorage& map)
 {
-    return map.kind == FileSystemKind::Ext && (map.mountOptions.contains(QLatin1String("data=journal")) ||
-                                               ((map.inodeFlags & FileStorage::JournalData) &&
-                                                !map.mountOptions.contains(QLatin1String("delalloc"))));
+    const auto hasOption = [&map](std::string_view option) {
+        return std::find(map.mountOptions.begin(), map.mountOptions.end(), option) != map.mountOptions.end();
+    };
+    return map.kind == FileSystemKind::Ext &&
+           (hasOption("data=journal") ||
+            ((map.inodeFlags & FileStorage::JournalData) && !hasOption("delalloc")));
 }
 
 // True when every byte of the file (within ranges) that had a place on the device before still has the
@@ -103,13 +109,13 @@ bool journalsData(const FileStorage& map)
 bool sameLocations(const FileStorage& before, const FileStorage& after, const Ranges* ranges,
                    bool holesAreGone)
 {
-    const quint64 size = quint64(std::max<qint64>(before.size, 0));
+    const std::uint64_t size = std::uint64_t(std::max<std::int64_t>(before.size, 0));
     for (const StorageExtent& old : before.extents) {
         if (old.flags & StorageExtent::Unwritten)
             continue;
         for (const auto& [start, end] :
              clipped(old.logical, std::min(old.logical + old.length, size), ranges)) {
-            quint64 position = start;
+            std::uint64_t position = start;
             while (position < end) {
                 const StorageExtent* now = extentAt(after, position);
                 if (!now && holesAreGone) {
@@ -125,7 +131,7 @@ bool sameLocations(const FileStorage& before, const FileStorage& after, const Ra
     return true;
 }
 
-Result outcome(Outcome outcome, Reason reason, const QString& fileSystem = QString())
+Result outcome(Outcome outcome, Reason reason, const std::string& fileSystem = std::string())
 {
     Result result;
     result.outcome = outcome;
@@ -147,7 +153,7 @@ Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendi
     };
     if (ways.mode == WriteMode::Unknown)
         return outcome(Outcome::NotCheckable, Reason::None, ways.name);
-    const quint32 flags = flagsIn(before, ranges) | flagsIn(after, ranges);
+    const std::uint32_t flags = flagsIn(before, ranges) | flagsIn(after, ranges);
     if (flags & StorageExtent::Shared)
         return notReached(Reason::Shared);
     if (flags & (StorageExtent::Inline | StorageExtent::Tail | StorageExtent::NotAligned))
@@ -171,14 +177,20 @@ Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendi
 }
 
 // Device-mapper targets that write every block in place and keep no second copy of it.
-bool writesInPlace(const QString& targets)
+bool writesInPlace(const std::string& targets)
 {
-    static const QStringList inPlace{QStringLiteral("linear"), QStringLiteral("striped"),
-                                     QStringLiteral("crypt"),  QStringLiteral("raid"),
-                                     QStringLiteral("mirror"), QStringLiteral("multipath")};
-    const QStringList types = targets.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    return !types.isEmpty() &&
-           std::all_of(types.begin(), types.end(), [](const QString& t) { return inPlace.contains(t); });
+    static constexpr std::string_view inPlace[] = {"linear", "striped", "crypt",
+                                                   "raid",   "mirror",  "multipath"};
+    std::vector<std::string_view> types;
+    for (std::size_t start = 0; start <= targets.size();) {
+        const std::size_t comma = std::min(targets.find(',', start), targets.size());
+        if (comma > start)
+            types.push_back(std::string_view(targets).substr(start, comma - start));
+        start = comma + 1;
+    }
+    return !types.empty() && std::all_of(types.begin(), types.end(), [](std::string_view type) {
+        return std::find(std::begin(inPlace), std::end(inPlace), type) != std::end(inPlace);
+    });
 }
 
 // The devices beneath the file system, each where the one above it lay: an image file only in the
@@ -224,8 +236,8 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
             if (!writesInPlace(layer.target))
                 result = outcome(Outcome::NotCheckable, Reason::MayKeepCopies);
             result.layer = Layer::Device;
-            result.device = layer.target.isEmpty() ? QStringLiteral("Device-Mapper")
-                                                   : QStringLiteral("Device-Mapper (%1)").arg(layer.target);
+            result.device =
+                layer.target.empty() ? std::string("Device-Mapper") : "Device-Mapper (" + layer.target + ")";
         } else if (layer.kind == StorageLayer::Kind::Other) {
             result = layerResult(outcome(Outcome::NotCheckable, Reason::MayKeepCopies), Layer::Device);
             result.device = layer.device;

@@ -3,7 +3,7 @@
 
 #include "platform/StorageMap.h"
 
-#include <QString>
+#include <string>
 
 // Whether the sweeps of a run reached the blocks that held the file's contents, judged from where the
 // file system said the data lay before the first sweep and after the last one, and from the devices
@@ -40,9 +40,9 @@ struct Result
 {
     Outcome outcome = Outcome::NotCheckable;
     Reason reason = Reason::None;
-    QString fileSystem; // the deciding file system's name for the texts: "Btrfs", "ext4"
+    std::string fileSystem; // the deciding file system's name for the texts: "Btrfs", "ext4"
     Layer layer = Layer::FileSystem;
-    QString device;          // Layer::Device: what it is ("Device-Mapper (thin)", "RAID (raid1)")
+    std::string device;      // Layer::Device: what it is ("Device-Mapper (thin)", "RAID (raid1)")
     bool otherNames = false; // the file has further hard links, which keep the overwritten contents
     bool flash = false;      // the file lies on flash memory, whose controller may keep old cells
 

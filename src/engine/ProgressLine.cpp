@@ -1,25 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ProgressLine.h"
 
-#include <QStringBuilder>
+#include "platform/NumberFormat.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
 // The dash stays with the words before it and each number with its unit, so that a line break never
 // strands "%" or "Sekunden" at the start of a line.
-const QString Dash = QStringLiteral("\u00A0– ");
-constexpr char16_t NoBreak = u'\u00A0';
+const std::string Dash = "\u00A0– ";
 
 // "14 %": the number and its unit joined by a no-break space.
-QString withUnit(qint64 number, const QString& unit)
+std::string withUnit(std::int64_t number, const std::string& unit)
 {
-    return QString::number(number) % NoBreak % unit;
+    return ::withUnit(std::to_string(number), unit);
 }
 
-const QString Percent = QStringLiteral("%");
+const std::string Percent = "%";
 } // namespace
 
-ProgressLine::Sample ProgressLine::sampleOf(const modShredder::ShredProgress& progress, qint64 elapsedMs)
+ProgressLine::Sample ProgressLine::sampleOf(const modShredder::ShredProgress& progress,
+                                            std::int64_t elapsedMs)
 {
     Sample sample;
     sample.sweeps = progress.sweeps.load(std::memory_order_relaxed);
@@ -38,87 +40,84 @@ void ProgressLine::update(const Sample& sample)
         return;
     m_syncedAtEstimate = sample.sweepsSynced;
     m_estimateMadeMs = sample.elapsedMs;
-    const int left = qMax(0, sample.sweeps - sample.sweepsSynced);
+    const int left = std::max(0, sample.sweeps - sample.sweepsSynced);
     // Sweeps all have the same length, so the synced sweeps stand for the synced bytes.
-    m_remainingAtEstimateMs = qint64(double(sample.elapsedMs) * left / sample.sweepsSynced);
+    m_remainingAtEstimateMs = std::int64_t(double(sample.elapsedMs) * left / sample.sweepsSynced);
 }
 
 int ProgressLine::percent() const
 {
     if (m_last.sweeps <= 0)
         return 0;
-    return int(qint64(qMin(m_last.sweepsSynced, m_last.sweeps)) * 100 / m_last.sweeps);
+    return int(std::int64_t(std::min(m_last.sweepsSynced, m_last.sweeps)) * 100 / m_last.sweeps);
 }
 
 int ProgressLine::currentSweep() const
 {
     if (m_last.sweeps <= 0)
         return 1;
-    return qMin(m_last.sweepsSynced + 1, m_last.sweeps);
+    return std::min(m_last.sweepsSynced + 1, m_last.sweeps);
 }
 
-std::optional<qint64> ProgressLine::remainingSeconds() const
+std::optional<std::int64_t> ProgressLine::remainingSeconds() const
 {
     if (!m_remainingAtEstimateMs)
         return std::nullopt;
-    const qint64 leftMs = qMax<qint64>(0, *m_remainingAtEstimateMs - (m_last.elapsedMs - m_estimateMadeMs));
+    const std::int64_t leftMs =
+        std::max<std::int64_t>(0, *m_remainingAtEstimateMs - (m_last.elapsedMs - m_estimateMadeMs));
     return (leftMs + 999) / 1000;
 }
 
-QString ProgressLine::text() const
+std::string ProgressLine::text() const
 {
-    return QStringLiteral("Wird überschrieben: ") % sweepText() % Dash % shareAndTime();
+    return "Wird überschrieben: " + sweepText() + Dash + shareAndTime();
 }
 
-QString ProgressLine::waitText(const QString& runningFileName) const
+std::string ProgressLine::waitText(const std::string& runningFileName) const
 {
-    // Joined, not filled in with arg(): a name holding "%1" or "%2" stays as it is.
-    return QStringLiteral("Bitte warten: Erst wird „") % runningFileName %
-           QStringLiteral("“ fertig überschrieben") % Dash % shareAndTime();
+    // Joined, not filled in: a name holding "%1" or "%2" stays as it is.
+    return "Bitte warten: Erst wird „" + runningFileName + "“ fertig überschrieben" + Dash + shareAndTime();
 }
 
-QString ProgressLine::textNaming(const QString& runningFileName) const
+std::string ProgressLine::textNaming(const std::string& runningFileName) const
 {
-    return QStringLiteral("„") % runningFileName % QStringLiteral("“ wird überschrieben: ") % sweepText() %
-           Dash % shareAndTime();
+    return "„" + runningFileName + "“ wird überschrieben: " + sweepText() + Dash + shareAndTime();
 }
 
-QString ProgressLine::closingText() const
+std::string ProgressLine::closingText() const
 {
-    return QStringLiteral("Tilgomatic schliesst, sobald die Datei überschrieben ist") % Dash % shareAndTime();
+    return "Tilgomatic schliesst, sobald die Datei überschrieben ist" + Dash + shareAndTime();
 }
 
-QString ProgressLine::titleWith(const QString& title) const
+std::string ProgressLine::titleWith(const std::string& title) const
 {
-    return withUnit(percent(), Percent) % Dash % title;
+    return withUnit(percent(), Percent) + Dash + title;
 }
 
-QString ProgressLine::sweepText() const
+std::string ProgressLine::sweepText() const
 {
-    return QStringLiteral("Durchgang ") % QString::number(currentSweep()) % QStringLiteral(" von ") %
-           QString::number(qMax(m_last.sweeps, 1));
+    return "Durchgang " + std::to_string(currentSweep()) + " von " +
+           std::to_string(std::max(m_last.sweeps, 1));
 }
 
-QString ProgressLine::shareAndTime() const
+std::string ProgressLine::shareAndTime() const
 {
-    const QString share = withUnit(percent(), Percent);
-    const std::optional<qint64> seconds = remainingSeconds();
-    return seconds ? share % Dash % remainingText(*seconds) : share;
+    const std::string share = withUnit(percent(), Percent);
+    const std::optional<std::int64_t> seconds = remainingSeconds();
+    return seconds ? share + Dash + remainingText(*seconds) : share;
 }
 
 // Rough on purpose: seconds in steps of five under a minute, whole minutes under two hours, then hours.
-QString ProgressLine::remainingText(qint64 seconds)
+std::string ProgressLine::remainingText(std::int64_t seconds)
 {
     if (seconds <= 5)
-        return QStringLiteral("noch wenige Sekunden");
+        return "noch wenige Sekunden";
     if (seconds < 60)
-        return QStringLiteral("noch etwa ") %
-               withUnit(qMin<qint64>((seconds + 4) / 5 * 5, 55), QStringLiteral("Sekunden"));
-    const qint64 minutes = qint64(std::llround(double(seconds) / 60));
+        return "noch etwa " + withUnit(std::min<std::int64_t>((seconds + 4) / 5 * 5, 55), "Sekunden");
+    const std::int64_t minutes = std::int64_t(std::llround(double(seconds) / 60));
     if (minutes == 1)
-        return QStringLiteral("noch etwa ") % withUnit(1, QStringLiteral("Minute"));
+        return "noch etwa " + withUnit(1, "Minute");
     if (minutes < 120)
-        return QStringLiteral("noch etwa ") % withUnit(minutes, QStringLiteral("Minuten"));
-    return QStringLiteral("noch etwa ") %
-           withUnit(std::llround(double(seconds) / 3600), QStringLiteral("Stunden"));
+        return "noch etwa " + withUnit(minutes, "Minuten");
+    return "noch etwa " + withUnit(std::llround(double(seconds) / 3600), "Stunden");
 }

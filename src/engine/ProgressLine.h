@@ -3,9 +3,9 @@
 
 #include "engine/Shredder.h"
 
-#include <QString>
-#include <QtGlobal>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 // The line the window shows in place of its question while a run lasts, worked out from the engine's
 // progress: the sweep being written, the share of all bytes already synced and the time still needed,
@@ -14,7 +14,7 @@ class ProgressLine
 {
 public:
     // A run that ends sooner shows no progress at all.
-    static constexpr qint64 ShowAfterMs = 500;
+    static constexpr std::int64_t ShowAfterMs = 500;
     // How often the window takes a new sample (at least twice a second).
     static constexpr int UpdateIntervalMs = 250;
 
@@ -22,10 +22,10 @@ public:
     {
         int sweeps = 0; // 0 until the file is open
         int sweepsSynced = 0;
-        qint64 elapsedMs = 0; // since the run started
+        std::int64_t elapsedMs = 0; // since the run started
     };
 
-    static Sample sampleOf(const modShredder::ShredProgress& progress, qint64 elapsedMs);
+    static Sample sampleOf(const modShredder::ShredProgress& progress, std::int64_t elapsedMs);
 
     // Takes the newest sample; samples come in time order.
     void update(const Sample& sample);
@@ -35,31 +35,31 @@ public:
     // The sweep being written, from 1; the last one once all are synced.
     int currentSweep() const;
     // Seconds still needed; none before the first sweep is synced, as there is no rate yet.
-    std::optional<qint64> remainingSeconds() const;
+    std::optional<std::int64_t> remainingSeconds() const;
 
     // "Wird überschrieben: Durchgang 5 von 36 – 14 % – noch etwa 2 Minuten"; a no-break space keeps each
     // number with its unit and each dash with the words before it.
-    QString text() const;
+    std::string text() const;
     // After a click on the delete button during the run: the running file must finish first.
-    QString waitText(const QString& runningFileName) const;
+    std::string waitText(const std::string& runningFileName) const;
     // While the panel shows another file: "„NAME“ wird überschrieben: Durchgang 5 von 36 – 14 % – …"
-    QString textNaming(const QString& runningFileName) const;
+    std::string textNaming(const std::string& runningFileName) const;
     // After a close was asked for during the run.
-    QString closingText() const;
+    std::string closingText() const;
     // "14 % – " + title, for the window title.
-    QString titleWith(const QString& title) const;
+    std::string titleWith(const std::string& title) const;
 
     // "noch etwa 2 Minuten", "noch etwa 45 Sekunden", "noch wenige Sekunden", ...
-    static QString remainingText(qint64 seconds);
+    static std::string remainingText(std::int64_t seconds);
 
 private:
     // "Durchgang 5 von 36"
-    QString sweepText() const;
+    std::string sweepText() const;
     // "14 % – noch etwa 2 Minuten", or "14 %" without an estimate.
-    QString shareAndTime() const;
+    std::string shareAndTime() const;
 
     Sample m_last;
     int m_syncedAtEstimate = 0; // sweeps synced when the estimate was last made
-    qint64 m_estimateMadeMs = 0;
-    std::optional<qint64> m_remainingAtEstimateMs;
+    std::int64_t m_estimateMadeMs = 0;
+    std::optional<std::int64_t> m_remainingAtEstimateMs;
 };

@@ -1,244 +1,240 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ShredReport.h"
 
+#include <string_view>
+
 namespace ShredReport {
 
 namespace {
-const QString LineEnd = QStringLiteral("\r\n");
+const std::string LineEnd = "\r\n";
+// An empty line between two paragraphs.
+const std::string Paragraph = LineEnd + LineEnd;
 
 // The reason in one short phrase, beginning with a small letter unless it begins with a name.
-QString reasonPhrase(const OverwriteCheck::Result& check)
+std::string reasonPhrase(const OverwriteCheck::Result& check)
 {
     using OverwriteCheck::Reason;
-    const QString name = check.fileSystem.isEmpty() ? QStringLiteral("Das Dateisystem") : check.fileSystem;
+    const std::string name = check.fileSystem.empty() ? "Das Dateisystem" : check.fileSystem;
     switch (check.layer) {
     case OverwriteCheck::Layer::FileSystem:
         break;
     case OverwriteCheck::Layer::Overlay:
         return check.reason == Reason::LowerLayer
-                   ? QStringLiteral("das Original bleibt unverändert in der unteren Schicht des Overlays")
-                   : QStringLiteral("die Schichten des Overlays lassen sich nicht bestimmen");
+                   ? "das Original bleibt unverändert in der unteren Schicht des Overlays"
+                   : "die Schichten des Overlays lassen sich nicht bestimmen";
     case OverwriteCheck::Layer::Device:
-        return QStringLiteral("das Gerät darunter (%1) kann alte Blöcke aufbewahren").arg(check.device);
+        return "das Gerät darunter (" + check.device + ") kann alte Blöcke aufbewahren";
     case OverwriteCheck::Layer::ImageFile: {
-        const QString onName =
-            check.fileSystem.isEmpty() ? QStringLiteral("einem Dateisystem") : check.fileSystem;
+        const std::string onName = check.fileSystem.empty() ? "einem Dateisystem" : check.fileSystem;
         switch (check.reason) {
         case Reason::CopyOnWrite:
-            return QStringLiteral("die Abbilddatei liegt auf %1, das Änderungen an eine neue Stelle schreibt")
-                .arg(onName);
+            return "die Abbilddatei liegt auf " + onName + ", das Änderungen an eine neue Stelle schreibt";
         case Reason::Shared:
-            return QStringLiteral("die Abbilddatei teilt ihre Blöcke mit einer Kopie");
+            return "die Abbilddatei teilt ihre Blöcke mit einer Kopie";
         case Reason::Inline:
-            return QStringLiteral("die Abbilddatei liegt in den Verwaltungsdaten von %1").arg(onName);
+            return "die Abbilddatei liegt in den Verwaltungsdaten von " + onName;
         case Reason::Journalled:
-            return QStringLiteral("die Abbilddatei liegt auf %1, das die Daten auch in sein Journal schreibt")
-                .arg(onName);
+            return "die Abbilddatei liegt auf " + onName + ", das die Daten auch in sein Journal schreibt";
         case Reason::Unreadable:
-            return QStringLiteral("die Abbilddatei unter dem Dateisystem lässt sich nicht lesen");
+            return "die Abbilddatei unter dem Dateisystem lässt sich nicht lesen";
         default:
-            return QStringLiteral("die Abbilddatei liegt auf %1, das nicht zeigt, wo Daten liegen")
-                .arg(onName);
+            return "die Abbilddatei liegt auf " + onName + ", das nicht zeigt, wo Daten liegen";
         }
     }
     }
     switch (check.reason) {
     case Reason::CopyOnWrite:
-        return QStringLiteral("%1 schreibt Änderungen an eine neue Stelle").arg(name);
+        return name + " schreibt Änderungen an eine neue Stelle";
     case Reason::Shared:
-        return QStringLiteral("die Datei teilt ihre Blöcke mit einer Kopie");
+        return "die Datei teilt ihre Blöcke mit einer Kopie";
     case Reason::Inline:
-        return QStringLiteral("%1 hält kleine Dateien in seinen Verwaltungsdaten").arg(name);
+        return name + " hält kleine Dateien in seinen Verwaltungsdaten";
     case Reason::Journalled:
-        return QStringLiteral("%1 schreibt die Daten auch in sein Journal").arg(name);
+        return name + " schreibt die Daten auch in sein Journal";
     default:
         break;
     }
-    return QStringLiteral("das Dateisystem legt Kopien an");
+    return "das Dateisystem legt Kopien an";
 }
 
 // The phrase as the start of a sentence: a file system's own name keeps its spelling ("ext4").
-QString sentence(const QString& phrase, const OverwriteCheck::Result& check)
+std::string sentence(std::string phrase, const OverwriteCheck::Result& check)
 {
-    if (phrase.isEmpty() || (!check.fileSystem.isEmpty() && phrase.startsWith(check.fileSystem)))
+    if (phrase.empty() || (!check.fileSystem.empty() && phrase.starts_with(check.fileSystem)))
         return phrase;
-    return phrase.at(0).toUpper() + phrase.mid(1);
+    // Every phrase begins with a plain letter.
+    if (phrase[0] >= 'a' && phrase[0] <= 'z')
+        phrase[0] = char(phrase[0] - 'a' + 'A');
+    return phrase;
 }
 
-const QString Question = QStringLiteral(" Trotzdem schreddern und löschen?");
+constexpr std::string_view Question = " Trotzdem schreddern und löschen?";
 
-const QString OtherNamesText = QStringLiteral("Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
-                                              "weiteren Namen (harte Links) bleiben bestehen.");
+const std::string OtherNamesText = "Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
+                                   "weiteren Namen (harte Links) bleiben bestehen.";
 
 // Where a text leaves the user with a question, the help's page on limits has the answer.
-const QString SeeLimits = QStringLiteral(" Siehe Hilfe (F1): Grenzen.");
+const std::string SeeLimits = " Siehe Hilfe (F1): Grenzen.";
 } // namespace
 
-QString flashText()
+std::string flashText()
 {
-    return QStringLiteral(
-        "SSDs und USB-Sticks können alte Kopien behalten; sicher ist nur Vollverschlüsselung.");
+    return "SSDs und USB-Sticks können alte Kopien behalten; sicher ist nur Vollverschlüsselung.";
 }
 
 // Three lines, the middle one empty, each ended by CR LF; the window's labels break lines at CR LF.
-QString successText()
+std::string successText()
 {
-    return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd +
-           QStringLiteral("Ziehen Sie eine neue Datei die gelöscht werden soll in dieses Fenster oder "
-                          "benutzen Sie das Ordnericon oben rechts um eine Datei zu suchen.");
+    return "Die Datei wurde umgebracht!" + Paragraph +
+           "Ziehen Sie eine neue Datei die gelöscht werden soll in dieses Fenster oder "
+           "benutzen Sie das Ordnericon oben rechts um eine Datei zu suchen.";
 }
 
-QString incompleteText()
+std::string incompleteText()
 {
-    return QStringLiteral("Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. "
-                          "Bitte erneut löschen.");
+    return "Die Datei wurde nicht vollständig überschrieben und darum nicht gelöscht. "
+           "Bitte erneut löschen.";
 }
 
-QString nameKeptText()
+std::string nameKeptText()
 {
-    return QStringLiteral("Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden. Prüfen "
-                          "Sie die Ordnerrechte.");
+    return "Die Datei wurde überschrieben, doch ihr Name konnte nicht entfernt werden. Prüfen "
+           "Sie die Ordnerrechte.";
 }
 
-QString changedText(const QString& warning, bool withNextStep)
+std::string changedText(const std::string& warning, bool withNextStep)
 {
     // Pressing the button again answers the question, so it need not stand here too.
-    QString reason = warning;
-    reason.remove(Question);
-    return QStringLiteral("Nicht gelöscht, seit dem Laden verändert: ") + reason +
-           (withNextStep ? QStringLiteral(" Bitte erneut bestätigen.") : QString());
+    std::string reason = warning;
+    for (std::size_t at = reason.find(Question); at != std::string::npos; at = reason.find(Question, at))
+        reason.erase(at, Question.size());
+    return "Nicht gelöscht, seit dem Laden verändert: " + reason +
+           (withNextStep ? " Bitte erneut bestätigen." : "");
 }
 
-QString noSpaceText(qint64 needed, qint64 free, const QLocale& locale)
+std::string noSpaceText(std::int64_t needed, std::int64_t free, const NumberFormat& format)
 {
-    return QStringLiteral("Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen %1, frei sind nur %2. "
-                          "Schaffen Sie Platz.")
-        .arg(sizeText(needed, locale), sizeText(free, locale));
+    return "Die Datei wurde nicht gelöscht: ihre Durchgänge brauchen " + sizeText(needed, format) +
+           ", frei sind nur " + sizeText(free, format) + ". Schaffen Sie Platz.";
 }
 
-QString overwriteText(const OverwriteCheck::Result& check)
+std::string overwriteText(const OverwriteCheck::Result& check)
 {
-    QString text;
+    std::string text;
     switch (check.outcome) {
     case OverwriteCheck::Outcome::Verified:
         // On flash memory the sentence about its cells takes the invitation's place.
         if (!check.otherNames && !check.flash)
             return successText();
-        return QStringLiteral("Die Datei wurde umgebracht!") + LineEnd + LineEnd +
-               (check.otherNames ? OtherNamesText : flashText()) +
-               (check.otherNames && check.flash ? u' ' + flashText() : QString());
+        return "Die Datei wurde umgebracht!" + Paragraph + (check.otherNames ? OtherNamesText : flashText()) +
+               (check.otherNames && check.flash ? " " + flashText() : std::string());
     case OverwriteCheck::Outcome::NotReached:
         // Through an overlay only the upper copy was written and its name removed; the original was not
         // deleted.
         if (check.layer == OverwriteCheck::Layer::Overlay)
-            text = QStringLiteral("Die Datei wurde in der oberen Schicht des Overlays überschrieben und "
-                                  "entfernt, doch das Original bleibt unverändert in der unteren Schicht.");
+            text = "Die Datei wurde in der oberen Schicht des Overlays überschrieben und "
+                   "entfernt, doch das Original bleibt unverändert in der unteren Schicht.";
         else
-            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält "
-                                  "Kopien des alten Inhalts: %1.")
-                       .arg(reasonPhrase(check));
+            text = "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem behält Kopien des alten "
+                   "Inhalts: " +
+                   reasonPhrase(check) + ".";
         break;
     case OverwriteCheck::Outcome::NotCheckable:
         if (check.layer == OverwriteCheck::Layer::FileSystem)
-            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "
-                                  "Tilgomatic nicht prüfen, wo die Daten geblieben sind.");
+            text = "Die Datei wurde gelöscht und überschrieben, doch dieses Dateisystem lässt "
+                   "Tilgomatic nicht prüfen, wo die Daten geblieben sind.";
         else
-            text = QStringLiteral("Die Datei wurde gelöscht und überschrieben, doch Tilgomatic kann nicht "
-                                  "prüfen, ob Kopien bleiben: %1.")
-                       .arg(reasonPhrase(check));
+            text = "Die Datei wurde gelöscht und überschrieben, doch Tilgomatic kann nicht prüfen, ob Kopien "
+                   "bleiben: " +
+                   reasonPhrase(check) + ".";
         break;
     }
     // The label has no room for the long note here.
     if (check.otherNames)
-        text += LineEnd + QStringLiteral("Weitere Namen (harte Links) bleiben.");
+        text += LineEnd + "Weitere Namen (harte Links) bleiben.";
     return text + SeeLimits;
 }
 
-QString warningText(const OverwriteCheck::Result& expected)
+std::string warningText(const OverwriteCheck::Result& expected)
 {
-    const QString& question = Question;
+    const std::string question(Question);
     // A layer's phrase fills the two lines on its own.
     const bool layer = expected.layer != OverwriteCheck::Layer::FileSystem;
     switch (expected.outcome) {
     case OverwriteCheck::Outcome::NotReached:
-        return sentence(reasonPhrase(expected), expected) +
-               (layer ? QStringLiteral(".") : QStringLiteral("; alte Kopien bleiben.")) + question;
+        return sentence(reasonPhrase(expected), expected) + (layer ? "." : "; alte Kopien bleiben.") +
+               question;
     case OverwriteCheck::Outcome::NotCheckable:
         if (!layer)
-            return QStringLiteral("Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben.") + question;
-        return sentence(reasonPhrase(expected), expected) + u'.' + question;
+            return "Dieses Dateisystem lässt nicht prüfen, ob Kopien bleiben." + question;
+        return sentence(reasonPhrase(expected), expected) + "." + question;
     case OverwriteCheck::Outcome::Verified:
         break;
     }
     if (expected.otherNames)
-        return QStringLiteral("Die Datei hat weitere Namen (harte Links).") + question;
+        return "Die Datei hat weitere Namen (harte Links)." + question;
     if (expected.flash)
         return flashText() + question;
-    return QString();
+    return {};
 }
 
 // One sentence per reason; the empty string for Opened, which is no failure.
-QString openFailureText(OpenStatus status)
+std::string openFailureText(OpenStatus status)
 {
     switch (status) {
     case OpenStatus::Opened:
-        return QString();
+        return {};
     case OpenStatus::InUse:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie gerade von einem anderen Programm "
-                              "benutzt wird. Schliessen Sie es zuerst.");
+        return "Die Datei wurde nicht gelöscht, weil sie gerade von einem anderen Programm "
+               "benutzt wird. Schliessen Sie es zuerst.";
     case OpenStatus::AccessDenied:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde. "
-                              "Prüfen Sie ihre Rechte.");
+        return "Die Datei wurde nicht gelöscht, weil der Zugriff auf sie verweigert wurde. "
+               "Prüfen Sie ihre Rechte.";
     case OpenStatus::NotRegularFile:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist. Siehe "
-                              "Hilfe (F1): Grenzen.");
+        return "Die Datei wurde nicht gelöscht, weil sie keine gewöhnliche Datei ist. Siehe "
+               "Hilfe (F1): Grenzen.";
     case OpenStatus::NotFound:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde. Laden Sie "
-                              "sie neu.");
+        return "Die Datei wurde nicht gelöscht, weil sie nicht mehr gefunden wurde. Laden Sie "
+               "sie neu.";
     case OpenStatus::Changed:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil sie seit dem Laden verändert wurde. "
-                              "Bitte erneut bestätigen.");
+        return "Die Datei wurde nicht gelöscht, weil sie seit dem Laden verändert wurde. "
+               "Bitte erneut bestätigen.";
     case OpenStatus::NoSpace:
-        return QStringLiteral("Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
-                              "ist. Schaffen Sie Platz.");
+        return "Die Datei wurde nicht gelöscht, weil für ihre Durchgänge zu wenig Platz frei "
+               "ist. Schaffen Sie Platz.";
     case OpenStatus::PseudoFile:
-        return QStringLiteral(
-            "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
-            "in /sys und /proc).");
+        return "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
+               "in /sys und /proc).";
     case OpenStatus::Failed:
         break;
     }
-    return QStringLiteral(
-        "Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte. Bitte erneut "
-        "versuchen.");
+    return "Die Datei wurde nicht gelöscht, weil sie nicht geöffnet werden konnte. Bitte erneut "
+           "versuchen.";
 }
 
-QString inUseText(const QString& holder)
+std::string inUseText(const std::string& holder)
 {
-    if (holder.isEmpty())
+    if (holder.empty())
         return openFailureText(OpenStatus::InUse);
-    return QStringLiteral("Die Datei wurde nicht gelöscht, weil „%1“ sie geöffnet hat.").arg(holder);
+    return "Die Datei wurde nicht gelöscht, weil „" + holder + "“ sie geöffnet hat.";
 }
 
-QString noSpaceWarningText(qint64 needed, qint64 free, const QLocale& locale)
+std::string noSpaceWarningText(std::int64_t needed, std::int64_t free, const NumberFormat& format)
 {
-    return QStringLiteral("Zu wenig Platz frei: ihre Durchgänge brauchen %1, frei sind nur %2. Bitte erst "
-                          "Platz schaffen.")
-        .arg(sizeText(needed, locale), sizeText(free, locale));
+    return "Zu wenig Platz frei: ihre Durchgänge brauchen " + sizeText(needed, format) + ", frei sind nur " +
+           sizeText(free, format) + ". Bitte erst Platz schaffen.";
 }
 
-QString pseudoFileText()
+std::string pseudoFileText()
 {
-    return QStringLiteral("Diese Datei liegt auf keinem Datenträger: der Kernel zeigt sie nur an (wie alles "
-                          "in /sys und /proc).");
+    return "Diese Datei liegt auf keinem Datenträger: der Kernel zeigt sie nur an (wie alles "
+           "in /sys und /proc).";
 }
 
-QString sizeText(qint64 bytes, const QLocale& locale)
+std::string sizeText(std::int64_t bytes, const NumberFormat& format)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
     if (bytes < 1024)
-        return plain.toString(bytes) + QStringLiteral("\u00A0Byte");
+        return withUnit(format.integer(bytes), "Byte");
     static const char* const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
     double value = double(bytes) / 1024;
     int unit = 0;
@@ -248,25 +244,25 @@ QString sizeText(qint64 bytes, const QLocale& locale)
         ++unit;
     }
     // The unit stays on the line of its number.
-    return plain.toString(value, 'f', 1) + u'\u00A0' + QLatin1String(units[unit]);
+    return withUnit(format.decimal(value, 1), units[unit]);
 }
 
-QString readOnlyRefusalText()
+std::string readOnlyRefusalText()
 {
-    return QStringLiteral("Die Datei wurde nicht gelöscht, weil ihr Datenträger schreibgeschützt ist. Siehe "
-                          "Hilfe (F1): Grenzen.");
+    return "Die Datei wurde nicht gelöscht, weil ihr Datenträger schreibgeschützt ist. Siehe "
+           "Hilfe (F1): Grenzen.";
 }
 
-QString withDestroyedName(const QString& report, const QString& fileName, bool withNote)
+std::string withDestroyedName(const std::string& report, const std::string& fileName, bool withNote)
 {
-    const QString name = QStringLiteral("„%1“").arg(fileName);
-    const QString note = QStringLiteral("Die während des Löschens gewählte Datei ist unverändert.");
+    const std::string name = "„" + fileName + "“";
+    const std::string note = "Die während des Löschens gewählte Datei ist unverändert.";
     // The plain success: the note takes the invitation's place.
     if (report == successText())
-        return name + QStringLiteral(" wurde umgebracht!") + LineEnd + LineEnd + note;
-    const QString subject = QStringLiteral("Die Datei");
-    const QString named = report.startsWith(subject) ? name + report.mid(subject.size()) : report;
-    return withNote ? named + LineEnd + LineEnd + note : named;
+        return name + " wurde umgebracht!" + Paragraph + note;
+    const std::string_view subject = "Die Datei";
+    const std::string named = report.starts_with(subject) ? name + report.substr(subject.size()) : report;
+    return withNote ? named + Paragraph + note : named;
 }
 
 } // namespace ShredReport

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ShredRun.h"
 
-ShredRun::ShredRun(const QString& path, qint16 passes, FileSystem& fileSystem, QObject* parent,
-                   const FileIdentity& identity)
-    : QObject(parent)
-    , m_path(path)
+#include <utility>
+
+ShredRun::ShredRun(const std::filesystem::path& path, std::int16_t passes, FileSystem& fileSystem,
+                   const FileIdentity& identity, std::function<void()> onFinished)
+    : m_path(path)
     , m_passes(passes)
     , m_identity(identity)
     , m_fileSystem(fileSystem)
+    , m_onFinished(std::move(onFinished))
 {}
 
 ShredRun::~ShredRun()
@@ -43,6 +45,8 @@ void ShredRun::run()
     } catch (...) {
         m_error = std::current_exception();
     }
-    // Queued to this object's thread; dropped if the object is gone by then.
-    QMetaObject::invokeMethod(this, &ShredRun::finished, Qt::QueuedConnection);
+    m_finished.store(true, std::memory_order_release);
+    // The object outlives this call: its destructor waits for the thread.
+    if (m_onFinished)
+        m_onFinished();
 }

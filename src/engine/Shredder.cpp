@@ -3,6 +3,7 @@
 
 #include "platform/FileAttributes.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -13,7 +14,7 @@ namespace modShredder {
 
 namespace {
 
-constexpr qint64 BlockSize = 0x8000;
+constexpr std::int64_t BlockSize = 0x8000;
 
 // The bytes of one fixed-pattern sweep: every full block, then the tail.
 struct FixedSweep
@@ -43,7 +44,8 @@ std::seed_seq::result_type clockSeed()
 {
     const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
     const auto steady = std::chrono::steady_clock::now().time_since_epoch().count();
-    return std::seed_seq::result_type(quint64(wall) ^ (quint64(wall) >> 32) ^ quint64(steady));
+    return std::seed_seq::result_type(std::uint64_t(wall) ^ (std::uint64_t(wall) >> 32) ^
+                                      std::uint64_t(steady));
 }
 
 // Writes the sweeps of one run over an open handle and keeps count of what failed. Every sweep writes
@@ -53,7 +55,7 @@ std::seed_seq::result_type clockSeed()
 class SweepWriter
 {
 public:
-    SweepWriter(FileSystem& fileSystem, FileSystem::Handle handle, qint64 length,
+    SweepWriter(FileSystem& fileSystem, FileSystem::Handle handle, std::int64_t length,
                 const std::function<void()>& yieldToEvents, ShredResult& result, ShredProgress* progress)
         : m_fileSystem(fileSystem)
         , m_handle(handle)
@@ -69,7 +71,7 @@ public:
     // One fixed-pattern sweep; block is one of the two constant blocks.
     void fixedSweep(const std::vector<unsigned char>& block, const FixedSweep& sweep)
     {
-        for (qint64 i = 0; i < m_blocks; ++i) {
+        for (std::int64_t i = 0; i < m_blocks; ++i) {
             write(block.data(), BlockSize);
             if (sweep.yieldAfterEachBlock)
                 yield();
@@ -80,7 +82,7 @@ public:
     // One random sweep: a fresh value per full block, one more for the whole tail.
     void randomSweep(std::mt19937& generator)
     {
-        for (qint64 i = 0; i < m_blocks; ++i) {
+        for (std::int64_t i = 0; i < m_blocks; ++i) {
             std::memset(m_randomBlock.data(), randomByte(unitInterval(generator())), BlockSize);
             write(m_randomBlock.data(), BlockSize);
         }
@@ -94,7 +96,7 @@ public:
     }
 
 private:
-    void write(const void* data, qint64 size)
+    void write(const void* data, std::int64_t size)
     {
         if (!m_fileSystem.write(m_handle, data, size))
             m_result.writesOk = false;
@@ -116,8 +118,8 @@ private:
 
     FileSystem& m_fileSystem;
     const FileSystem::Handle m_handle;
-    const qint64 m_blocks;
-    const qint64 m_tail;
+    const std::int64_t m_blocks;
+    const std::int64_t m_tail;
     const std::function<void()>& m_yield;
     ShredResult& m_result;
     ShredProgress* const m_progress;
@@ -127,10 +129,11 @@ private:
 
 } // namespace
 
-// Runs the steps of a shredding run in their order: constant blocks, length, attributes, exclusive open,
-// passes x (sweeps 1, 2, 3), seeding, passes x (yield, random sweep), close. Returns the outcome; throws
+// Runs the steps of a shredding run in their order: constant blocks, the file's identity (a swapped file ends
+// the run untouched), length, outlook, attributes, exclusive open, the map before, passes x (sweeps 1, 2, 3),
+// seeding, passes x (yield, random sweep), the map after, name removal, close. Returns the outcome; throws
 // FileError from the length and attribute steps, before anything is opened.
-ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
+ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, FileSystem& fileSystem,
                       const std::function<void()>& yieldToEvents, ShredProgress* progress,
                       const FileIdentity& identity)
 {
@@ -191,9 +194,9 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     // Where the old contents lie, before anything overwrites them.
     const StorageMap before = fileSystem.storageMap(opened.handle);
 
-    const qint64 length = qMax<qint64>(opened.length, 0);
+    const std::int64_t length = std::max<std::int64_t>(opened.length, 0);
     if (progress)
-        progress->sweeps.store(4 * qMax<int>(passes, 0), std::memory_order_relaxed);
+        progress->sweeps.store(4 * std::max<int>(passes, 0), std::memory_order_relaxed);
     SweepWriter writer(fileSystem, opened.handle, length, yieldToEvents, result, progress);
     for (int pass = 0; pass < passes; ++pass) {
         for (const FixedSweep& sweep : FixedSweeps)
@@ -220,15 +223,15 @@ ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem
     return result;
 }
 
-float unitInterval(quint32 bits)
+float unitInterval(std::uint32_t bits)
 {
     return float(bits >> 8) * (1.0f / 16777216.0f);
 }
 
-quint8 randomByte(float r)
+std::uint8_t randomByte(float r)
 {
     // In double precision r * 255 stays below 255 for every float r below 1, so the sum never reaches 256.
-    return quint8(int(double(r) * 255.0) + 1);
+    return std::uint8_t(int(double(r) * 255.0) + 1);
 }
 
 } // namespace modShredder

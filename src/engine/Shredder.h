@@ -4,9 +4,11 @@
 #include "engine/OverwriteCheck.h"
 #include "platform/FileSystem.h"
 
-#include <QString>
 #include <atomic>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <string>
 
 namespace modShredder {
 
@@ -18,9 +20,9 @@ struct ShredResult
     bool syncsOk = true;                  // every sweep reached the storage device
     bool nameRemoved = false;             // the file's name is gone (only after every sweep was synced)
     OverwriteCheck::Result overwrite;     // whether the sweeps reached the blocks of the old contents
-    qint64 spaceNeeded = 0;               // open NoSpace: bytes the sweeps would have allocated
-    qint64 spaceFree = 0;                 // open NoSpace: bytes that were free
-    QString holder;                       // open InUse: the program seen holding the file, or ""
+    std::int64_t spaceNeeded = 0;         // open NoSpace: bytes the sweeps would have allocated
+    std::int64_t spaceFree = 0;           // open NoSpace: bytes that were free
+    std::string holder;                   // open InUse: the program seen holding the file (UTF-8), or ""
 
     bool opened() const { return open == OpenStatus::Opened; }
     // Every sweep was written and synced, and the name is gone.
@@ -48,15 +50,15 @@ struct ShredProgress
 // passes none and follows progress instead. Throws FileError when the length or the attributes cannot be read
 // or changed; nothing has been opened or written then. A failed open writes nothing and is reported in the
 // result.
-ShredResult ShredFile(const QString& path, qint16 passes, FileSystem& fileSystem,
+ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, FileSystem& fileSystem,
                       const std::function<void()>& yieldToEvents, ShredProgress* progress = nullptr,
                       const FileIdentity& identity = FileIdentity());
 
 // The uniform value r in [0, 1) at single precision made from 32 random bits: their top 24 bits over
 // 2^24, exact in a float and never 1.
-float unitInterval(quint32 bits);
+float unitInterval(std::uint32_t bits);
 
 // The byte value of a random block for r in [0, 1): floor(r * 255) + 1, so 1 to 255 and never 0.
-quint8 randomByte(float r);
+std::uint8_t randomByte(float r);
 
 } // namespace modShredder

@@ -3,12 +3,14 @@
 
 #include "platform/StorageMap.h"
 
-#include <QDateTime>
-#include <QString>
-#include <QStringList>
-#include <QtGlobal>
-
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
 
 // Why an exclusive open did or did not succeed.
 enum class OpenStatus {
@@ -23,21 +25,24 @@ enum class OpenStatus {
     Failed,         // any other reason
 };
 
+// A handle of the platform's own (a descriptor on Linux), opaque to everything above the platform.
+using NativeHandle = std::intptr_t;
+
 // Which file a path named when it became the target: the file's device and inode, and the folder it was
 // found in (held open, so that a folder renamed or swapped for a link meanwhile is noticed). known is false
 // when the path named nothing that could be identified.
 struct FileIdentity
 {
     bool known = false;
-    quint64 device = 0;
-    quint64 inode = 0;
-    quint64 folderDevice = 0;
-    quint64 folderInode = 0;
-    // A descriptor of the folder, closed when the last copy of the identity goes.
-    std::shared_ptr<const int> folder;
-    // A descriptor of the file itself (O_PATH on Linux: it reads and writes nothing), closed likewise.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t folderDevice = 0;
+    std::uint64_t folderInode = 0;
+    // A handle of the folder, closed when the last copy of the identity goes.
+    std::shared_ptr<const NativeHandle> folder;
+    // A handle of the file itself (O_PATH on Linux: it reads and writes nothing), closed likewise.
     // Held, it keeps the file alive, so that its inode number cannot pass to a file made after it.
-    std::shared_ptr<const int> file;
+    std::shared_ptr<const NativeHandle> file;
 
     bool holdsFile() const { return known && file != nullptr; }
 };
@@ -47,8 +52,9 @@ struct FileIdentity
 struct RunOutlook
 {
     OpenStatus status = OpenStatus::Opened;
-    qint64 spaceNeeded = 0; // NoSpace: bytes the sweeps would have to allocate, with room for bookkeeping
-    qint64 spaceFree = 0;   // NoSpace: bytes free for us on the file system
+    std::int64_t spaceNeeded =
+        0;                      // NoSpace: bytes the sweeps would have to allocate, with room for bookkeeping
+    std::int64_t spaceFree = 0; // NoSpace: bytes free for us on the file system
 };
 
 // The file operations the program needs from the platform. One instance serves the whole program;
@@ -56,52 +62,54 @@ struct RunOutlook
 class FileSystem
 {
 public:
-    using Handle = int;
+    using Handle = NativeHandle;
     static constexpr Handle InvalidHandle = -1;
+    using Path = std::filesystem::path;
+    using Time = std::chrono::system_clock::time_point;
 
     struct OpenResult
     {
         OpenStatus status = OpenStatus::Failed;
         Handle handle = InvalidHandle; // valid only when status is Opened
-        qint64 length = 0;             // length of the opened file, read from the open handle
-        int errorNumber = 0;           // errno behind a failed open
-        qint64 spaceNeeded = 0;        // NoSpace: bytes the sweeps would have to allocate
-        qint64 spaceFree = 0;          // NoSpace: bytes free for us on the file system
-        QString holder;                // InUse: the program seen holding the file, where it could be told
+        std::int64_t length = 0;       // length of the opened file, read from the open handle
+        std::error_code error;         // the system's reason behind a failed open
+        std::int64_t spaceNeeded = 0;  // NoSpace: bytes the sweeps would have to allocate
+        std::int64_t spaceFree = 0;    // NoSpace: bytes free for us on the file system
+        std::string holder; // InUse: the program seen holding the file (UTF-8), where it could be told
     };
 
     virtual ~FileSystem() = default;
 
     // Length in bytes of the regular file at path. Throws FileError when it cannot be queried
     // (missing, empty path, no access, a directory).
-    virtual qint64 fileLength(const QString& path) = 0;
+    virtual std::int64_t fileLength(const Path& path) = 0;
 
     // The attribute word of path (see FileAttributes). Throws FileError when it cannot be queried.
-    virtual int attributes(const QString& path) = 0;
+    virtual int attributes(const Path& path) = 0;
 
     // Replaces the attribute word; on Linux only the read-only bit has an effect (the owner's write
     // permission). Throws FileError on failure.
-    virtual void setAttributes(const QString& path, int attributeWord) = 0;
+    virtual void setAttributes(const Path& path, int attributeWord) = 0;
 
     // The attribute word of the file identity holds, its mode read through the held file (the name gives
     // only "hidden"); for an identity that holds no file, attributes(path). Throws FileError.
-    virtual int heldAttributes(const QString& path, const FileIdentity& identity)
+    virtual int heldAttributes(const Path& path, const FileIdentity& identity)
     {
-        Q_UNUSED(identity);
+        static_cast<void>(identity);
         return attributes(path);
     }
     // Changes the attributes of the file identity holds, through the held file, never through the name;
     // for an identity that holds no file, setAttributes(path). Throws FileError.
-    virtual void setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord)
+    virtual void setHeldAttributes(const Path& path, const FileIdentity& identity, int attributeWord)
     {
-        Q_UNUSED(identity);
+        static_cast<void>(identity);
         setAttributes(path, attributeWord);
     }
 
     // What would stop a run on the file identity holds (see RunOutlook); cheap, writes nothing.
     virtual RunOutlook outlook(const FileIdentity& identity)
     {
-        Q_UNUSED(identity);
+        static_cast<void>(identity);
         return {};
     }
 
@@ -112,38 +120,38 @@ public:
     // for want of free space, (PseudoFile) one that lies on no storage device, and (AccessDenied) one whose
     // name could not be removed afterwards. The name stays: only removeName takes it, so a run that is killed
     // or fails leaves the file where it was.
-    virtual OpenResult openExclusive(const QString& path, const FileIdentity& expected) = 0;
-    OpenResult openExclusive(const QString& path) { return openExclusive(path, FileIdentity()); }
+    virtual OpenResult openExclusive(const Path& path, const FileIdentity& expected) = 0;
+    OpenResult openExclusive(const Path& path) { return openExclusive(path, FileIdentity()); }
 
     // Which file path names now (see FileIdentity); known is false when it names nothing.
-    virtual FileIdentity identify(const QString& path)
+    virtual FileIdentity identify(const Path& path)
     {
-        Q_UNUSED(path);
+        static_cast<void>(path);
         return {};
     }
     // True when path still names the file identity was taken of, in the same folder; true for an unknown
     // identity. Looks only; nothing is opened for writing.
-    virtual bool isSameFile(const QString& path, const FileIdentity& identity)
+    virtual bool isSameFile(const Path& path, const FileIdentity& identity)
     {
-        Q_UNUSED(path);
-        Q_UNUSED(identity);
+        static_cast<void>(path);
+        static_cast<void>(identity);
         return true;
     }
-    // When the file at path (following a link) was last modified; an invalid time when it cannot be read.
-    virtual QDateTime modifiedTime(const QString& path)
+    // When the file at path (following a link) was last modified; none when it cannot be read.
+    virtual std::optional<Time> modifiedTime(const Path& path)
     {
-        Q_UNUSED(path);
-        return {};
+        static_cast<void>(path);
+        return std::nullopt;
     }
     // The names in folder (without "." and ".."), each with its exact bytes; empty when it cannot be read.
-    virtual QStringList namesIn(const QString& folder)
+    virtual std::vector<Path> namesIn(const Path& folder)
     {
-        Q_UNUSED(folder);
+        static_cast<void>(folder);
         return {};
     }
 
     // Writes size bytes at the current position, completing partial writes. False on any failure.
-    virtual bool write(Handle handle, const void* data, qint64 size) = 0;
+    virtual bool write(Handle handle, const void* data, std::int64_t size) = 0;
     // Moves the position back to offset 0. False on failure.
     virtual bool seekToStart(Handle handle) = 0;
     // Forces the written data to the storage device. False on failure.
@@ -161,17 +169,17 @@ public:
     // Where the data of the regular file at path lies, as far as the file system knows without flushing
     // anything: looked at through a read-only descriptor that never follows a link and never blocks.
     // known is false when path cannot be looked at.
-    virtual StorageMap storageMapOf(const QString& path) = 0;
+    virtual StorageMap storageMapOf(const Path& path) = 0;
 
     // The long form of path: on Linux the path itself when it names something that exists,
-    // otherwise the empty string.
-    virtual QString longPathName(const QString& path) = 0;
+    // otherwise the empty path.
+    virtual Path longPathName(const Path& path) = 0;
 
     // True when a run on path could not tell whether programs of other users hold it open (on Linux: no
     // lease to be had on it). A cheap look at the name; nothing is opened.
-    virtual bool openersMayBeUnseen(const QString& path)
+    virtual bool openersMayBeUnseen(const Path& path)
     {
-        Q_UNUSED(path);
+        static_cast<void>(path);
         return false;
     }
 };

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QtGlobal>
-
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,7 +12,7 @@
 struct StorageExtent
 {
     // The extent flags as the kernel's extent map reports them (the same values).
-    enum Flag : quint32 {
+    enum Flag : std::uint32_t {
         Last = 0x1,
         Unknown = 0x2,    // the location is not known yet
         Delalloc = 0x4,   // not yet placed on the device
@@ -28,10 +26,10 @@ struct StorageExtent
         Shared = 0x2000, // the same blocks belong to another file or a snapshot too
     };
 
-    quint64 logical = 0;  // offset in the file
-    quint64 physical = 0; // offset on the device
-    quint64 length = 0;
-    quint32 flags = 0;
+    std::uint64_t logical = 0;  // offset in the file
+    std::uint64_t physical = 0; // offset on the device
+    std::uint64_t length = 0;
+    std::uint32_t flags = 0;
 };
 
 // The kinds of file system whose ways of writing the checks know; the platform's probe names them.
@@ -52,20 +50,21 @@ enum class FileSystemKind {
 struct FileStorage
 {
     // Inode flags of interest (the values of the kernel's file attribute flags).
-    enum InodeFlag : quint32 {
+    enum InodeFlag : std::uint32_t {
         JournalData = 0x00004000,   // ext3/ext4: this file's data goes through the journal
         NoCopyOnWrite = 0x00800000, // Btrfs: this file is written in place
     };
 
     bool known = false; // the file and its file system could be looked at at all
     FileSystemKind kind = FileSystemKind::Other;
-    QString typeName;          // the mount's type as the mount table names it ("ext4", "fuseblk")
-    QStringList mountOptions;  // the options in force; ext4's include the defaults of its super block
+    std::string typeName; // the mount's type as the mount table names it ("ext4", "fuseblk")
+    std::vector<std::string>
+        mountOptions;          // the options in force; ext4's include the defaults of its super block
     bool readOnly = false;     // the file system or this mount of it takes no writes
     bool extentsKnown = false; // the file system gave an extent map
     std::vector<StorageExtent> extents;
-    qint64 size = 0; // the file's length
-    quint32 inodeFlags = 0;
+    std::int64_t size = 0; // the file's length
+    std::uint32_t inodeFlags = 0;
 };
 
 // A device beneath the file system, found by following its block device down.
@@ -79,11 +78,11 @@ struct StorageLayer
     };
 
     Kind kind = Kind::Other;
-    QString device; // the kernel's name of the device: "loop0", "dm-1", "md0"
-    QString target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
-    int above = -1; // index of the layer this device lies beneath; -1 for the file's own file system
+    std::string device; // the kernel's name of the device: "loop0", "dm-1", "md0"
+    std::string target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
+    int above = -1;     // index of the layer this device lies beneath; -1 for the file's own file system
     // ImageFile: where the device above begins in the image (loop offset and partition start)
-    quint64 offset = 0;
+    std::uint64_t offset = 0;
     FileStorage image; // ImageFile: the image file; not known when it cannot be opened
 };
 
@@ -100,13 +99,13 @@ struct StorageMap : FileStorage
         Unknown,   // the layers could not be told
     };
 
-    quint64 otherNames = 0; // hard links besides the name being destroyed
+    std::uint64_t otherNames = 0; // hard links besides the name being destroyed
     Overlay overlay = Overlay::None;
     // Beneath the file system, as far down as they go; each names the one it lies beneath.
     std::vector<StorageLayer> layers;
     // The disks at the bottom of it all ("sda", "nvme0n1"), and whether any of them is flash memory (not
     // rotational), whose controller may keep old cells that no write reaches.
-    QStringList disks;
+    std::vector<std::string> disks;
     bool flash = false;
 };
 
@@ -114,7 +113,7 @@ struct StorageMap : FileStorage
 namespace StorageRanges {
 
 // Sorted, non-overlapping stretches [first, second).
-using Ranges = std::vector<std::pair<quint64, quint64>>;
+using Ranges = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
 
 inline Ranges merged(Ranges ranges)
 {
@@ -130,13 +129,13 @@ inline Ranges merged(Ranges ranges)
 }
 
 // The parts of [start, end) that lie in ranges (all of it without ranges).
-inline Ranges clipped(quint64 start, quint64 end, const Ranges* ranges)
+inline Ranges clipped(std::uint64_t start, std::uint64_t end, const Ranges* ranges)
 {
     if (!ranges)
         return start < end ? Ranges{{start, end}} : Ranges{};
     Ranges parts;
     auto range = std::upper_bound(ranges->begin(), ranges->end(), start,
-                                  [](quint64 value, const auto& r) { return value < r.second; });
+                                  [](std::uint64_t value, const auto& r) { return value < r.second; });
     for (; range != ranges->end() && range->first < end; ++range)
         parts.emplace_back(std::max(start, range->first), std::min(end, range->second));
     return parts;

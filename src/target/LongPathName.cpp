@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/LongPathName.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/FileSystem.h"
 
 namespace modLongPathName {
@@ -12,7 +13,7 @@ QString GetLongPath(FileSystem& fileSystem, const QString& path)
 {
     if (path.isEmpty())
         return QString();
-    return fileSystem.longPathName(path);
+    return CoreBridge::fromPath(fileSystem.longPathName(CoreBridge::toPath(path)));
 }
 
 } // namespace modLongPathName

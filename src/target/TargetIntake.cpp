@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/TargetIntake.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "target/LongPathName.h"
@@ -99,7 +100,7 @@ QStringList lookAlikes(const QString& path, FileSystem& fileSystem, const std::a
     const QStringView head = QStringView(name).left(name.indexOf(QChar::ReplacementCharacter));
     const QStringView tail = QStringView(name).mid(name.lastIndexOf(QChar::ReplacementCharacter) + 1);
     QStringList found;
-    for (const QString& other : fileSystem.namesIn(folder)) {
+    for (const QString& other : CoreBridge::fromPaths(fileSystem.namesIn(CoreBridge::toPath(folder)))) {
         if (cancelled && cancelled->load(std::memory_order_relaxed))
             break;
         if (other.size() > head.size() + tail.size() && other.startsWith(head) && other.endsWith(tail) &&
@@ -157,7 +158,7 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
     // another one ("t.txt " a neighbour "t.txt", 'a"b.txt' a neighbour "ab.txt").
     const QString exact =
         absoluteAgainst(fromContextMenu ? text.mid(ContextMenuWord.size()) : text, workingFolder);
-    if (!exact.isEmpty() && !fileSystem.longPathName(exact).isEmpty())
+    if (!exact.isEmpty() && !fileSystem.longPathName(CoreBridge::toPath(exact)).empty())
         return exact;
 
     if (fromContextMenu)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/LookAlikeScan.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "target/TargetIntake.h"
@@ -26,7 +27,7 @@ void LookAlikeScan::start(const QString& path)
         QStringList found = TargetIntake::lookAlikes(path, m_fileSystem, cancelled.get());
         if (cancelled->load())
             return;
-        if (!m_fileSystem.longPathName(path).isEmpty())
+        if (!m_fileSystem.longPathName(CoreBridge::toPath(path)).empty())
             found.append(path);
         std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
             return NativePath::displayText(a) < NativePath::displayText(b);

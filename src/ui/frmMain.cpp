@@ -5,6 +5,7 @@
 #include "engine/ShredReport.h"
 #include "engine/ShredRun.h"
 #include "engine/Shredder.h"
+#include "platform/CoreBridge.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
@@ -490,7 +491,8 @@ void frmMain::Form_Load()
 void frmMain::RefreshTarget()
 {
     // Taken before the panel reads the file, so that a file swapped in meanwhile is never the one destroyed.
-    m_targetIdentity = TargetPath.isEmpty() ? FileIdentity() : m_fileSystem.identify(TargetPath);
+    m_targetIdentity =
+        TargetPath.isEmpty() ? FileIdentity() : m_fileSystem.identify(CoreBridge::toPath(TargetPath));
     setWindowTitle(PanelText::windowTitle());
     ShowNameAndFolder();
     SetPanelState();
@@ -511,13 +513,13 @@ void frmMain::RefreshTarget()
     m_readOnlyTarget = false;
     RunOutlook outlook;
     if (!TargetPath.isEmpty() && m_describable && !m_folderTarget) {
-        const StorageMap storage = m_fileSystem.storageMapOf(TargetPath);
+        const StorageMap storage = m_fileSystem.storageMapOf(CoreBridge::toPath(TargetPath));
         m_readOnlyTarget = storage.readOnly;
-        warning = ShredReport::warningText(OverwriteCheck::expect(storage));
+        warning = CoreBridge::fromText(ShredReport::warningText(OverwriteCheck::expect(storage)));
         outlook = m_fileSystem.outlook(m_targetIdentity);
     }
     if (outlook.status == OpenStatus::PseudoFile) {
-        lblMsg->setText(ShredReport::pseudoFileText());
+        lblMsg->setText(CoreBridge::fromText(ShredReport::pseudoFileText()));
         cmdDelete->setEnabled(false);
     } else if (m_folderTarget)
         lblMsg->setText(PanelText::folderText());
@@ -526,12 +528,14 @@ void frmMain::RefreshTarget()
     else if (m_readOnlyTarget)
         lblMsg->setText(PanelText::readOnlyText());
     else if (outlook.status == OpenStatus::NoSpace)
-        lblMsg->setText(ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, QLocale()));
+        lblMsg->setText(CoreBridge::fromText(ShredReport::noSpaceWarningText(
+            outlook.spaceNeeded, outlook.spaceFree, CoreBridge::numberFormat(QLocale()))));
     else if (!warning.isEmpty())
         lblMsg->setText(warning);
     else
-        lblMsg->setText(m_fileSystem.openersMayBeUnseen(TargetPath) ? PanelText::uncheckedOpenersQuestion()
-                                                                    : Question);
+        lblMsg->setText(m_fileSystem.openersMayBeUnseen(CoreBridge::toPath(TargetPath))
+                            ? PanelText::uncheckedOpenersQuestion()
+                            : Question);
     if (!m_describable || m_readOnlyTarget)
         cmdDelete->setEnabled(false);
     showLookAlikes();
@@ -575,11 +579,12 @@ void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates
     for (const QString& candidate : candidates) {
         qint64 size = -1;
         try {
-            size = m_fileSystem.fileLength(candidate);
+            size = m_fileSystem.fileLength(CoreBridge::toPath(candidate));
         } catch (const FileError&) {
             // Shown as unknown; loading it then tells why.
         }
-        const QDateTime modified = m_fileSystem.modifiedTime(candidate);
+        const QDateTime modified =
+            CoreBridge::toDateTime(m_fileSystem.modifiedTime(CoreBridge::toPath(candidate)));
         cboLookAlike->addItem(
             TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, room), candidate);
         // Whole, for the mouse pointer and for screen readers.
@@ -650,7 +655,7 @@ void frmMain::SetPanelState()
 void frmMain::ShowFileAttributes()
 {
     try {
-        const int word = m_fileSystem.attributes(TargetPath);
+        const int word = m_fileSystem.attributes(CoreBridge::toPath(TargetPath));
         if (word & FileAttributes::Directory) {
             // The words of the last file would stand beside the folder's name.
             lblFileAttribute->setText(PanelText::folderAttributeText());
@@ -669,8 +674,8 @@ void frmMain::ShowFileSize()
 {
     try {
         const int room = Image2->x() - lblFileSize->x() - twipsToPixels(SizeGapTwips);
-        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(TargetPath), QLocale(),
-                                                 QFontMetrics(lblFileSize->font()), room));
+        lblFileSize->setText(PanelText::sizeText(m_fileSystem.fileLength(CoreBridge::toPath(TargetPath)),
+                                                 QLocale(), QFontMetrics(lblFileSize->font()), room));
     } catch (const FileError&) {
         lblFileSize->setText(PanelText::unknownSizeText());
         m_describable = false;
@@ -718,8 +723,9 @@ void frmMain::cmdDelete_Click()
         if (alive) {
             RefreshTarget();
             if (m_describable)
-                lblMsg->setText(m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
-                                                 : ShredReport::openFailureText(OpenStatus::AccessDenied));
+                lblMsg->setText(CoreBridge::fromText(
+                    m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
+                                     : ShredReport::openFailureText(OpenStatus::AccessDenied)));
             endRun();
             announce(lblMsg);
         }
@@ -736,30 +742,34 @@ void frmMain::cmdDelete_Click()
         RefreshTarget();
         const QString warning = lblMsg->text();
         if (m_readOnlyTarget)
-            lblMsg->setText(ShredReport::readOnlyRefusalText());
+            lblMsg->setText(CoreBridge::fromText(ShredReport::readOnlyRefusalText()));
         else if (result.open == OpenStatus::NoSpace)
-            lblMsg->setText(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, QLocale()));
+            lblMsg->setText(CoreBridge::fromText(ShredReport::noSpaceText(
+                result.spaceNeeded, result.spaceFree, CoreBridge::numberFormat(QLocale()))));
         else if (result.open == OpenStatus::InUse)
-            lblMsg->setText(ShredReport::inUseText(result.holder));
+            lblMsg->setText(CoreBridge::fromText(ShredReport::inUseText(result.holder)));
         else if (result.open != OpenStatus::Changed || m_describable)
-            lblMsg->setText(ShredReport::openFailureText(result.open));
+            lblMsg->setText(CoreBridge::fromText(ShredReport::openFailureText(result.open)));
         // What the file now is may need a warning of its own (further names, copies); it goes with the
         // word that nothing was done, where both fit.
         if (result.open == OpenStatus::Changed && m_describable && cmdDelete->isEnabled() &&
             warning != Question && warning != PanelText::uncheckedOpenersQuestion()) {
-            lblMsg->setText(ShredReport::changedText(warning));
+            lblMsg->setText(CoreBridge::fromText(ShredReport::changedText(CoreBridge::toText(warning))));
             if (lblMsg->visibleLineCount() < lblMsg->lineCount())
-                lblMsg->setText(ShredReport::changedText(warning, false));
+                lblMsg->setText(
+                    CoreBridge::fromText(ShredReport::changedText(CoreBridge::toText(warning), false)));
             if (lblMsg->visibleLineCount() < lblMsg->lineCount())
-                lblMsg->setText(ShredReport::openFailureText(result.open));
+                lblMsg->setText(CoreBridge::fromText(ShredReport::openFailureText(result.open)));
         }
     } else if (!result.nameRemoved) {
         // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
         RefreshTarget();
-        const QString report =
+        const std::string report =
             result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
-        lblMsg->setText(targetChangedDuringRun ? ShredReport::withDestroyedName(report, m_runFileName, false)
-                                               : report);
+        lblMsg->setText(CoreBridge::fromText(
+            targetChangedDuringRun
+                ? ShredReport::withDestroyedName(report, CoreBridge::toText(m_runFileName), false)
+                : report));
     } else {
         TargetPath.clear();
         // Only a run that can be vouched for closes the window, whether the option or a close during the
@@ -773,17 +783,18 @@ void frmMain::cmdDelete_Click()
         }
         // The outcome is in place before the label appears, so that a screen reader reads it, not the
         // invitation it replaces.
-        const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
-                                                         : ShredReport::incompleteText();
+        const std::string report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
+                                                             : ShredReport::incompleteText();
         // The file chosen during the run was on screen until now: name the one that was destroyed, and
         // say that the other is untouched where the label has room for it.
-        lblEmpty->setText(report);
+        lblEmpty->setText(CoreBridge::fromText(report));
         if (targetChangedDuringRun) {
-            const QString name = QFontMetrics(lblEmpty->font())
-                                     .elidedText(m_runFileName, Qt::ElideMiddle, lblEmpty->width() / 2);
-            lblEmpty->setText(ShredReport::withDestroyedName(report, name));
+            const std::string name =
+                CoreBridge::toText(QFontMetrics(lblEmpty->font())
+                                       .elidedText(m_runFileName, Qt::ElideMiddle, lblEmpty->width() / 2));
+            lblEmpty->setText(CoreBridge::fromText(ShredReport::withDestroyedName(report, name)));
             if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
-                lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
+                lblEmpty->setText(CoreBridge::fromText(ShredReport::withDestroyedName(report, name, false)));
         }
         RefreshTarget();
     }
@@ -795,9 +806,10 @@ void frmMain::cmdDelete_Click()
 // from half a second on. Returns the run's outcome; rethrows its error.
 modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIdentity& identity)
 {
-    ShredRun run(path, ShredPasses, m_fileSystem, nullptr, identity);
+    // The loop outlives the run, whose end is handed to this thread's event loop.
     QEventLoop loop;
-    connect(&run, &ShredRun::finished, &loop, &QEventLoop::quit);
+    ShredRun run(CoreBridge::toPath(path), ShredPasses, m_fileSystem, identity,
+                 [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
 
     m_run = &run;
     m_runFileName = PanelText::fileName(NativePath::displayText(path));
@@ -835,16 +847,25 @@ void frmMain::showProgress()
     const qint64 now = m_runClock.elapsed();
     m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
     if (m_closeWanted)
-        lblMsg->setText(m_progressLine.closingText());
+        lblMsg->setText(CoreBridge::fromText(m_progressLine.closingText()));
     else if (now < m_waitNoticeUntilMs)
         showFitted(
-            lblMsg, [this](const QString& name) { return m_progressLine.waitText(name); }, m_runFileName);
+            lblMsg,
+            [this](const QString& name) {
+                return CoreBridge::fromText(m_progressLine.waitText(CoreBridge::toText(name)));
+            },
+            m_runFileName);
     else if (TargetPath != m_runPath) // the panel above shows another file
         showFitted(
-            lblMsg, [this](const QString& name) { return m_progressLine.textNaming(name); }, m_runFileName);
+            lblMsg,
+            [this](const QString& name) {
+                return CoreBridge::fromText(m_progressLine.textNaming(CoreBridge::toText(name)));
+            },
+            m_runFileName);
     else
-        lblMsg->setText(m_progressLine.text());
-    setWindowTitle(m_progressLine.titleWith(PanelText::windowTitle()));
+        lblMsg->setText(CoreBridge::fromText(m_progressLine.text()));
+    setWindowTitle(
+        CoreBridge::fromText(m_progressLine.titleWith(CoreBridge::toText(PanelText::windowTitle()))));
     m_progressValue->setValue(m_progressLine.percent());
     m_progressValue->show();
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 using OverwriteCheck::Layer;
 using OverwriteCheck::Outcome;
 using OverwriteCheck::Reason;
@@ -13,11 +16,11 @@ namespace {
 
 constexpr auto Ext = FileSystemKind::Ext, Xfs = FileSystemKind::Xfs, Btrfs = FileSystemKind::Btrfs,
                Fat = FileSystemKind::Fat, Other = FileSystemKind::Other;
-constexpr quint64 MiB = 1 << 20;
+constexpr std::uint64_t MiB = 1 << 20;
 const std::vector<StorageExtent> OneMiB{{0, MiB, MiB, StorageExtent::Last}};
 
 // A 1 MiB file; extentsKnown is false for a file system without an extent map.
-StorageMap map(FileSystemKind kind, std::vector<StorageExtent> extents = OneMiB, quint32 inodeFlags = 0,
+StorageMap map(FileSystemKind kind, std::vector<StorageExtent> extents = OneMiB, std::uint32_t inodeFlags = 0,
                bool extentsKnown = true)
 {
     StorageMap map;
@@ -35,10 +38,10 @@ StorageMap map(FileSystemKind kind, std::vector<StorageExtent> extents = OneMiB,
 TEST(OverwriteCheck, RecordedMapsGiveTheirVerdict)
 {
     StorageMap journalled = map(Ext);
-    journalled.mountOptions << QStringLiteral("data=journal");
+    journalled.mountOptions.push_back("data=journal");
     // ext4 ignores a file's journal flag while it allocates late.
     StorageMap delalloc = map(Ext, OneMiB, StorageMap::JournalData);
-    delalloc.mountOptions << QStringLiteral("delalloc");
+    delalloc.mountOptions.push_back("delalloc");
     const StorageExtent moved{0, 9 * MiB, MiB, 0};
     struct Case
     {
@@ -84,7 +87,7 @@ TEST(OverwriteCheck, ExpectationIgnoresPendingWritesButNotTheFileSystem)
     EXPECT_EQ(OverwriteCheck::expect(pending).outcome, Outcome::Verified);
     EXPECT_TRUE(OverwriteCheck::expect(pending).otherNames);
     EXPECT_EQ(OverwriteCheck::expect(map(Btrfs)).outcome, Outcome::NotReached);
-    EXPECT_EQ(OverwriteCheck::expect(map(Btrfs)).fileSystem, QStringLiteral("Btrfs"));
+    EXPECT_EQ(OverwriteCheck::expect(map(Btrfs)).fileSystem, "Btrfs");
 }
 
 // The file lies at device offset 1 MiB of a loop device whose image file sits on another file system,
@@ -92,7 +95,7 @@ TEST(OverwriteCheck, ExpectationIgnoresPendingWritesButNotTheFileSystem)
 // clang-format off
 TEST(OverwriteCheck, LayersAboveAndBeneathDecideTheVerdict)
 {
-    const auto image = [](FileSystemKind kind, std::vector<StorageExtent> extents, quint32 flags = 0) {
+    const auto image = [](FileSystemKind kind, std::vector<StorageExtent> extents, std::uint32_t flags = 0) {
         StorageLayer layer{StorageLayer::Kind::ImageFile, "loop0", {}, -1, 0, map(kind, std::move(extents), flags)};
         layer.image.size = 64 * MiB;
         return layer;

@@ -2,6 +2,7 @@
 // The line shown while a run lasts, from recorded progress samples.
 
 #include "engine/ProgressLine.h"
+#include "support/CoreText.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ TEST_P(ProgressLineCases, Text)
     ProgressLine line;
     for (const ProgressLine::Sample& sample : GetParam().samples)
         line.update(sample);
-    EXPECT_EQ(line.text(), QString::fromUtf8(GetParam().text));
+    EXPECT_EQ(q(line.text()), QString::fromUtf8(GetParam().text));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProgressLineText, RemainingTimeIsRough)
 {
-    const std::pair<qint64, const char*> cases[] = {
+    const std::pair<std::int64_t, const char*> cases[] = {
         {0, "noch wenige Sekunden"},        {5, "noch wenige Sekunden"},
         {6, "noch etwa 10\u00A0Sekunden"},  {59, "noch etwa 55\u00A0Sekunden"},
         {60, "noch etwa 1\u00A0Minute"},    {89, "noch etwa 1\u00A0Minute"},
@@ -68,17 +69,16 @@ TEST(ProgressLineText, RemainingTimeIsRough)
         {7200, "noch etwa 2\u00A0Stunden"},
     };
     for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(ProgressLine::remainingText(seconds), QString::fromUtf8(text)) << seconds;
+        EXPECT_EQ(q(ProgressLine::remainingText(seconds)), QString::fromUtf8(text)) << seconds;
 }
 
 TEST(ProgressLineText, TitleAndWaitNoticeCarryTheShare)
 {
     ProgressLine line;
     line.update({36, 9, 9000});
-    EXPECT_EQ(line.titleWith(QStringLiteral("Tilgomatic 1.0")),
-              QString::fromUtf8("25\u00A0%\u00A0– Tilgomatic 1.0"));
+    EXPECT_EQ(q(line.titleWith("Tilgomatic 1.0")), QString::fromUtf8("25\u00A0%\u00A0– Tilgomatic 1.0"));
     EXPECT_EQ(
-        line.waitText(QStringLiteral("a.txt")),
+        q(line.waitText("a.txt")),
         QString::fromUtf8(
             "Bitte warten: Erst wird „a.txt“ fertig überschrieben\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0"
             "Sekunden"));
@@ -92,10 +92,10 @@ TEST(ProgressLineText, NamesKeepTheirPercentSigns)
     const QString share = QString::fromUtf8("\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0Sekunden");
     for (const char* name : {"Rabatt 10%2.pdf", "%1", "%2%3", "%%", "%%1 %L2", "a%1b%2c%3d%"}) {
         const QString file = QString::fromUtf8(name);
-        EXPECT_EQ(line.textNaming(file),
+        EXPECT_EQ(q(line.textNaming(t(file))),
                   QString::fromUtf8("„%1“ wird überschrieben: Durchgang 10 von 36").replace("%1", file) +
                       share);
-        EXPECT_EQ(line.waitText(file),
+        EXPECT_EQ(q(line.waitText(t(file))),
                   QString::fromUtf8("Bitte warten: Erst wird „%1“ fertig überschrieben").replace("%1", file) +
                       share);
     }

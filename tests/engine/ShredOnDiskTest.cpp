@@ -7,6 +7,7 @@
 #include "engine/Shredder.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/StorageProbe.h"
+#include "support/CoreText.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -187,18 +188,18 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
     ::sync();
 
     LinuxFileSystem fileSystem;
-    const modShredder::ShredResult result = modShredder::ShredFile(secretFile, 9, fileSystem, {});
+    const modShredder::ShredResult result = modShredder::ShredFile(p(secretFile), 9, fileSystem, {});
     EXPECT_TRUE(result.fullyOverwritten());
     EXPECT_FALSE(nameExists(secretFile));
 
     // The disk at the bottom is found through the loop device; flash memory by its rotational flag.
-    const StorageMap map = fileSystem.storageMapOf(deletedFile);
-    ASSERT_FALSE(map.disks.isEmpty());
+    const StorageMap map = fileSystem.storageMapOf(p(deletedFile));
+    ASSERT_FALSE(map.disks.empty());
     EXPECT_EQ(map.flash, StorageProbe::onFlash(map.disks));
     QTemporaryDir sys;
     for (const char* rotational : {"0", "1"}) {
-        ASSERT_TRUE(QDir().mkpath(sys.filePath(map.disks.first() + QStringLiteral("/queue"))));
-        writeFile(sys.filePath(map.disks.first() + QStringLiteral("/queue/rotational")), rotational);
+        ASSERT_TRUE(QDir().mkpath(sys.filePath(q(map.disks.front()) + QStringLiteral("/queue"))));
+        writeFile(sys.filePath(q(map.disks.front()) + QStringLiteral("/queue/rotational")), rotational);
         EXPECT_EQ(StorageProbe::onFlash(map.disks, sys.path()), *rotational == '0') << rotational;
     }
     ASSERT_TRUE(QFile::remove(deletedFile));
@@ -224,7 +225,7 @@ TEST_F(ShredOnDisk, KilledRunLeavesTheNameAndARefusedOneWritesNothing)
     const pid_t child = ::fork();
     if (child == 0) {
         KilledAtFirstSync killed;
-        modShredder::ShredFile(target, 9, killed, {});
+        modShredder::ShredFile(p(target), 9, killed, {});
         ::_exit(0);
     }
     int status = 0;
@@ -241,13 +242,13 @@ TEST_F(ShredOnDisk, KilledRunLeavesTheNameAndARefusedOneWritesNothing)
     ASSERT_EQ(file.write(markedContent("SPARSE-END", 1024 * 1024)), 1024 * 1024);
     file.close();
     LinuxFileSystem fileSystem;
-    const modShredder::ShredResult refused = modShredder::ShredFile(sparse, 9, fileSystem, {});
+    const modShredder::ShredResult refused = modShredder::ShredFile(p(sparse), 9, fileSystem, {});
     EXPECT_EQ(refused.open, OpenStatus::NoSpace);
     EXPECT_GE(refused.spaceNeeded, 63 * 1024 * 1024);
     EXPECT_LT(refused.spaceFree, refused.spaceNeeded);
     EXPECT_EQ(readFile(sparse).right(1024 * 1024), markedContent("SPARSE-END", 1024 * 1024));
 
-    EXPECT_TRUE(modShredder::ShredFile(target, 9, fileSystem, {}).fullyOverwritten());
+    EXPECT_TRUE(modShredder::ShredFile(p(target), 9, fileSystem, {}).fullyOverwritten());
     EXPECT_FALSE(nameExists(target));
 }
 
@@ -271,10 +272,10 @@ TEST_F(ShredOnFullDisk, TheSpaceCheckLeavesRoomForTheFileSystemsOwnBlocks)
     const auto withHole = [&](qint64 blocks) {
         writeFile(sparse, markedContent("EDGE", 4096));
         EXPECT_TRUE(QFile::resize(sparse, 4096 + qint64(space.f_frsize) * blocks));
-        return fileSystem.outlook(fileSystem.identify(sparse)).status;
+        return fileSystem.outlook(fileSystem.identify(p(sparse))).status;
     };
     EXPECT_EQ(withHole(qint64(space.f_bavail)), OpenStatus::NoSpace);
-    EXPECT_EQ(modShredder::ShredFile(sparse, 9, fileSystem, {}).open, OpenStatus::NoSpace);
+    EXPECT_EQ(modShredder::ShredFile(p(sparse), 9, fileSystem, {}).open, OpenStatus::NoSpace);
     EXPECT_EQ(readFile(sparse).left(4096), markedContent("EDGE", 4096));
 
     qint64 accepted = 0;
@@ -284,7 +285,7 @@ TEST_F(ShredOnFullDisk, TheSpaceCheckLeavesRoomForTheFileSystemsOwnBlocks)
     }
     EXPECT_GT(accepted, qint64(space.f_bavail) * 9 / 10) << "the room kept is a small share";
     withHole(accepted);
-    EXPECT_TRUE(modShredder::ShredFile(sparse, 9, fileSystem, {}).fullyOverwritten()) << accepted;
+    EXPECT_TRUE(modShredder::ShredFile(p(sparse), 9, fileSystem, {}).fullyOverwritten()) << accepted;
     EXPECT_FALSE(nameExists(sparse));
 }
 
@@ -326,9 +327,9 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
     for (qint64 length : lengths) {
         const qsizetype before = count(length);
         const QString target = path(disk.shredIn, length);
-        EXPECT_EQ(fileSystem.storageMapOf(target).readOnly, disk.readOnly) << length;
-        const OverwriteCheck::Result expected = OverwriteCheck::expect(fileSystem.storageMapOf(target));
-        const modShredder::ShredResult result = modShredder::ShredFile(target, 9, fileSystem, {});
+        EXPECT_EQ(fileSystem.storageMapOf(p(target)).readOnly, disk.readOnly) << length;
+        const OverwriteCheck::Result expected = OverwriteCheck::expect(fileSystem.storageMapOf(p(target)));
+        const modShredder::ShredResult result = modShredder::ShredFile(p(target), 9, fileSystem, {});
         EXPECT_EQ(result.fullyOverwritten() && !nameExists(target), !disk.readOnly) << length;
         if (!disk.readOnly) {
             EXPECT_EQ(expected.outcome, result.overwrite.outcome) << length;
@@ -351,7 +352,7 @@ TEST_P(ShredOnDiskKinds, TheVerdictAgreesWithTheImage)
         const qsizetype outer = outerImage.isEmpty() ? 0 : occurrences(outerImage, marker(lengths[i]));
         const qsizetype after = inImage[i] + outer;
         const QString text =
-            disk.readOnly ? ShredReport::readOnlyRefusalText() : ShredReport::overwriteText(verdict);
+            q(disk.readOnly ? ShredReport::readOnlyRefusalText() : ShredReport::overwriteText(verdict));
         std::printf("%s\t%lld B\tmarkers %lld -> %lld (image %lld, outer image %lld)\t%s\n", disk.name,
                     qlonglong(lengths[i]), qlonglong(before), qlonglong(after), qlonglong(inImage[i]),
                     qlonglong(outer), qPrintable(QString(text).replace("\r\n", " / ")));

@@ -4,6 +4,7 @@
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/CoreText.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +57,7 @@ protected:
 
     ShredResult shred(const QString& target, const std::function<void()>& onYield = {})
     {
-        return ShredFile(target, 9, fs, onYield);
+        return ShredFile(p(target), 9, fs, onYield);
     }
 
     QTemporaryDir dir;
@@ -90,7 +91,7 @@ TEST_F(ShredRealFile, EverySweepOverwritesTheBytesInPlace)
     // time.
     struct WithoutLease : LinuxFileSystem
     {
-        OpenResult openExclusive(const QString& path, const FileIdentity& expected) override
+        OpenResult openExclusive(const Path& path, const FileIdentity& expected) override
         {
             const OpenResult opened = LinuxFileSystem::openExclusive(path, expected);
             ::fcntl(opened.handle, F_SETLEASE, F_UNLCK);
@@ -99,7 +100,7 @@ TEST_F(ShredRealFile, EverySweepOverwritesTheBytesInPlace)
     } unleased;
     int yields = 0;
     QByteArray afterFirstBlock, beforeFirstRandomSweep;
-    const ShredResult result = ShredFile(target, 9, unleased, [&] {
+    const ShredResult result = ShredFile(p(target), 9, unleased, [&] {
         ++yields;
         if (yields == 1)
             afterFirstBlock = readFile(witness);
@@ -209,7 +210,7 @@ TEST_F(ShredRealFile, KernelFilesAreRefusedUntouched)
     for (const char* name : {"/sys/kernel/uevent_seqnum", "/proc/version"}) {
         const QString file = QString::fromLatin1(name);
         const mode_t mode = modeOf(file);
-        EXPECT_EQ(fs.outlook(fs.identify(file)).status, OpenStatus::PseudoFile) << name;
+        EXPECT_EQ(fs.outlook(fs.identify(p(file))).status, OpenStatus::PseudoFile) << name;
         EXPECT_EQ(shred(file).open, OpenStatus::PseudoFile) << name;
         EXPECT_EQ(modeOf(file), mode) << name;
     }
@@ -240,7 +241,7 @@ TEST_F(ShredRealFile, DirectoryRaisesTheLengthErrorAndStays)
         shred(folder);
         ADD_FAILURE() << "no error raised";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.errorNumber(), EISDIR);
+        EXPECT_EQ(error.error().value(), EISDIR);
     }
     EXPECT_EQ(readFile(folder + QStringLiteral("/inside.txt")), QByteArray("kept"));
 }
@@ -252,8 +253,8 @@ TEST_F(ShredRealFile, MissingFileRaisesTheLengthErrorAndCreatesNothing)
         shred(missing);
         ADD_FAILURE() << "no error raised";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.errorNumber(), ENOENT);
-        EXPECT_EQ(error.path(), missing);
+        EXPECT_EQ(error.error().value(), ENOENT);
+        EXPECT_EQ(error.path(), p(missing));
     }
     EXPECT_FALSE(nameExists(missing));
 }
@@ -268,7 +269,7 @@ TEST_F(ShredRealFile, FileSizeLimitFailsTheRunWithoutEndingTheProgram)
         const rlimit limit{Block, Block};
         LinuxFileSystem childFs;
         const ShredResult result =
-            ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? ShredFile(target, 9, childFs, {}) : ShredResult();
+            ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? ShredFile(p(target), 9, childFs, {}) : ShredResult();
         ::_exit(result.opened() && !result.writesOk && !result.nameRemoved ? 0 : 1);
     }
     int status = -1;
@@ -322,7 +323,7 @@ TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
     struct SwapAfterCheck : LinuxFileSystem
     {
         std::function<void()> swap;
-        qint64 fileLength(const QString& path) override
+        std::int64_t fileLength(const Path& path) override
         {
             if (swap)
                 swap();
@@ -338,7 +339,7 @@ TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
         writeFile(work.filePath(QStringLiteral("V")), "victim");
         const QString moved = work.filePath(QStringLiteral("sub/A.moved"));
         SwapAfterCheck swapping;
-        const FileIdentity identity = swapping.identify(target);
+        const FileIdentity identity = swapping.identify(p(target));
         std::map<QString, std::pair<QByteArray, mode_t>> before;
         const auto swap = [&] {
             const QString command =
@@ -353,7 +354,7 @@ TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
         if (row.moment == AtRemoval)
             swapping.setBeforeNameRemoval(swap);
 
-        const ShredResult result = ShredFile(target, 9, swapping, {}, nullptr, identity);
+        const ShredResult result = ShredFile(p(target), 9, swapping, {}, nullptr, identity);
         if (std::string(row.command) == "true") {
             EXPECT_TRUE(result.fullyOverwritten() && !nameExists(target)) << row.name;
             continue;

@@ -2,6 +2,7 @@
 // The German texts for the outcome of a run.
 
 #include "engine/ShredReport.h"
+#include "support/CoreText.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 
 TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
 {
-    const QString text = ShredReport::successText();
+    const QString text = q(ShredReport::successText());
     EXPECT_EQ(text,
               QString::fromUtf8("Die Datei wurde umgebracht!\r\n\r\nZiehen Sie eine neue Datei die gelöscht "
                                 "werden soll in dieses Fenster oder benutzen Sie das Ordnericon oben "
@@ -29,10 +30,10 @@ TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
 
 TEST(ShredReportText, IncompleteSaysKeptAndNotFullyOverwritten)
 {
-    const QString text = ShredReport::incompleteText();
+    const QString text = q(ShredReport::incompleteText());
     EXPECT_TRUE(text.contains(QString::fromUtf8("gelöscht")));
     EXPECT_TRUE(text.contains(QString::fromUtf8("nicht vollständig überschrieben")));
-    EXPECT_NE(text, ShredReport::successText());
+    EXPECT_NE(text, q(ShredReport::successText()));
 }
 
 TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
@@ -41,30 +42,32 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
           OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Failed}) {
-        const QString text = ShredReport::openFailureText(status);
+        const QString text = q(ShredReport::openFailureText(status));
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
             << text.toStdString();
         texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 8);
-    EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::InUse).contains(QStringLiteral("anderen Programm")));
-    EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).isEmpty());
+    EXPECT_TRUE(
+        q(ShredReport::openFailureText(OpenStatus::InUse)).contains(QStringLiteral("anderen Programm")));
+    EXPECT_TRUE(q(ShredReport::openFailureText(OpenStatus::Opened)).isEmpty());
 }
 
 // Sizes speak German whatever the locale: the number in its notation, the unit never in its language.
 TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
 {
-    const std::pair<qint64, const char*> sizes[] = {{0, "0\u00A0Byte"},
-                                                    {1023, "1023\u00A0Byte"},
-                                                    {4096, "4.0\u00A0KB"},
-                                                    {1048525, "1.0\u00A0MB"},
-                                                    {3LL << 30, "3.0\u00A0GB"}};
+    const std::pair<qint64, const char*> sizes[] = {
+        {0, "0\u00A0Byte"},       {1023, "1023\u00A0Byte"},
+        {4096, "4.0\u00A0KB"},    {1280, "1.3\u00A0KB"}, // a half rounds up
+        {10189, "10.0\u00A0KB"},                         // 9.95 carries
+        {1048525, "1.0\u00A0MB"}, {3LL << 30, "3.0\u00A0GB"}};
     for (const auto& [bytes, english] : sizes) {
-        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::English)), QString::fromUtf8(english));
-        EXPECT_EQ(ShredReport::sizeText(bytes, QLocale(QLocale::German)),
+        EXPECT_EQ(q(ShredReport::sizeText(bytes, CoreBridge::numberFormat(QLocale(QLocale::English)))),
+                  QString::fromUtf8(english));
+        EXPECT_EQ(q(ShredReport::sizeText(bytes, CoreBridge::numberFormat(QLocale(QLocale::German)))),
                   QString::fromUtf8(english).replace(u'.', u','));
     }
-    EXPECT_TRUE(ShredReport::noSpaceText(4096, 0, QLocale(QLocale::English))
+    EXPECT_TRUE(q(ShredReport::noSpaceText(4096, 0, CoreBridge::numberFormat(QLocale(QLocale::English))))
                     .contains(QStringLiteral("0\u00A0Byte.")));
 }
 
@@ -73,12 +76,12 @@ TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
 TEST(ShredReportText, ChangedTargetNamesTheDestroyedFile)
 {
     const QString note = QString::fromUtf8("Die während des Löschens gewählte Datei ist unverändert.");
-    EXPECT_EQ(ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("a.txt")),
+    EXPECT_EQ(q(ShredReport::withDestroyedName(ShredReport::successText(), "a.txt")),
               QString::fromUtf8("„a.txt“ wurde umgebracht!\r\n\r\n") + note);
-    const QString incomplete = ShredReport::incompleteText();
-    const QString named = ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt"), false);
+    const QString incomplete = q(ShredReport::incompleteText());
+    const QString named = q(ShredReport::withDestroyedName(t(incomplete), "a.txt", false));
     EXPECT_EQ(named, QString::fromUtf8("„a.txt“") + incomplete.mid(9));
-    EXPECT_EQ(ShredReport::withDestroyedName(incomplete, QStringLiteral("a.txt")), named + "\r\n\r\n" + note);
+    EXPECT_EQ(q(ShredReport::withDestroyedName(t(incomplete), "a.txt")), named + "\r\n\r\n" + note);
 }
 
 // Every outcome after which the window stays open keeps its first words and ends with what to do next;
@@ -94,7 +97,7 @@ TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
         return result;
     };
     const QString seeLimits = QString::fromUtf8("Siehe Hilfe (F1): Grenzen.");
-    const QString flash = ShredReport::flashText();
+    const QString flash = q(ShredReport::flashText());
     struct Row
     {
         QString text;
@@ -103,23 +106,23 @@ TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
     };
     // clang-format off
     const Row rows[] = {
-        {ShredReport::incompleteText(), "Die Datei wurde nicht vollständig", "Bitte erneut löschen."},
-        {ShredReport::nameKeptText(), "Die Datei wurde überschrieben, doch", "Prüfen Sie die Ordnerrechte."},
-        {ShredReport::changedText(QStringLiteral("Grund. Trotzdem schreddern und löschen?")), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
-        {ShredReport::noSpaceText(2048, 1024, QLocale(QLocale::German)), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
-        {ShredReport::openFailureText(OpenStatus::InUse), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
-        {ShredReport::readOnlyRefusalText(), "Die Datei wurde nicht gelöscht, weil", seeLimits},
-        {ShredReport::overwriteText(check(Outcome::NotReached, true)), "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem", seeLimits},
-        {ShredReport::overwriteText(check(Outcome::NotCheckable, false)), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
-        {ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay)), "Die Datei wurde in der oberen Schicht", seeLimits},
-        {ShredReport::overwriteText(check(Outcome::Verified, true)), "Die Datei wurde umgebracht!\r\n\r\n", flash},
-        {ShredReport::warningText(check(Outcome::Verified, true)), "SSDs und USB-Sticks", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
-        {ShredReport::overwriteText(check(Outcome::Verified, false)), "Die Datei wurde umgebracht!", ShredReport::successText()},
+        {q(ShredReport::incompleteText()), "Die Datei wurde nicht vollständig", "Bitte erneut löschen."},
+        {q(ShredReport::nameKeptText()), "Die Datei wurde überschrieben, doch", "Prüfen Sie die Ordnerrechte."},
+        {q(ShredReport::changedText("Grund. Trotzdem schreddern und löschen?")), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
+        {q(ShredReport::noSpaceText(2048, 1024, CoreBridge::numberFormat(QLocale(QLocale::German)))), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
+        {q(ShredReport::openFailureText(OpenStatus::InUse)), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
+        {q(ShredReport::readOnlyRefusalText()), "Die Datei wurde nicht gelöscht, weil", seeLimits},
+        {q(ShredReport::overwriteText(check(Outcome::NotReached, true))), "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem", seeLimits},
+        {q(ShredReport::overwriteText(check(Outcome::NotCheckable, false))), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
+        {q(ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay))), "Die Datei wurde in der oberen Schicht", seeLimits},
+        {q(ShredReport::overwriteText(check(Outcome::Verified, true))), "Die Datei wurde umgebracht!\r\n\r\n", flash},
+        {q(ShredReport::warningText(check(Outcome::Verified, true))), "SSDs und USB-Sticks", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
+        {q(ShredReport::overwriteText(check(Outcome::Verified, false))), "Die Datei wurde umgebracht!", q(ShredReport::successText())},
     };
     // clang-format on
     for (const Row& row : rows) {
         EXPECT_TRUE(row.text.startsWith(QString::fromUtf8(row.start)) && row.text.endsWith(row.end))
             << row.text.toStdString();
     }
-    EXPECT_TRUE(ShredReport::warningText(check(Outcome::Verified, false)).isEmpty());
+    EXPECT_TRUE(q(ShredReport::warningText(check(Outcome::Verified, false))).isEmpty());
 }

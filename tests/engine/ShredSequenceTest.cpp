@@ -3,6 +3,7 @@
 
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
+#include "support/CoreText.h"
 #include "support/RecordingFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ bool matches(const Call& call, const Step& step)
 
 ShredResult shred(RecordingFileSystem& fs, int passes = 9)
 {
-    return ShredFile(Path, qint16(passes), fs, [&fs] { fs.recordYield(); });
+    return ShredFile(p(Path), qint16(passes), fs, [&fs] { fs.recordYield(); });
 }
 
 // The values of the non-empty writes of each random sweep. A random pass starts with a yield right after
@@ -367,7 +368,7 @@ TEST(ShredYield, AnEmptyCallbackIsAllowed)
 {
     RecordingFileSystem fs;
     fs.length = 3 * Block;
-    const ShredResult result = ShredFile(Path, 2, fs, {});
+    const ShredResult result = ShredFile(p(Path), 2, fs, {});
     EXPECT_TRUE(result.fullyOverwritten());
     EXPECT_TRUE(fs.callsOf(Kind::Yield).empty());
     EXPECT_EQ(fs.callsOf(Kind::Write).size(), 8u * 4u); // 2 x 4 sweeps of 3 blocks and a tail

@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
+#include "support/CoreText.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ protected:
         try {
             call();
         } catch (const FileError& error) {
-            return error.errorNumber();
+            return error.error().value();
         }
         return 0;
     }
@@ -64,16 +65,16 @@ TEST_F(LinuxFileSystemTest, AttributeWordFromModeNameAndKind)
     // Only the owner's write permission counts.
     writeFile(path("others-cannot-write.txt"), "x", 0600);
 
-    EXPECT_EQ(fs.attributes(path("plain.txt")), 0);
-    EXPECT_EQ(fs.attributes(path("locked.txt")), FileAttributes::ReadOnly);
-    EXPECT_EQ(fs.attributes(path(".hidden")), FileAttributes::Hidden);
-    EXPECT_EQ(fs.attributes(path(".hidden-locked")), FileAttributes::ReadOnly | FileAttributes::Hidden);
-    EXPECT_EQ(fs.attributes(path("folder")), FileAttributes::Directory);
-    EXPECT_EQ(fs.attributes(path("folder") + QStringLiteral("/")), FileAttributes::Directory);
-    EXPECT_EQ(fs.attributes(path(".folder")), FileAttributes::Directory | FileAttributes::Hidden);
-    EXPECT_EQ(fs.attributes(path("locked-folder")), FileAttributes::Directory | FileAttributes::ReadOnly);
-    EXPECT_EQ(fs.attributes(path("others-cannot-write.txt")), 0);
-    EXPECT_EQ(fs.attributes(path("folder") + QStringLiteral("/..")), FileAttributes::Directory);
+    EXPECT_EQ(fs.attributes(p(path("plain.txt"))), 0);
+    EXPECT_EQ(fs.attributes(p(path("locked.txt"))), FileAttributes::ReadOnly);
+    EXPECT_EQ(fs.attributes(p(path(".hidden"))), FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(p(path(".hidden-locked"))), FileAttributes::ReadOnly | FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(p(path("folder"))), FileAttributes::Directory);
+    EXPECT_EQ(fs.attributes(p(path("folder") + QStringLiteral("/"))), FileAttributes::Directory);
+    EXPECT_EQ(fs.attributes(p(path(".folder"))), FileAttributes::Directory | FileAttributes::Hidden);
+    EXPECT_EQ(fs.attributes(p(path("locked-folder"))), FileAttributes::Directory | FileAttributes::ReadOnly);
+    EXPECT_EQ(fs.attributes(p(path("others-cannot-write.txt"))), 0);
+    EXPECT_EQ(fs.attributes(p(path("folder") + QStringLiteral("/.."))), FileAttributes::Directory);
 }
 
 TEST_F(LinuxFileSystemTest, AttributesOfALinkAreTheLinksOwn)
@@ -82,30 +83,30 @@ TEST_F(LinuxFileSystemTest, AttributesOfALinkAreTheLinksOwn)
     ASSERT_EQ(::symlink("locked.txt", native(path("link")).constData()), 0);
     ASSERT_EQ(::symlink("nowhere", native(path("dangling")).constData()), 0);
 
-    EXPECT_EQ(fs.attributes(path("link")), 0);
-    EXPECT_EQ(fs.attributes(path("dangling")), 0);
+    EXPECT_EQ(fs.attributes(p(path("link"))), 0);
+    EXPECT_EQ(fs.attributes(p(path("dangling"))), 0);
 }
 
 TEST_F(LinuxFileSystemTest, AttributesOfAMissingFileRaise)
 {
-    EXPECT_EQ(errorOf([&] { fs.attributes(path("missing")); }), ENOENT);
-    EXPECT_EQ(errorOf([&] { fs.attributes(QString()); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.attributes(p(path("missing"))); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.attributes(p(QString())); }), ENOENT);
 }
 
 TEST_F(LinuxFileSystemTest, SetAttributesChangesOnlyTheOwnersWritePermission)
 {
     writeFile(path("a.txt"), "x", 0664);
-    fs.setAttributes(path("a.txt"), FileAttributes::ReadOnly | FileAttributes::Hidden);
+    fs.setAttributes(p(path("a.txt")), FileAttributes::ReadOnly | FileAttributes::Hidden);
     EXPECT_EQ(modeOf(path("a.txt")), mode_t(0464));
-    fs.setAttributes(path("a.txt"), FileAttributes::Archive);
+    fs.setAttributes(p(path("a.txt")), FileAttributes::Archive);
     EXPECT_EQ(modeOf(path("a.txt")), mode_t(0664));
-    fs.setAttributes(path("a.txt"), 0);
+    fs.setAttributes(p(path("a.txt")), 0);
     EXPECT_EQ(modeOf(path("a.txt")), mode_t(0664));
 
     writeFile(path("b.sh"), "x", 0555);
-    fs.setAttributes(path("b.sh"), FileAttributes::Archive);
+    fs.setAttributes(p(path("b.sh")), FileAttributes::Archive);
     EXPECT_EQ(modeOf(path("b.sh")), mode_t(0755));
-    EXPECT_EQ(fs.attributes(path("b.sh")), 0);
+    EXPECT_EQ(fs.attributes(p(path("b.sh"))), 0);
 }
 
 TEST_F(LinuxFileSystemTest, SetAttributesNeverActsThroughALink)
@@ -116,16 +117,16 @@ TEST_F(LinuxFileSystemTest, SetAttributesNeverActsThroughALink)
     ASSERT_EQ(::symlink("open.txt", native(path("to-open")).constData()), 0);
 
     // Nothing to change: a link reads as writable.
-    fs.setAttributes(path("to-locked"), FileAttributes::Archive);
+    fs.setAttributes(p(path("to-locked")), FileAttributes::Archive);
     EXPECT_EQ(modeOf(path("locked.txt")), mode_t(0444));
     // A change would have to go through the link: refused.
-    EXPECT_EQ(errorOf([&] { fs.setAttributes(path("to-open"), FileAttributes::ReadOnly); }), ELOOP);
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(p(path("to-open")), FileAttributes::ReadOnly); }), ELOOP);
     EXPECT_EQ(modeOf(path("open.txt")), mode_t(0644));
 }
 
 TEST_F(LinuxFileSystemTest, SetAttributesOfAMissingFileRaises)
 {
-    EXPECT_EQ(errorOf([&] { fs.setAttributes(path("missing"), 32); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(p(path("missing")), 32); }), ENOENT);
     EXPECT_FALSE(nameExists(path("missing")));
 }
 
@@ -136,13 +137,13 @@ TEST_F(LinuxFileSystemTest, FileLengthFollowsLinksAndRefusesFolders)
     ASSERT_EQ(::symlink("some", native(path("link")).constData()), 0);
     ASSERT_TRUE(QDir().mkdir(path("folder")));
 
-    EXPECT_EQ(fs.fileLength(path("empty")), 0);
-    EXPECT_EQ(fs.fileLength(path("some")), 12345);
-    EXPECT_EQ(fs.fileLength(path("link")), 12345);
-    EXPECT_EQ(errorOf([&] { fs.fileLength(path("folder")); }), EISDIR);
-    EXPECT_EQ(errorOf([&] { fs.fileLength(path("missing")); }), ENOENT);
-    EXPECT_EQ(errorOf([&] { fs.fileLength(QString()); }), ENOENT);
-    EXPECT_EQ(errorOf([&] { fs.fileLength(path("some") + QStringLiteral("/x")); }), ENOTDIR);
+    EXPECT_EQ(fs.fileLength(p(path("empty"))), 0);
+    EXPECT_EQ(fs.fileLength(p(path("some"))), 12345);
+    EXPECT_EQ(fs.fileLength(p(path("link"))), 12345);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(p(path("folder"))); }), EISDIR);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(p(path("missing"))); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(p(QString())); }), ENOENT);
+    EXPECT_EQ(errorOf([&] { fs.fileLength(p(path("some") + QStringLiteral("/x"))); }), ENOTDIR);
 }
 
 TEST_F(LinuxFileSystemTest, LengthBeyondTwoGibibytes)
@@ -151,7 +152,7 @@ TEST_F(LinuxFileSystemTest, LengthBeyondTwoGibibytes)
     const QString big = path("big");
     writeFile(big, "");
     ASSERT_EQ(::truncate(native(big).constData(), (qint64(5) << 30) + 7), 0);
-    EXPECT_EQ(fs.fileLength(big), (qint64(5) << 30) + 7);
+    EXPECT_EQ(fs.fileLength(p(big)), (qint64(5) << 30) + 7);
 }
 
 TEST_F(LinuxFileSystemTest, PathWithANulIsNeverCutShort)
@@ -159,11 +160,11 @@ TEST_F(LinuxFileSystemTest, PathWithANulIsNeverCutShort)
     writeFile(path("abc"), "kept");
     const QString withNul = path("abc") + QChar(0) + QStringLiteral("def");
 
-    EXPECT_EQ(errorOf([&] { fs.fileLength(withNul); }), EINVAL);
-    EXPECT_EQ(errorOf([&] { fs.attributes(withNul); }), EINVAL);
-    EXPECT_EQ(errorOf([&] { fs.setAttributes(withNul, FileAttributes::ReadOnly); }), EINVAL);
-    EXPECT_EQ(fs.openExclusive(withNul).status, OpenStatus::Failed);
-    EXPECT_TRUE(fs.longPathName(withNul).isEmpty());
+    EXPECT_EQ(errorOf([&] { fs.fileLength(p(withNul)); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { fs.attributes(p(withNul)); }), EINVAL);
+    EXPECT_EQ(errorOf([&] { fs.setAttributes(p(withNul), FileAttributes::ReadOnly); }), EINVAL);
+    EXPECT_EQ(fs.openExclusive(p(withNul)).status, OpenStatus::Failed);
+    EXPECT_TRUE(fs.longPathName(p(withNul)).empty());
     EXPECT_EQ(readFile(path("abc")), QByteArray("kept"));
     EXPECT_EQ(modeOf(path("abc")), mode_t(0644));
 }
@@ -175,7 +176,7 @@ TEST_F(LinuxFileSystemTest, OpenWritesInPlaceAndTheNameGoesOnlyWhenAsked)
     writeFile(target, "abcdef");
     ASSERT_EQ(::link(native(target).constData(), native(witness).constData()), 0);
 
-    const FileSystem::OpenResult opened = fs.openExclusive(target);
+    const FileSystem::OpenResult opened = fs.openExclusive(p(target));
     ASSERT_EQ(opened.status, OpenStatus::Opened);
     EXPECT_EQ(opened.length, 6);
 
@@ -198,13 +199,13 @@ TEST_F(LinuxFileSystemTest, OpenIsRefusedWhileAnotherDescriptorExists)
     QFile reader(target);
     ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
 
-    const FileSystem::OpenResult refused = fs.openExclusive(target);
+    const FileSystem::OpenResult refused = fs.openExclusive(p(target));
     EXPECT_EQ(refused.status, OpenStatus::InUse);
     EXPECT_EQ(refused.handle, FileSystem::InvalidHandle);
     EXPECT_EQ(readFile(target), QByteArray("content"));
 
     reader.close();
-    const FileSystem::OpenResult opened = fs.openExclusive(target);
+    const FileSystem::OpenResult opened = fs.openExclusive(p(target));
     ASSERT_EQ(opened.status, OpenStatus::Opened);
     EXPECT_TRUE(fs.close(opened.handle));
 }
@@ -217,21 +218,21 @@ TEST_F(LinuxFileSystemTest, OpenRefusesAnythingButARegularFile)
     ASSERT_TRUE(QDir().mkdir(path("folder")));
 
     for (const char* name : {"link", "fifo", "folder"}) {
-        const FileSystem::OpenResult result = fs.openExclusive(path(name));
+        const FileSystem::OpenResult result = fs.openExclusive(p(path(name)));
         EXPECT_EQ(result.status, OpenStatus::NotRegularFile) << name;
         EXPECT_TRUE(nameExists(path(name))) << name;
     }
-    EXPECT_EQ(fs.openExclusive(QStringLiteral("/dev/null")).status, OpenStatus::NotRegularFile);
+    EXPECT_EQ(fs.openExclusive(p(QStringLiteral("/dev/null"))).status, OpenStatus::NotRegularFile);
     EXPECT_EQ(readFile(path("target")), QByteArray("content"));
 }
 
 TEST_F(LinuxFileSystemTest, OpenOfAMissingFileCreatesNothing)
 {
-    EXPECT_EQ(fs.openExclusive(path("missing")).status, OpenStatus::NotFound);
+    EXPECT_EQ(fs.openExclusive(p(path("missing"))).status, OpenStatus::NotFound);
     EXPECT_FALSE(nameExists(path("missing")));
     writeFile(path("file"), "x");
-    EXPECT_EQ(fs.openExclusive(path("file") + QStringLiteral("/child")).status, OpenStatus::NotFound);
-    EXPECT_EQ(fs.openExclusive(QString()).status, OpenStatus::NotFound);
+    EXPECT_EQ(fs.openExclusive(p(path("file") + QStringLiteral("/child"))).status, OpenStatus::NotFound);
+    EXPECT_EQ(fs.openExclusive(p(QString())).status, OpenStatus::NotFound);
 }
 
 TEST_F(LinuxFileSystemTest, OpenWithoutPermissionIsDenied)
@@ -239,13 +240,13 @@ TEST_F(LinuxFileSystemTest, OpenWithoutPermissionIsDenied)
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write and remove anything here";
     writeFile(path("locked"), "content", 0444);
-    EXPECT_EQ(fs.openExclusive(path("locked")).status, OpenStatus::AccessDenied);
+    EXPECT_EQ(fs.openExclusive(p(path("locked"))).status, OpenStatus::AccessDenied);
 
     // Writable, but its folder is not: the name could not be removed, so nothing is written.
     ASSERT_TRUE(QDir().mkdir(path("shut")));
     writeFile(path("shut/inner"), "content", 0644);
     ASSERT_EQ(::chmod(native(path("shut")).constData(), 0555), 0);
-    EXPECT_EQ(fs.openExclusive(path("shut/inner")).status, OpenStatus::AccessDenied);
+    EXPECT_EQ(fs.openExclusive(p(path("shut/inner"))).status, OpenStatus::AccessDenied);
     EXPECT_EQ(readFile(path("shut/inner")), QByteArray("content"));
     ::chmod(native(path("shut")).constData(), 0755);
 }
@@ -255,11 +256,11 @@ TEST_F(LinuxFileSystemTest, LongPathNameIsThePathWhenTheNameExists)
     writeFile(path("file"), "x");
     ASSERT_EQ(::symlink("nowhere", native(path("dangling")).constData()), 0);
 
-    EXPECT_EQ(fs.longPathName(path("file")), path("file"));
-    EXPECT_EQ(fs.longPathName(path("dangling")), path("dangling"));
-    EXPECT_EQ(fs.longPathName(dir.path()), dir.path());
-    EXPECT_TRUE(fs.longPathName(path("missing")).isEmpty());
-    EXPECT_TRUE(fs.longPathName(QString()).isEmpty());
+    EXPECT_EQ(fs.longPathName(p(path("file"))), p(path("file")));
+    EXPECT_EQ(fs.longPathName(p(path("dangling"))), p(path("dangling")));
+    EXPECT_EQ(fs.longPathName(p(dir.path())), p(dir.path()));
+    EXPECT_TRUE(fs.longPathName(p(path("missing"))).empty());
+    EXPECT_TRUE(fs.longPathName(p(QString())).empty());
 }
 
 // Runs body in a child process as the user nobody, kept inspectable for nobody's other processes; returns
@@ -288,8 +289,8 @@ TEST_F(LinuxFileSystemTest, WithoutALeaseAHolderOfOurOwnUserIsSeen)
     writeFile(target, "content", 0666); // owned by root
     const auto shred = [&] {
         LinuxFileSystem nobodys;
-        const bool unseen = nobodys.openersMayBeUnseen(target);
-        const FileSystem::OpenResult opened = nobodys.openExclusive(target);
+        const bool unseen = nobodys.openersMayBeUnseen(p(target));
+        const FileSystem::OpenResult opened = nobodys.openExclusive(p(target));
         if (opened.status == OpenStatus::Opened)
             nobodys.removeName(opened.handle);
         return int(opened.status) * 2 + int(unseen);
@@ -326,13 +327,13 @@ TEST_F(LinuxFileSystemTest, StorageMapOfPathLooksOnlyAtRegularFiles)
     ASSERT_EQ(::mkfifo(native(path("fifo")).constData(), 0644), 0);
     const QFileInfo before(path("target"));
 
-    const StorageMap map = fs.storageMapOf(path("target"));
-    EXPECT_TRUE(map.known && !map.typeName.isEmpty());
+    const StorageMap map = fs.storageMapOf(p(path("target")));
+    EXPECT_TRUE(map.known && !map.typeName.empty());
     EXPECT_EQ(map.size, 5000);
     EXPECT_EQ(map.otherNames, 1u);
     for (const char* name : {"link", "fifo", "missing"})
-        EXPECT_FALSE(fs.storageMapOf(path(name)).known) << name;
-    EXPECT_FALSE(fs.storageMapOf(QStringLiteral("/dev/null")).known);
+        EXPECT_FALSE(fs.storageMapOf(p(path(name))).known) << name;
+    EXPECT_FALSE(fs.storageMapOf(p(QStringLiteral("/dev/null"))).known);
     EXPECT_EQ(QFileInfo(path("target")).lastModified(), before.lastModified());
     EXPECT_EQ(QFileInfo(path("target")).metadataChangeTime(), before.metadataChangeTime());
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/RecordingFileSystem.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/FileError.h"
 #include "support/TestFiles.h"
 
@@ -30,37 +31,44 @@ QStringList RecordingFileSystem::pathsOf(Kind kind) const
     return paths;
 }
 
-qint64 RecordingFileSystem::fileLength(const QString& path)
+namespace {
+FileError fileError(const FileSystem::Path& path, int errorNumber, const char* operation)
 {
-    calls.push_back({Kind::FileLength, path});
+    return FileError(path, std::error_code(errorNumber, std::system_category()), operation);
+}
+} // namespace
+
+std::int64_t RecordingFileSystem::fileLength(const Path& path)
+{
+    calls.push_back({Kind::FileLength, CoreBridge::fromPath(path)});
     if (lengthError)
-        throw FileError(path, lengthError, "Reading the length");
+        throw fileError(path, lengthError, "Reading the length");
     return length;
 }
 
-int RecordingFileSystem::attributes(const QString& path)
+int RecordingFileSystem::attributes(const Path& path)
 {
-    calls.push_back({Kind::Attributes, path});
+    calls.push_back({Kind::Attributes, CoreBridge::fromPath(path)});
     if (attributesError)
-        throw FileError(path, attributesError, "Reading the attributes");
+        throw fileError(path, attributesError, "Reading the attributes");
     return attributeWord;
 }
 
-void RecordingFileSystem::setAttributes(const QString& path, int word)
+void RecordingFileSystem::setAttributes(const Path& path, int word)
 {
-    calls.push_back({Kind::SetAttributes, path, 0, word});
+    calls.push_back({Kind::SetAttributes, CoreBridge::fromPath(path), 0, word});
     if (setAttributesError)
-        throw FileError(path, setAttributesError, "Changing the attributes");
+        throw fileError(path, setAttributesError, "Changing the attributes");
     attributeWord = word;
 }
 
-FileSystem::OpenResult RecordingFileSystem::openExclusive(const QString& path, const FileIdentity&)
+FileSystem::OpenResult RecordingFileSystem::openExclusive(const Path& path, const FileIdentity&)
 {
-    calls.push_back({Kind::Open, path});
+    calls.push_back({Kind::Open, CoreBridge::fromPath(path)});
     OpenResult result;
     result.status = openStatus;
     if (openStatus != OpenStatus::Opened) {
-        result.errorNumber = EACCES;
+        result.error = std::error_code(EACCES, std::system_category());
         return result;
     }
     m_open = true;
@@ -70,7 +78,7 @@ FileSystem::OpenResult RecordingFileSystem::openExclusive(const QString& path, c
     return result;
 }
 
-bool RecordingFileSystem::write(Handle handle, const void* data, qint64 size)
+bool RecordingFileSystem::write(Handle handle, const void* data, std::int64_t size)
 {
     checkHandle(handle);
     int value = -1;
@@ -118,10 +126,11 @@ bool RecordingFileSystem::close(Handle handle)
     return true;
 }
 
-QString RecordingFileSystem::longPathName(const QString& path)
+FileSystem::Path RecordingFileSystem::longPathName(const Path& path)
 {
-    calls.push_back({Kind::LongPathName, path});
-    return nameExists(path) ? path : QString();
+    const QString text = CoreBridge::fromPath(path);
+    calls.push_back({Kind::LongPathName, text});
+    return nameExists(text) ? path : Path();
 }
 
 StorageMap RecordingFileSystem::storageMap(Handle handle)
@@ -131,9 +140,9 @@ StorageMap RecordingFileSystem::storageMap(Handle handle)
     return storage;
 }
 
-StorageMap RecordingFileSystem::storageMapOf(const QString& path)
+StorageMap RecordingFileSystem::storageMapOf(const Path& path)
 {
-    calls.push_back({Kind::StorageMap, path});
+    calls.push_back({Kind::StorageMap, CoreBridge::fromPath(path)});
     return storage;
 }
 

@@ -70,19 +70,19 @@ public:
     QStringList pathsOf(Kind kind) const;
 
     // FileSystem ----------------------------------------------------------------------------------------
-    qint64 fileLength(const QString& path) override;
-    int attributes(const QString& path) override;
-    void setAttributes(const QString& path, int attributeWord) override;
+    std::int64_t fileLength(const Path& path) override;
+    int attributes(const Path& path) override;
+    void setAttributes(const Path& path, int attributeWord) override;
     using FileSystem::openExclusive;
-    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
+    OpenResult openExclusive(const Path& path, const FileIdentity& expected) override;
     bool removeName(Handle handle) override;
-    bool write(Handle handle, const void* data, qint64 size) override;
+    bool write(Handle handle, const void* data, std::int64_t size) override;
     bool seekToStart(Handle handle) override;
     bool sync(Handle handle) override;
     bool close(Handle handle) override;
-    QString longPathName(const QString& path) override;
+    Path longPathName(const Path& path) override;
     StorageMap storageMap(Handle handle) override;
-    StorageMap storageMapOf(const QString& path) override;
+    StorageMap storageMapOf(const Path& path) override;
 
     // An ext4 file that is written in place and has no other names.
     static StorageMap inPlaceStorage();

@@ -2,6 +2,7 @@
 #include "target/TargetIntake.h"
 #include "platform/NativePath.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/CoreText.h"
 #include "support/RecordingFileSystem.h"
 #include "support/TestFiles.h"
 #include "target/LongPathName.h"
@@ -248,7 +249,7 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
                                ? TargetIntake::droppedTarget(&drop)
                                : TargetIntake::commandLineTarget({"1%", chosen}, dir.path(), fileSystem);
     ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
-    const FileSystem::OpenResult opened = fileSystem.openExclusive(target);
+    const FileSystem::OpenResult opened = fileSystem.openExclusive(p(target));
     ASSERT_EQ(opened.status, OpenStatus::Opened);
     EXPECT_TRUE(fileSystem.removeName(opened.handle));
     fileSystem.close(opened.handle);

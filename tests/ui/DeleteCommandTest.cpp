@@ -4,6 +4,7 @@
 #include "engine/ShredReport.h"
 #include "platform/NativePath.h"
 #include "platform/linux/TerminationSignals.h"
+#include "support/CoreText.h"
 #include "support/TestFiles.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
@@ -77,7 +78,7 @@ TEST_F(DeleteCommandTest, DestroysTheFileAndShowsTheSuccessText)
     const QString file = openWithFile(QStringLiteral("geheim.txt"), 100000);
     window->cmdDelete->click();
     expectDestroyedAndEmpty(file);
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+    EXPECT_EQ(window->lblEmpty->text(), q(ShredReport::successText()));
     EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(fileSystem.opens, 1);
@@ -110,7 +111,7 @@ TEST_F(DeleteCommandTest, FailedSyncLeavesTheFileToBeRunAgain)
         EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(QFileInfo::exists(file));
         EXPECT_EQ(window->TargetPath, file);
-        EXPECT_EQ(window->lblMsg->text(), ShredReport::incompleteText());
+        EXPECT_EQ(window->lblMsg->text(), q(ShredReport::incompleteText()));
         EXPECT_TRUE(window->cmdDelete->isEnabled());
         fileSystem.failSyncs = false;
         window->cmdDelete->click();
@@ -130,7 +131,7 @@ TEST_F(DeleteCommandTest, TwoFilesInARowShowTheSameText)
     window->cmdDelete->click();
     expectDestroyedAndEmpty(b);
     EXPECT_FALSE(QFileInfo::exists(a));
-    EXPECT_EQ(window->lblEmpty->text(), ShredReport::successText());
+    EXPECT_EQ(window->lblEmpty->text(), q(ShredReport::successText()));
 }
 
 TEST_F(DeleteCommandTest, EnterOnTheFocusedButtonDeletes)
@@ -200,7 +201,7 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_FALSE(QFileInfo(file).permissions() & QFile::WriteOwner);
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::inUseText(QStringLiteral("sleep")));
+    EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
     EXPECT_EQ(window->TargetPath, file);
 }
 
@@ -222,7 +223,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
     }
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_TRUE(window->lblMsg->isVisible());
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::inUseText(QStringLiteral("sleep")));
+    EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
     EXPECT_FALSE(window->lblEmpty->isVisible());
     EXPECT_TRUE(window->cmdDelete->isEnabled());
 
@@ -242,26 +243,27 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
           OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed})
-        texts.append(ShredReport::openFailureText(status));
+        texts.append(q(ShredReport::openFailureText(status)));
     // And the warnings and reports of the layers above and beneath, with the longest names they take.
     QStringList reports;
     OverwriteCheck::Result result{OverwriteCheck::Outcome::NotReached, OverwriteCheck::Reason::Journalled,
-                                  QStringLiteral("bcachefs"), OverwriteCheck::Layer::ImageFile,
-                                  QStringLiteral("Device-Mapper (snapshot-origin)")};
+                                  "bcachefs", OverwriteCheck::Layer::ImageFile,
+                                  "Device-Mapper (snapshot-origin)"};
     for (const auto layer :
          {OverwriteCheck::Layer::ImageFile, OverwriteCheck::Layer::Device, OverwriteCheck::Layer::Overlay})
         for (const auto outcome :
              {OverwriteCheck::Outcome::NotReached, OverwriteCheck::Outcome::NotCheckable}) {
             std::tie(result.layer, result.outcome) = std::pair(layer, outcome);
-            texts << ShredReport::warningText(result);
-            reports << ShredReport::overwriteText(result);
+            texts << q(ShredReport::warningText(result));
+            reports << q(ShredReport::overwriteText(result));
         }
     result.flash = true;
     result.outcome = OverwriteCheck::Outcome::Verified;
-    texts << ShredReport::warningText(result);
-    texts << PanelText::readOnlyText() << ShredReport::readOnlyRefusalText();
-    texts << ShredReport::incompleteText() << ShredReport::nameKeptText()
-          << ShredReport::noSpaceText(qint64(20) << 30, 255 << 20, QLocale(QLocale::German))
+    texts << q(ShredReport::warningText(result));
+    texts << PanelText::readOnlyText() << q(ShredReport::readOnlyRefusalText());
+    texts << q(ShredReport::incompleteText()) << q(ShredReport::nameKeptText())
+          << q(ShredReport::noSpaceText(qint64(20) << 30, 255 << 20,
+                                        CoreBridge::numberFormat(QLocale(QLocale::German))))
           << TargetIntake::ambiguityText(1) << TargetIntake::ambiguityText(99)
           << TargetIntake::lookAlikeScanText();
     for (const QString& text : texts) {
@@ -296,7 +298,7 @@ TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
     EXPECT_TRUE(QFileInfo::exists(dropped));
     // The file that was on screen when the run ended is not the one destroyed: the text names the right one.
     EXPECT_EQ(window->lblEmpty->text(),
-              ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("weg.bin")));
+              q(ShredReport::withDestroyedName(ShredReport::successText(), "weg.bin")));
     EXPECT_EQ(window->lblEmpty->visibleLineCount(), window->lblEmpty->lineCount());
 }
 
@@ -345,7 +347,7 @@ TEST_F(DeleteCommandTest, SecondClickDuringTheRunIsIgnored)
     expectDestroyedAndEmpty(file);
     EXPECT_TRUE(QFileInfo::exists(dropped));
     EXPECT_EQ(window->lblEmpty->text(),
-              ShredReport::withDestroyedName(ShredReport::successText(), QStringLiteral("weg.bin")));
+              q(ShredReport::withDestroyedName(ShredReport::successText(), "weg.bin")));
 }
 
 // The option is read when the run ends, so ticking it during the run closes the window afterwards.
@@ -474,8 +476,7 @@ TEST_F(DeleteCommandTest, EachOutcomeIsWarnedOfAndReported)
         fileSystem.storage.extents = {{0, 0, 40960, c.extentFlags}};
         fileSystem.storage.overlay = c.overlay;
         fileSystem.storage.inodeFlags = c.inodeFlags;
-        fileSystem.storage.layers.assign(
-            1, {StorageLayer::Kind::ImageFile, QStringLiteral("loop0"), {}, -1, 0, {}});
+        fileSystem.storage.layers.assign(1, {StorageLayer::Kind::ImageFile, "loop0", {}, -1, 0, {}});
         fileSystem.storage.layers[0].image = RecordingFileSystem::inPlaceStorage();
         fileSystem.storage.layers[0].image.kind = c.imageOn;
         const QString file = openWithFile(QStringLiteral("a.txt"), 40000);
@@ -518,6 +519,6 @@ TEST_F(DeleteCommandTest, ReadOnlyMediumIsSaidAndRefused)
     holder.kill();
     holder.waitForFinished();
     EXPECT_TRUE(QFileInfo::exists(file));
-    EXPECT_EQ(window->lblMsg->text(), ShredReport::readOnlyRefusalText());
+    EXPECT_EQ(window->lblMsg->text(), q(ShredReport::readOnlyRefusalText()));
     EXPECT_FALSE(window->cmdDelete->isEnabled());
 }

@@ -43,25 +43,25 @@ QString ScriptedBrowseDialog::exec(const Request& request)
     return answer;
 }
 
-int HookedFileSystem::attributes(const QString& path)
+int HookedFileSystem::attributes(const Path& path)
 {
     if (attributeWord)
         return *attributeWord;
     return m_inner.attributes(path);
 }
 
-void HookedFileSystem::setAttributes(const QString& path, int attributeWord)
+void HookedFileSystem::setAttributes(const Path& path, int attributeWord)
 {
     m_inner.setAttributes(path, attributeWord);
 }
 
-FileSystem::OpenResult HookedFileSystem::openExclusive(const QString& path, const FileIdentity& expected)
+FileSystem::OpenResult HookedFileSystem::openExclusive(const Path& path, const FileIdentity& expected)
 {
     ++opens;
     return m_inner.openExclusive(path, expected);
 }
 
-bool HookedFileSystem::write(Handle handle, const void* data, qint64 size)
+bool HookedFileSystem::write(Handle handle, const void* data, std::int64_t size)
 {
     const int number = ++writes;
     if (onWrite)

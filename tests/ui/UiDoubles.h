@@ -65,27 +65,27 @@ public:
         : m_inner(inner)
     {}
 
-    qint64 fileLength(const QString& path) override { return m_inner.fileLength(path); }
-    int attributes(const QString& path) override;
-    void setAttributes(const QString& path, int attributeWord) override;
+    std::int64_t fileLength(const Path& path) override { return m_inner.fileLength(path); }
+    int attributes(const Path& path) override;
+    void setAttributes(const Path& path, int attributeWord) override;
     using FileSystem::openExclusive;
-    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
-    FileIdentity identify(const QString& path) override { return m_inner.identify(path); }
-    bool isSameFile(const QString& path, const FileIdentity& identity) override
+    OpenResult openExclusive(const Path& path, const FileIdentity& expected) override;
+    FileIdentity identify(const Path& path) override { return m_inner.identify(path); }
+    bool isSameFile(const Path& path, const FileIdentity& identity) override
     {
         return m_inner.isSameFile(path, identity);
     }
-    QStringList namesIn(const QString& folder) override { return m_inner.namesIn(folder); }
+    std::vector<Path> namesIn(const Path& folder) override { return m_inner.namesIn(folder); }
     RunOutlook outlook(const FileIdentity& identity) override { return m_inner.outlook(identity); }
     bool removeName(Handle handle) override { return m_inner.removeName(handle); }
-    bool write(Handle handle, const void* data, qint64 size) override;
+    bool write(Handle handle, const void* data, std::int64_t size) override;
     bool seekToStart(Handle handle) override { return m_inner.seekToStart(handle); }
     bool sync(Handle handle) override { return m_inner.sync(handle) && !failSyncs; }
     bool close(Handle handle) override { return m_inner.close(handle); }
-    QString longPathName(const QString& path) override { return m_inner.longPathName(path); }
-    QDateTime modifiedTime(const QString& path) override { return m_inner.modifiedTime(path); }
+    Path longPathName(const Path& path) override { return m_inner.longPathName(path); }
+    std::optional<Time> modifiedTime(const Path& path) override { return m_inner.modifiedTime(path); }
     StorageMap storageMap(Handle) override { return storage; }
-    StorageMap storageMapOf(const QString&) override { return storage; }
+    StorageMap storageMapOf(const Path&) override { return storage; }
 
     std::optional<int> attributeWord;             // answered instead of the real attributes
     std::function<void(int writeNumber)> onWrite; // called before each write, numbered from 1

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gui/FileChooserDialog.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -58,7 +59,7 @@ QString FileChooserDialog::exec(const Request& request)
                                ? NativePath::fromFileUrl(urls.first())
                            : !files.isEmpty() ? files.first()
                                               : QString();
-    if (chosen.isEmpty() || m_fileSystem.longPathName(chosen).isEmpty())
+    if (chosen.isEmpty() || m_fileSystem.longPathName(CoreBridge::toPath(chosen)).empty())
         return QString();
     const QString path = QDir::cleanPath(chosen);
     return isWithin(path, root) ? path : QString();

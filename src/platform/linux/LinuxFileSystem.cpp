@@ -3,12 +3,12 @@
 
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
-#include "platform/NativePath.h"
 #include "platform/linux/OpenHolders.h"
 #include "platform/linux/StorageProbe.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -26,37 +26,54 @@
 namespace {
 
 // The exact bytes of path in nativeName. False when the path holds a NUL (the system calls would stop
-// there and act on a different, shorter path) or a character that stands for no byte.
-bool toNative(const QString& path, QByteArray& nativeName)
+// there and act on a different, shorter path).
+bool toNative(const FileSystem::Path& path, QByteArray& nativeName)
 {
-    bool ok = false;
-    nativeName = NativePath::toNative(path, &ok);
-    return ok && !nativeName.contains('\0');
+    nativeName = QByteArray::fromStdString(path.native());
+    return !nativeName.contains('\0');
 }
 
 // The last component of path, ignoring trailing separators.
-QString lastComponent(const QString& path)
+QByteArray lastComponent(const FileSystem::Path& path)
 {
-    qsizetype end = path.size();
-    while (end > 1 && path.at(end - 1) == QLatin1Char('/'))
+    const QByteArray bytes = QByteArray::fromStdString(path.native());
+    qsizetype end = bytes.size();
+    while (end > 1 && bytes.at(end - 1) == '/')
         --end;
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'), end - 1);
-    return path.mid(slash + 1, end - slash - 1);
+    const qsizetype slash = bytes.lastIndexOf('/', end - 1);
+    return bytes.mid(slash + 1, end - slash - 1);
+}
+
+// The descriptor a handle holds: on Linux every handle is one.
+int descriptor(NativeHandle handle)
+{
+    return static_cast<int>(handle);
+}
+
+// The error code of an errno value.
+std::error_code systemError(int errorNumber)
+{
+    return {errorNumber, std::system_category()};
+}
+
+FileError fileError(const FileSystem::Path& path, int errorNumber, const char* operation)
+{
+    return FileError(path, systemError(errorNumber), operation);
 }
 
 // The stat of path (lstat when followLink is false); its 8-bit form goes to nativeName when that is not
 // null. Throws FileError naming operation when the path holds a NUL (EINVAL) or cannot be stat'ed (errno).
-struct stat statOrThrow(const QString& path, bool followLink, const char* operation,
+struct stat statOrThrow(const FileSystem::Path& path, bool followLink, const char* operation,
                         QByteArray* nativeName = nullptr)
 {
     QByteArray name;
     if (!toNative(path, name))
-        throw FileError(path, EINVAL, operation);
+        throw fileError(path, EINVAL, operation);
     struct stat info
     {
     };
     if ((followLink ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info)) != 0)
-        throw FileError(path, errno, operation);
+        throw fileError(path, errno, operation);
     if (nativeName)
         *nativeName = name;
     return info;
@@ -73,14 +90,13 @@ bool sameFile(const struct stat& info, const struct stat& other)
 }
 
 // The attribute word of path, whose file's status is info.
-int attributeWord(const QString& path, const struct stat& info)
+int attributeWord(const FileSystem::Path& path, const struct stat& info)
 {
     int word = 0;
     if (!(info.st_mode & S_IWUSR))
         word |= FileAttributes::ReadOnly;
-    const QString fileName = lastComponent(path);
-    if (fileName.startsWith(QLatin1Char('.')) && fileName != QLatin1String(".") &&
-        fileName != QLatin1String(".."))
+    const QByteArray fileName = lastComponent(path);
+    if (fileName.startsWith('.') && fileName != "." && fileName != "..")
         word |= FileAttributes::Hidden;
     if (S_ISDIR(info.st_mode))
         word |= FileAttributes::Directory;
@@ -101,10 +117,10 @@ QByteArray procLink(int descriptor)
 }
 
 // A descriptor shared by the copies of an identity, closed with the last of them.
-std::shared_ptr<const int> shared(int descriptor)
+std::shared_ptr<const NativeHandle> shared(int descriptor)
 {
-    return std::shared_ptr<const int>(new int(descriptor), [](const int* held) {
-        ::close(*held);
+    return std::shared_ptr<const NativeHandle>(new NativeHandle(descriptor), [](const NativeHandle* held) {
+        ::close(int(*held));
         delete held;
     });
 }
@@ -204,7 +220,7 @@ FileSystem::OpenResult openFailure(OpenStatus status, int errorNumber)
 {
     FileSystem::OpenResult result;
     result.status = status;
-    result.errorNumber = errorNumber;
+    result.error = systemError(errorNumber);
     return result;
 }
 
@@ -217,7 +233,7 @@ FileSystem::OpenResult openFailure(int errorNumber)
 FileSystem::OpenResult inUse(int fd, const struct stat& opened, int errorNumber)
 {
     FileSystem::OpenResult busy = openFailure(OpenStatus::InUse, errorNumber);
-    busy.holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd).value_or(QString());
+    busy.holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd).value_or(std::string());
     return busy;
 }
 
@@ -241,7 +257,7 @@ LinuxFileSystem::LinuxFileSystem()
 
 // The folder and the name of path: the folder opened (O_PATH) from its path, or taken from expected when
 // that is known. 0 on success, else the errno.
-int LinuxFileSystem::locate(const QString& path, Location& at, const FileIdentity& expected)
+int LinuxFileSystem::locate(const FileSystem::Path& path, Location& at, const FileIdentity& expected)
 {
     QByteArray native;
     if (!toNative(path, native))
@@ -255,7 +271,7 @@ int LinuxFileSystem::locate(const QString& path, Location& at, const FileIdentit
     if (at.name.isEmpty() || native == "/")
         return ENOENT;
     at.folder.fd = expected.known && expected.folder
-                       ? ::fcntl(*expected.folder, F_DUPFD_CLOEXEC, 0)
+                       ? ::fcntl(descriptor(*expected.folder), F_DUPFD_CLOEXEC, 0)
                        : ::open(at.folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     return at.folder.fd < 0 ? errno : 0;
 }
@@ -263,7 +279,7 @@ int LinuxFileSystem::locate(const QString& path, Location& at, const FileIdentit
 // Locates path and reads what its name holds now (without following a link) into named. With a known
 // identity, the folder path must still lead to the folder it was found in and the name to the same file.
 // 0 on success, ESTALE when either changed, else the errno.
-int LinuxFileSystem::lookUp(const QString& path, const FileIdentity& expected, Location& at,
+int LinuxFileSystem::lookUp(const FileSystem::Path& path, const FileIdentity& expected, Location& at,
                             struct stat& named)
 {
     if (const int error = locate(path, at, expected); error != 0)
@@ -313,37 +329,38 @@ OpenStatus LinuxFileSystem::statusForError(int errorNumber)
 
 // Length of path in bytes, following a symbolic link to the file it names.
 // Throws FileError for a path that cannot be stat'ed and (EISDIR) for a directory.
-qint64 LinuxFileSystem::fileLength(const QString& path)
+std::int64_t LinuxFileSystem::fileLength(const FileSystem::Path& path)
 {
     static const char* const operation = "Reading the length";
     const struct stat info = statOrThrow(path, true, operation);
     if (S_ISDIR(info.st_mode))
-        throw FileError(path, EISDIR, operation);
+        throw fileError(path, EISDIR, operation);
     return info.st_size;
 }
 
 // The attribute word of the name itself (lstat). Throws FileError when it cannot be stat'ed.
-int LinuxFileSystem::attributes(const QString& path)
+int LinuxFileSystem::attributes(const FileSystem::Path& path)
 {
     return attributeWord(path, statOrThrow(path, false, "Reading the attributes"));
 }
 
 // The mode of the file held, whatever the name names now.
-int LinuxFileSystem::heldAttributes(const QString& path, const FileIdentity& identity)
+int LinuxFileSystem::heldAttributes(const FileSystem::Path& path, const FileIdentity& identity)
 {
     if (!identity.holdsFile())
         return attributes(path);
     struct stat info
     {
     };
-    if (::fstat(*identity.file, &info) != 0)
-        throw FileError(path, errno, "Reading the attributes");
+    if (::fstat(descriptor(*identity.file), &info) != 0)
+        throw fileError(path, errno, "Reading the attributes");
     return attributeWord(path, info);
 }
 
 // Changed through the held file's link in /proc, which leads to that inode alone: a file put under the name
 // meanwhile keeps its mode.
-void LinuxFileSystem::setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord)
+void LinuxFileSystem::setHeldAttributes(const FileSystem::Path& path, const FileIdentity& identity,
+                                        int attributeWord)
 {
     if (!identity.holdsFile()) {
         setAttributes(path, attributeWord);
@@ -353,15 +370,15 @@ void LinuxFileSystem::setHeldAttributes(const QString& path, const FileIdentity&
     struct stat info
     {
     };
-    if (::fstat(*identity.file, &info) != 0)
-        throw FileError(path, errno, operation);
+    if (::fstat(descriptor(*identity.file), &info) != 0)
+        throw fileError(path, errno, operation);
     const mode_t wanted = wantedMode(info.st_mode, attributeWord);
     if (wanted == (info.st_mode & 07777))
         return;
     if (!S_ISREG(info.st_mode))
-        throw FileError(path, S_ISLNK(info.st_mode) ? ELOOP : ENXIO, operation);
-    if (::chmod(procLink(*identity.file).constData(), wanted) != 0)
-        throw FileError(path, errno, operation);
+        throw fileError(path, S_ISLNK(info.st_mode) ? ELOOP : ENXIO, operation);
+    if (::chmod(procLink(descriptor(*identity.file)).constData(), wanted) != 0)
+        throw fileError(path, errno, operation);
 }
 
 RunOutlook LinuxFileSystem::outlook(const FileIdentity& identity)
@@ -369,20 +386,20 @@ RunOutlook LinuxFileSystem::outlook(const FileIdentity& identity)
     struct stat file
     {
     };
-    if (!identity.holdsFile() || ::fstat(*identity.file, &file) != 0 || !S_ISREG(file.st_mode))
+    if (!identity.holdsFile() || ::fstat(descriptor(*identity.file), &file) != 0 || !S_ISREG(file.st_mode))
         return {};
-    if (onPseudoFileSystem(*identity.file)) {
+    if (onPseudoFileSystem(descriptor(*identity.file))) {
         RunOutlook pseudo;
         pseudo.status = OpenStatus::PseudoFile;
         return pseudo;
     }
-    return spaceOutlook(*identity.file, file);
+    return spaceOutlook(descriptor(*identity.file), file);
 }
 
 // Gives or takes the owner's write permission as the read-only bit asks; every other bit of the word and
 // of the mode is left alone. Nothing is done when the permission is already as asked. A symbolic link is
 // never changed through: asking to change one throws FileError (ELOOP), as does any failure.
-void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
+void LinuxFileSystem::setAttributes(const FileSystem::Path& path, int attributeWord)
 {
     static const char* const operation = "Changing the attributes";
     QByteArray name;
@@ -392,17 +409,18 @@ void LinuxFileSystem::setAttributes(const QString& path, int attributeWord)
     if (wanted == (info.st_mode & 07777))
         return;
     if (S_ISLNK(info.st_mode))
-        throw FileError(path, ELOOP, operation);
+        throw fileError(path, ELOOP, operation);
     // AT_SYMLINK_NOFOLLOW also refuses a link that replaced the file since the lstat above.
     if (::fchmodat(AT_FDCWD, name.constData(), wanted, AT_SYMLINK_NOFOLLOW) != 0) {
         const int error = errno;
-        throw FileError(path, error == EOPNOTSUPP ? ELOOP : error, operation);
+        throw fileError(path, error == EOPNOTSUPP ? ELOOP : error, operation);
     }
 }
 
 // Opens path for writing, exclusively, keeping its name. Returns status Opened with the descriptor and the
 // length read from it, or the reason of the failure with nothing written and the file untouched.
-FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const FileIdentity& expected)
+FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& path,
+                                                      const FileIdentity& expected)
 {
     // Look at the kind first so that a device, FIFO or socket is never opened at all: opening some
     // devices has side effects. The fstat below settles it for whatever the open really reached.
@@ -422,7 +440,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
 
     // The file itself, held without reading or writing it: the identity's, or one taken now.
     Descriptor own;
-    int held = expected.holdsFile() ? *expected.file : -1;
+    int held = expected.holdsFile() ? descriptor(*expected.file) : -1;
     if (held < 0) {
         own.fd = ::openat(at.folder.fd, at.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (own.fd < 0)
@@ -525,7 +543,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const QString& path, const
     return result;
 }
 
-FileIdentity LinuxFileSystem::identify(const QString& path)
+FileIdentity LinuxFileSystem::identify(const FileSystem::Path& path)
 {
     Location at;
     struct stat file
@@ -554,7 +572,7 @@ FileIdentity LinuxFileSystem::identify(const QString& path)
     return identity;
 }
 
-bool LinuxFileSystem::isSameFile(const QString& path, const FileIdentity& identity)
+bool LinuxFileSystem::isSameFile(const FileSystem::Path& path, const FileIdentity& identity)
 {
     if (!identity.known)
         return true;
@@ -565,31 +583,31 @@ bool LinuxFileSystem::isSameFile(const QString& path, const FileIdentity& identi
     return lookUp(path, identity, at, file) == 0;
 }
 
-QDateTime LinuxFileSystem::modifiedTime(const QString& path)
+std::optional<FileSystem::Time> LinuxFileSystem::modifiedTime(const FileSystem::Path& path)
 {
     QByteArray name;
     struct stat info
     {
     };
     if (!toNative(path, name) || name.isEmpty() || ::stat(name.constData(), &info) != 0)
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 +
-                                          info.st_mtim.tv_nsec / 1000000);
+        return std::nullopt;
+    return Time(std::chrono::duration_cast<Time::duration>(std::chrono::seconds(info.st_mtim.tv_sec) +
+                                                           std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
 }
 
-QStringList LinuxFileSystem::namesIn(const QString& folder)
+std::vector<FileSystem::Path> LinuxFileSystem::namesIn(const FileSystem::Path& folder)
 {
     QByteArray name;
-    QStringList names;
+    std::vector<Path> names;
     if (!toNative(folder, name) || name.isEmpty())
         return names;
     DIR* dir = ::opendir(name.constData());
     if (!dir)
         return names;
     while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray entryName(entry->d_name);
+        const std::string entryName(entry->d_name);
         if (entryName != "." && entryName != "..")
-            names.append(NativePath::fromNative(entryName));
+            names.emplace_back(entryName);
     }
     ::closedir(dir);
     return names;
@@ -597,14 +615,14 @@ QStringList LinuxFileSystem::namesIn(const QString& folder)
 
 // Writes size bytes at the current position, completing partial writes and retrying interrupted ones.
 // A size of 0 issues no system call. False on any failure, including a write that makes no progress.
-bool LinuxFileSystem::write(Handle handle, const void* data, qint64 size)
+bool LinuxFileSystem::write(Handle handle, const void* data, std::int64_t size)
 {
     if (size < 0)
         return false;
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
         const size_t chunk = size_t(std::min<qint64>(size, qint64(1) << 30));
-        const ssize_t written = ::write(handle, next, chunk);
+        const ssize_t written = ::write(descriptor(handle), next, chunk);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -621,7 +639,7 @@ bool LinuxFileSystem::write(Handle handle, const void* data, qint64 size)
 // Moves the position to offset 0. False on failure.
 bool LinuxFileSystem::seekToStart(Handle handle)
 {
-    return ::lseek(handle, 0, SEEK_SET) == 0;
+    return ::lseek(descriptor(handle), 0, SEEK_SET) == 0;
 }
 
 // Forces the file's data to the device: fdatasync, or fsync where fdatasync is not supported.
@@ -629,7 +647,7 @@ bool LinuxFileSystem::seekToStart(Handle handle)
 bool LinuxFileSystem::sync(Handle handle)
 {
     for (;;) {
-        if (::fdatasync(handle) == 0)
+        if (::fdatasync(descriptor(handle)) == 0)
             return true;
         if (errno != EINTR)
             break;
@@ -637,7 +655,7 @@ bool LinuxFileSystem::sync(Handle handle)
     // Only a descriptor that cannot do fdatasync falls back. After a real I/O error a second sync call
     // would report success, although the data never arrived.
     if (errno == EINVAL || errno == ENOSYS)
-        return ::fsync(handle) == 0;
+        return ::fsync(descriptor(handle)) == 0;
     return false;
 }
 
@@ -695,14 +713,14 @@ bool LinuxFileSystem::close(Handle handle)
         if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end())
             forget(handle, kept);
     }
-    return ::close(handle) == 0 || errno == EINTR;
+    return ::close(descriptor(handle)) == 0 || errno == EINTR;
 }
 
 // Releases what openExclusive kept for handle; the caller holds m_keptNamesLock.
 void LinuxFileSystem::forget(Handle handle, std::map<Handle, KeptName>::iterator kept)
 {
     if (kept->second.leased)
-        ::fcntl(handle, F_SETLEASE, F_UNLCK);
+        ::fcntl(descriptor(handle), F_SETLEASE, F_UNLCK);
     ::close(kept->second.folder);
     m_keptNames.erase(kept);
 }
@@ -713,11 +731,11 @@ StorageMap LinuxFileSystem::storageMap(Handle handle)
     std::unique_lock<std::mutex> lock(m_keptNamesLock);
     const int ownName = m_keptNames.count(handle) ? 1 : 0;
     lock.unlock();
-    return StorageProbe::probe(handle, true, ownName);
+    return StorageProbe::probe(descriptor(handle), true, ownName);
 }
 
 // Opened for reading only, and only when the name is a regular file: opening a device can have effects.
-StorageMap LinuxFileSystem::storageMapOf(const QString& path)
+StorageMap LinuxFileSystem::storageMapOf(const FileSystem::Path& path)
 {
     QByteArray name;
     struct stat info
@@ -741,20 +759,20 @@ StorageMap LinuxFileSystem::storageMapOf(const QString& path)
     return map;
 }
 
-// path itself when something exists under that name (a dangling link included), otherwise "".
-QString LinuxFileSystem::longPathName(const QString& path)
+// path itself when something exists under that name (a dangling link included), otherwise the empty path.
+FileSystem::Path LinuxFileSystem::longPathName(const FileSystem::Path& path)
 {
     QByteArray name;
     if (!toNative(path, name) || name.isEmpty())
-        return QString();
+        return {};
     struct stat info
     {
     };
-    return ::lstat(name.constData(), &info) == 0 ? path : QString();
+    return ::lstat(name.constData(), &info) == 0 ? path : Path();
 }
 
 // True when openExclusive would get no lease on path, so that programs of other users cannot be checked.
-bool LinuxFileSystem::openersMayBeUnseen(const QString& path)
+bool LinuxFileSystem::openersMayBeUnseen(const FileSystem::Path& path)
 {
     QByteArray name;
     return toNative(path, name) && OpenHolders::leaseOutOfReach(name);

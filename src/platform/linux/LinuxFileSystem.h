@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <utility>
 
-// The file operations on Linux, through POSIX calls on the exact bytes of the path (NativePath).
+// The file operations on Linux, through POSIX calls on the exact bytes of the path.
 //
 // Attribute word: read-only = the owner's write permission is missing, hidden = the name begins with a
 // dot, directory = a directory; system and archive have no counterpart and are never reported.
@@ -35,26 +35,26 @@ public:
 
     using FileSystem::openExclusive;
 
-    qint64 fileLength(const QString& path) override;
-    int attributes(const QString& path) override;
-    void setAttributes(const QString& path, int attributeWord) override;
-    int heldAttributes(const QString& path, const FileIdentity& identity) override;
-    void setHeldAttributes(const QString& path, const FileIdentity& identity, int attributeWord) override;
+    std::int64_t fileLength(const Path& path) override;
+    int attributes(const Path& path) override;
+    void setAttributes(const Path& path, int attributeWord) override;
+    int heldAttributes(const Path& path, const FileIdentity& identity) override;
+    void setHeldAttributes(const Path& path, const FileIdentity& identity, int attributeWord) override;
     RunOutlook outlook(const FileIdentity& identity) override;
-    OpenResult openExclusive(const QString& path, const FileIdentity& expected) override;
-    FileIdentity identify(const QString& path) override;
-    bool isSameFile(const QString& path, const FileIdentity& identity) override;
-    QStringList namesIn(const QString& folder) override;
-    QDateTime modifiedTime(const QString& path) override;
+    OpenResult openExclusive(const Path& path, const FileIdentity& expected) override;
+    FileIdentity identify(const Path& path) override;
+    bool isSameFile(const Path& path, const FileIdentity& identity) override;
+    std::vector<Path> namesIn(const Path& folder) override;
+    std::optional<Time> modifiedTime(const Path& path) override;
     bool removeName(Handle handle) override;
-    bool write(Handle handle, const void* data, qint64 size) override;
+    bool write(Handle handle, const void* data, std::int64_t size) override;
     bool seekToStart(Handle handle) override;
     bool sync(Handle handle) override;
     bool close(Handle handle) override;
-    QString longPathName(const QString& path) override;
-    bool openersMayBeUnseen(const QString& path) override;
+    Path longPathName(const Path& path) override;
+    bool openersMayBeUnseen(const Path& path) override;
     StorageMap storageMap(Handle handle) override;
-    StorageMap storageMapOf(const QString& path) override;
+    StorageMap storageMapOf(const Path& path) override;
 
     // The outcome an errno value of a failed open stands for.
     static OpenStatus statusForError(int errorNumber);
@@ -82,16 +82,16 @@ private:
         QByteArray folderPath;
         QByteArray name;
     };
-    static int locate(const QString& path, Location& at, const FileIdentity& expected);
-    static int lookUp(const QString& path, const FileIdentity& expected, Location& at, struct stat& named);
+    static int locate(const Path& path, Location& at, const FileIdentity& expected);
+    static int lookUp(const Path& path, const FileIdentity& expected, Location& at, struct stat& named);
 
     // The name of an open file that removeName is to remove, and the file it must still name then.
     struct KeptName
     {
         int folder = -1;
         QByteArray name;
-        quint64 device = 0;
-        quint64 inode = 0;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
         bool leased = false;
     };
     bool removeKeptName(const KeptName& kept);

@@ -77,7 +77,7 @@ QString programName(const char* pid)
 
 namespace OpenHolders {
 
-std::optional<QString> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
+std::optional<std::string> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
 {
     const Directory processes(::opendir("/proc"));
     if (!processes)
@@ -106,7 +106,7 @@ std::optional<QString> seenElsewhere(dev_t device, ino_t inode, int ownDescripto
             };
             const QByteArray link = folder + '/' + descriptor->d_name;
             if (::stat(link.constData(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
-                return programName(process->d_name);
+                return programName(process->d_name).toStdString();
         }
     }
     return std::nullopt;

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 #include <optional>
+#include <string>
 
 #include <sys/types.h>
 
@@ -15,8 +15,8 @@ namespace OpenHolders {
 // The program holding the file dev/inode open: set when a descriptor of it, other than ownDescriptor and
 // this process's own descriptors that read and write nothing (O_PATH), shows in /proc/<pid>/fd of a
 // process that we may inspect; its name (comm, else the executable's file name) or "" where that cannot be
-// read. Processes of other users stay unseen.
-std::optional<QString> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor);
+// read, in UTF-8. Processes of other users stay unseen.
+std::optional<std::string> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor);
 
 // True when a run on the file at nativePath would have no lease to keep other openers out, so that
 // programs of other users could hold it unseen: we are not its owner and lack the right to take a lease

@@ -198,9 +198,9 @@ void describeFileSystem(dev_t device, quint64 magic, FileStorage& storage)
     storage.kind = kindOf(magic);
     const QList<Mount> mounts = mountsOf(device);
     if (!mounts.isEmpty()) {
-        storage.typeName = mounts.first().type;
+        storage.typeName = mounts.first().type.toStdString();
         for (const QByteArray& option : mounts.first().options)
-            storage.mountOptions.append(QString::fromUtf8(option));
+            storage.mountOptions.push_back(option.toStdString());
     }
     if (storage.kind == FileSystemKind::Ext) {
         const QByteArray options = readSmall(
@@ -208,7 +208,7 @@ void describeFileSystem(dev_t device, quint64 magic, FileStorage& storage)
         if (!options.isEmpty()) {
             storage.mountOptions.clear();
             for (const QByteArray& option : options.split('\n'))
-                storage.mountOptions.append(QString::fromUtf8(option.trimmed()));
+                storage.mountOptions.push_back(option.trimmed().toStdString());
         }
     }
 }
@@ -257,7 +257,7 @@ std::vector<dev_t> devicesOf(int fd, dev_t device, FileSystemKind kind)
 
 // The target types of a device-mapper table ("linear", "crypt", "thin"), asked of the kernel; only root
 // may ask. Empty when it cannot be told.
-QString deviceMapperTargets(dev_t device)
+std::string deviceMapperTargets(dev_t device)
 {
     const int control = ::open("/dev/mapper/control", O_RDWR | O_CLOEXEC);
     if (control < 0)
@@ -290,7 +290,7 @@ QString deviceMapperTargets(dev_t device)
             return {};
         next = spec.next;
     }
-    return targets.join(QLatin1Char(','));
+    return targets.join(QLatin1Char(',')).toStdString();
 }
 
 // Where the data lies in the device a layer makes: known for an image beneath a file system that maps
@@ -325,7 +325,7 @@ void addLayer(dev_t device, int above, const Places& places, bool flush, int dep
     const QString slaves = folder + QStringLiteral("/slaves");
     const bool stacked = !QDir(slaves).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     StorageLayer layer;
-    layer.device = QFileInfo(folder).fileName();
+    layer.device = QFileInfo(folder).fileName().toStdString();
     layer.above = above;
     if (QFileInfo::exists(folder + QStringLiteral("/loop/backing_file"))) {
         layer.kind = StorageLayer::Kind::ImageFile;
@@ -337,24 +337,25 @@ void addLayer(dev_t device, int above, const Places& places, bool flush, int dep
         // an LVM volume that lies straight on disks (no snapshot, thin pool or cache, which are further
         // devices beneath it) is linear or striped.
         const QByteArray uuid = readSmall(folder + QStringLiteral("/dm/uuid"));
-        if (layer.target.isEmpty() && uuid.startsWith("CRYPT-"))
-            layer.target = QStringLiteral("crypt");
-        else if (layer.target.isEmpty() && uuid.startsWith("LVM-") && uuid.size() == 68 &&
+        if (layer.target.empty() && uuid.startsWith("CRYPT-"))
+            layer.target = "crypt";
+        else if (layer.target.empty() && uuid.startsWith("LVM-") && uuid.size() == 68 &&
                  !slavesAreMapped(slaves))
-            layer.target = QStringLiteral("linear");
+            layer.target = "linear";
     } else if (QFileInfo::exists(folder + QStringLiteral("/md"))) {
         layer.kind = StorageLayer::Kind::Raid;
-        layer.target = QString::fromUtf8(readSmall(folder + QStringLiteral("/md/level")));
+        layer.target = readSmall(folder + QStringLiteral("/md/level")).toStdString();
     } else if (!stacked) {
         // A disk of its own, at the bottom.
-        if (!map.disks.contains(QFileInfo(folder).fileName()))
-            map.disks.append(QFileInfo(folder).fileName());
+        const std::string disk = QFileInfo(folder).fileName().toStdString();
+        if (std::find(map.disks.begin(), map.disks.end(), disk) == map.disks.end())
+            map.disks.push_back(disk);
         return;
     }
     const int index = int(layers.size());
     layers.push_back(layer);
     if (depth >= MaxDepth) {
-        layers.push_back({StorageLayer::Kind::Other, QStringLiteral("…"), {}, index, 0, {}});
+        layers.push_back({StorageLayer::Kind::Other, "…", {}, index, 0, {}});
         return;
     }
 
@@ -564,10 +565,11 @@ StorageMap probe(int fd, bool flush, int ownName)
     return map;
 }
 
-bool onFlash(const QStringList& disks, const QString& sysBlock)
+bool onFlash(const std::vector<std::string>& disks, const QString& sysBlock)
 {
-    return std::any_of(disks.begin(), disks.end(), [&sysBlock](const QString& disk) {
-        return readSmall(sysBlock + u'/' + disk + QStringLiteral("/queue/rotational")) == "0";
+    return std::any_of(disks.begin(), disks.end(), [&sysBlock](const std::string& disk) {
+        return readSmall(sysBlock + u'/' + QString::fromStdString(disk) +
+                         QStringLiteral("/queue/rotational")) == "0";
     });
 }
 

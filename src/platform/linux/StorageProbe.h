@@ -3,6 +3,11 @@
 
 #include "platform/StorageMap.h"
 
+#include <QString>
+
+#include <string>
+#include <vector>
+
 // Looks at where an open file's data lies: statfs, the extent map (FS_IOC_FIEMAP), the inode flags and
 // the mount table entry of its file system. Only reading calls; with flush the extent map first makes
 // the file's pending writes go to the device, so that every extent has its place.
@@ -14,6 +19,6 @@ StorageMap probe(int fd, bool flush, int ownName);
 
 // True when one of disks (kernel names of whole disks, as StorageMap::disks) is not rotational: an SSD, a
 // USB stick, a memory card. sysBlock is the kernel's folder of block devices.
-bool onFlash(const QStringList& disks, const QString& sysBlock = QStringLiteral("/sys/block"));
+bool onFlash(const std::vector<std::string>& disks, const QString& sysBlock = QStringLiteral("/sys/block"));
 
 } // namespace StorageProbe
