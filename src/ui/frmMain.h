@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/ProgressLine.h"
+#include "model/MainWindowModel.h"
 #include "platform/FileSystem.h"
 #include "ui/MainServices.h"
 
@@ -14,6 +15,7 @@
 
 #include <functional>
 
+struct ControlLayout;
 class HelpWindow;
 class LookAlikeScan;
 class PanelLabel;
@@ -96,12 +98,8 @@ public slots:
     void Form_Load();
 
     // The information panel: RefreshTarget brings title, labels, their visibility and cmdDelete in line
-    // with TargetPath; the other four are its steps.
+    // with TargetPath, as the model describes it.
     void RefreshTarget();
-    void ShowNameAndFolder();
-    void SetPanelState();
-    void ShowFileAttributes();
-    void ShowFileSize();
 
     // Recolours the window, the frames and the check boxes from the stored colour scheme.
     void ApplyBackColor();
@@ -127,7 +125,7 @@ protected:
 
 private:
     void createControls();
-    void placeInFrame(QWidget* control, int left, int top, int width, int height);
+    QWidget* createControl(const ControlLayout& row, QWidget* parent);
     // The drop handler of every drop surface: the first local file of the drop becomes the target.
     void OLEDragDrop(const QMimeData* data);
     void acceptDropsFor(QWidget* surface);
@@ -149,8 +147,6 @@ private:
     void forgetLookAlikes();
     void lookAlikesFound(const QString& path, const QStringList& candidates);
     void lookAlikeChosen(int index);
-    // Brings cboLookAlike and the question in line with the look-alikes; part of RefreshTarget.
-    void showLookAlikes();
     void showProgress();
 
     FileSystem& m_fileSystem;
@@ -160,11 +156,13 @@ private:
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
+    // The window's decisions; it also holds the file TargetPath named when it was last described, the
+    // only one a run may touch.
+    MainWindowModel m_model;
 
     QSet<QObject*> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
 
-    bool m_describable = true;  // the last refresh could read the target's attributes and length
     bool m_shredding = false;   // a delete command is running
     bool m_closeWanted = false; // the window was asked to close while a delete command ran
     bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
@@ -180,12 +178,6 @@ private:
     QPointer<HelpWindow> m_help;
     bool m_progressShown = false;
     qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
-    // The last refresh found a folder as the target.
-    bool m_folderTarget = false;
-    // The last refresh found the target on a file system or a mount that takes no writes.
-    bool m_readOnlyTarget = false;
-    // The file TargetPath named when it was last described: the only one a run may touch.
-    FileIdentity m_targetIdentity;
     // The command-line target whose name may have been altered (a file manager's entry turns a byte that
     // is no UTF-8 into U+FFFD), while its look-alikes matter; empty otherwise.
     QString m_lookAlikeSource;
