@@ -16,4 +16,7 @@ public:
     virtual std::string elideMiddle(std::string_view utf8, int pixels) const = 0;
     // Whether text, broken onto lines at the label's width, is drawn whole inside the label.
     virtual bool fitsWhole(std::string_view utf8) const = 0;
+    // Whether every line of text, broken at the label's width, lies within its height (a word wider than
+    // the label counts as fitting here).
+    virtual bool linesFit(std::string_view utf8) const = 0;
 };

@@ -16,6 +16,7 @@ public:
     int width(std::string_view utf8) const override;
     std::string elideMiddle(std::string_view utf8, int pixels) const override;
     bool fitsWhole(std::string_view utf8) const override;
+    bool linesFit(std::string_view utf8) const override;
 
 private:
     const PanelLabel& m_label;

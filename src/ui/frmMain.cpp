@@ -65,9 +65,6 @@ const QString OptionsSection = QStringLiteral("Options");
 constexpr int HandHotspotX = 6;
 constexpr int HandHotspotY = 0;
 
-// How long the answer to a click on "&Datei löschen" during a run stays in the progress line.
-constexpr qint64 WaitNoticeMs = 4000;
-
 // 1440 twips to the inch over the primary screen's logical dots per inch; 15 when there is no screen.
 double screenTwipsPerPixel()
 {
@@ -576,31 +573,23 @@ void frmMain::ApplyBackColor()
 
 void frmMain::cmdDelete_Click()
 {
-    // A click while a run is going on is not obeyed: the new target it would destroy is dropped by the
-    // finishing run anyway, and a second run would interleave two files' sweeps. It is answered, though,
-    // so that nobody takes the finishing run's success for the second file's.
-    if (m_shredding) {
-        m_waitNoticeUntilMs = m_runClock.elapsed() + WaitNoticeMs;
+    if (!m_model.deleteClicked(m_runClock.elapsed())) {
         showProgress();
         return;
     }
 
     const QPointer<frmMain> alive(this);
     const QString runPath = TargetPath;
-    m_shredding = true;
     modShredder::ShredResult result;
     try {
         result = runShredder(runPath, m_model.targetIdentity());
     } catch (const std::exception&) {
-        // The file vanished or cannot be queried or changed; nothing was opened or written. The command
-        // ends without a word, but the panel is described afresh so that it shows why: a vanished file
-        // as missing, one that is still there (read-only and immutable) as refused.
+        // Nothing was opened or written; the command ends without a word, but the panel is described afresh
+        // so that it shows why.
         if (alive) {
             RefreshTarget();
-            if (m_model.describable())
-                lblMsg->setText(m_model.readOnlyTarget()
-                                    ? ShredReport::readOnlyRefusalText()
-                                    : ShredReport::openFailureText(OpenStatus::AccessDenied));
+            if (const auto text = m_model.runFailedMessage())
+                lblMsg->setText(qText(*text));
             endRun();
             announce(lblMsg);
         }
@@ -608,68 +597,28 @@ void frmMain::cmdDelete_Click()
     }
     if (!alive)
         return;
-    m_shredding = false;
-    const bool targetChangedDuringRun = TargetPath != runPath;
-
-    if (!result.opened()) {
-        // Nothing was destroyed: the file and the target stay, and the window says why. The panel is
-        // described afresh first: a file changed since it was loaded is to be looked at again.
-        RefreshTarget();
-        const QString warning = lblMsg->text();
-        if (m_model.readOnlyTarget())
-            lblMsg->setText(ShredReport::readOnlyRefusalText());
-        else if (result.open == OpenStatus::NoSpace)
-            lblMsg->setText(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, QLocale()));
-        else if (result.open == OpenStatus::InUse)
-            lblMsg->setText(ShredReport::inUseText(result.holder));
-        else if (result.open != OpenStatus::Changed || m_model.describable())
-            lblMsg->setText(ShredReport::openFailureText(result.open));
-        // What the file now is may need a warning of its own (further names, copies); it goes with the
-        // word that nothing was done, where both fit.
-        if (result.open == OpenStatus::Changed && m_model.describable() && cmdDelete->isEnabled() &&
-            warning != qText(WindowLayout::Question) && warning != PanelText::uncheckedOpenersQuestion()) {
-            lblMsg->setText(ShredReport::changedText(warning));
-            if (lblMsg->visibleLineCount() < lblMsg->lineCount())
-                lblMsg->setText(ShredReport::changedText(warning, false));
-            if (lblMsg->visibleLineCount() < lblMsg->lineCount())
-                lblMsg->setText(ShredReport::openFailureText(result.open));
-        }
-    } else if (!result.nameRemoved) {
-        // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
-        RefreshTarget();
-        const QString report =
-            result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
-        lblMsg->setText(targetChangedDuringRun ? ShredReport::withDestroyedName(report, m_runFileName, false)
-                                               : report);
-    } else {
+    const MainWindowModel::Run run = currentRun();
+    const RunEnd end = m_model.runEnded(result, run, LabelMeasure(*lblEmpty));
+    if (end.clearTarget)
         TargetPath.clear();
-        // Only a run that can be vouched for closes the window, whether the option or a close during the
-        // run asks for it; otherwise the user has to read that the file was not completely overwritten, or
-        // that copies or further names remain.
-        if ((chkQuit->isChecked() || m_closeWanted) && result.destroyed() && !result.overwrite.otherNames) {
-            m_closeWanted = false;
-            m_closeForced = false;
-            close();
-            return;
-        }
-        // The outcome is in place before the label appears, so that a screen reader reads it, not the
-        // invitation it replaces.
-        const QString report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
-                                                         : ShredReport::incompleteText();
-        // The file chosen during the run was on screen until now: name the one that was destroyed, and
-        // say that the other is untouched where the label has room for it.
-        lblEmpty->setText(report);
-        if (targetChangedDuringRun) {
-            const QString name = QFontMetrics(lblEmpty->font())
-                                     .elidedText(m_runFileName, Qt::ElideMiddle, lblEmpty->width() / 2);
-            lblEmpty->setText(ShredReport::withDestroyedName(report, name));
-            if (lblEmpty->visibleLineCount() < lblEmpty->lineCount())
-                lblEmpty->setText(ShredReport::withDestroyedName(report, name, false));
-        }
-        RefreshTarget();
+    if (end.close) {
+        close();
+        return;
     }
+    if (end.notice)
+        lblEmpty->setText(qText(*end.notice));
+    RefreshTarget();
+    if (const auto text = m_model.runMessage(result, run, LabelMeasure(*lblMsg)))
+        lblMsg->setText(qText(*text));
     endRun();
     announce(result.nameRemoved ? lblEmpty : lblMsg);
+}
+
+MainWindowModel::Run frmMain::currentRun() const
+{
+    return {.fileName = ViewText::utf8(m_runFileName),
+            .targetChanged = TargetPath != m_runPath,
+            .quitWanted = chkQuit->isChecked()};
 }
 
 // Runs ShredFile on a worker thread and turns this thread's event loop until it ends, showing its progress
@@ -685,7 +634,6 @@ modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIde
     m_runPath = path;
     m_progressLine = ProgressLine();
     m_progressShown = false;
-    m_waitNoticeUntilMs = -1;
     m_runClock.start();
     m_progressTimer->start(int(ProgressLine::ShowAfterMs));
 
@@ -715,44 +663,11 @@ void frmMain::showProgress()
         return;
     const qint64 now = m_runClock.elapsed();
     m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
-    if (m_closeWanted)
-        lblMsg->setText(m_progressLine.closingText());
-    else if (now < m_waitNoticeUntilMs)
-        showFitted(
-            lblMsg, [this](const QString& name) { return m_progressLine.waitText(name); }, m_runFileName);
-    else if (TargetPath != m_runPath) // the panel above shows another file
-        showFitted(
-            lblMsg, [this](const QString& name) { return m_progressLine.textNaming(name); }, m_runFileName);
-    else
-        lblMsg->setText(m_progressLine.text());
-    setWindowTitle(m_progressLine.titleWith(PanelText::windowTitle()));
-    m_progressValue->setValue(m_progressLine.percent());
+    const ProgressState state = m_model.progress(m_progressLine, currentRun(), now, LabelMeasure(*lblMsg));
+    lblMsg->setText(qText(state.message));
+    setWindowTitle(qText(state.title));
+    m_progressValue->setValue(state.percent);
     m_progressValue->show();
-}
-
-void frmMain::showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
-                         const QString& name)
-{
-    QString fitted = textWith(name);
-    if (!label->fitsWhole(fitted)) {
-        // The widest shortening of the name that fits; no name at all when even an ellipsis does not.
-        const QFontMetrics metrics(label->font());
-        fitted = textWith(QString());
-        int low = 0;
-        int high = metrics.horizontalAdvance(name);
-        while (low < high) {
-            const int width = (low + high + 1) / 2;
-            const QString candidate = textWith(metrics.elidedText(name, Qt::ElideMiddle, width));
-            if (label->fitsWhole(candidate)) {
-                fitted = candidate;
-                low = width;
-            } else {
-                high = width - 1;
-            }
-        }
-    }
-    if (label->text() != fitted)
-        label->setText(fitted);
 }
 
 void frmMain::announce(PanelLabel* label)
@@ -767,24 +682,16 @@ void frmMain::announce(PanelLabel* label)
         label->setFocus(Qt::OtherFocusReason);
 }
 
-// The run is over without an outcome that could be vouched for: a close asked for meanwhile is dropped,
-// so that the window can say what became of the file, unless nothing may hold the close back.
+// The run is over; the model says whether a close that nothing may hold back closes the window now.
 void frmMain::endRun()
 {
-    m_shredding = false;
-    m_closeWanted = false;
-    if (m_closeForced) {
-        m_closeForced = false;
+    if (m_model.endRun())
         close();
-    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing in the middle of a run would leave the running command without its window; it closes the
-    // window once the file is destroyed, and says so at once.
-    if (m_shredding) {
-        m_closeWanted = true;
+    if (!m_model.closeRequested()) {
         m_progressShown = m_run != nullptr;
         showProgress();
         event->ignore();
@@ -795,7 +702,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::closeWhenRunEnds()
 {
-    m_closeForced = true;
+    m_model.closeWhenRunEnds();
     close();
 }
 

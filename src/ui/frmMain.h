@@ -13,8 +13,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 struct ControlLayout;
 class HelpWindow;
 class LookAlikeScan;
@@ -63,7 +61,7 @@ public:
     bool IsLoading = false;
 
     // True while the delete command is overwriting a file.
-    bool isShredding() const { return m_shredding; }
+    bool isShredding() const { return m_model.isShredding(); }
 
     // Controls, named as in the layout; each also carries its name as objectName.
     QPushButton* cmdDelete = nullptr;
@@ -136,10 +134,8 @@ private:
     void endRun();
     // Says the outcome in label to a screen reader, which reads the focused control.
     void announce(PanelLabel* label);
-    // Shows textWith(name) in label, the name shortened in the middle as far as needed for the whole text
-    // to fit the label.
-    static void showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
-                           const QString& name);
+    // The running (or just ended) delete command as the model needs it.
+    MainWindowModel::Run currentRun() const;
     modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
     // The look-alikes of a command-line target: looked for when its name holds U+FFFD, chosen among in
     // cboLookAlike, forgotten when another target comes.
@@ -163,10 +159,6 @@ private:
     QSet<QObject*> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
 
-    bool m_shredding = false;   // a delete command is running
-    bool m_closeWanted = false; // the window was asked to close while a delete command ran
-    bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
-
     // The running delete command's progress line, shown from half a second into the run.
     const ShredRun* m_run = nullptr;
     QTimer* m_progressTimer = nullptr;
@@ -177,7 +169,6 @@ private:
     QProgressBar* m_progressValue = nullptr;
     QPointer<HelpWindow> m_help;
     bool m_progressShown = false;
-    qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
     // The command-line target whose name may have been altered (a file manager's entry turns a byte that
     // is no UTF-8 into U+FFFD), while its look-alikes matter; empty otherwise.
     QString m_lookAlikeSource;
