@@ -15,6 +15,8 @@
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
 
+#include <cmath>
+
 using CoreText::arg;
 using CoreText::toStd;
 
@@ -56,8 +58,7 @@ MainWindowModel::~MainWindowModel() = default;
 
 int MainWindowModel::twipsToPixels(int twips) const
 {
-    const double pixels = twips / m_twipsPerPixel;
-    return pixels >= 0.0 ? int(pixels + 0.5) : int(pixels - 0.5);
+    return int(std::lround(twips / m_twipsPerPixel));
 }
 
 const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, const LookAlikes& lookAlikes,

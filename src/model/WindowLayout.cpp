@@ -193,6 +193,7 @@ std::span<const std::string_view> tabOrder()
         std::sort(rows.begin(), rows.end(),
                   [](const ControlLayout* a, const ControlLayout* b) { return a->tabIndex < b->tabIndex; });
         std::vector<std::string_view> names;
+        names.reserve(rows.size());
         for (const ControlLayout* row : rows)
             names.push_back(row->name);
         return names;

@@ -25,11 +25,5 @@ bool LabelMeasure::fitsWhole(std::string_view utf8) const
 
 bool LabelMeasure::linesFit(std::string_view utf8) const
 {
-    // A hidden twin of the label, laid out with the text in question.
-    PanelLabel probe;
-    probe.setFont(m_label.font());
-    probe.setAlignment(m_label.alignment());
-    probe.resize(m_label.size());
-    probe.setText(qText(utf8));
-    return probe.visibleLineCount() >= probe.lineCount();
+    return m_label.linesFit(qText(utf8));
 }
