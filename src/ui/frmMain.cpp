@@ -10,7 +10,6 @@
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
-#include "platform/SettingsStore.h"
 #include "platform/ShellEntries.h"
 #include "platform/gui/ColorNumber.h"
 #include "shell/BrowseFolders.h"
@@ -58,8 +57,6 @@
 using ViewText::qText;
 
 namespace {
-
-const QString OptionsSection = QStringLiteral("Options");
 
 // The pointing hand over both pictures; its hotspot is the fingertip (resources/icons/README.md).
 constexpr int HandHotspotX = 6;
@@ -132,13 +129,13 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_fileSystem(services.fileSystem)
-    , m_settings(services.settings)
     , m_registry(services.registry)
     , m_shellEntries(services.shellEntries)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
     , m_twipsPerPixel(screenTwipsPerPixel())
     , m_model(m_fileSystem, m_twipsPerPixel)
+    , m_options(services.settings, NativePath::toNative(m_program.executableName).toStdString())
 {
     AccessibleControls::install();
     setObjectName(QStringLiteral("frmMain"));
@@ -443,9 +440,8 @@ void frmMain::Form_Load()
 {
     IsLoading = true;
     // Only the text "1" ticks a box; anything else stored there counts as unticked.
-    chkExplorer->setChecked(readOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0")) ==
-                            QLatin1String("1"));
-    chkQuit->setChecked(readOption(QStringLiteral("QuitAction"), QStringLiteral("0")) == QLatin1String("1"));
+    chkExplorer->setChecked(m_options.explorerEntry());
+    chkQuit->setChecked(m_options.quitAfterDelete());
     TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
     startLookAlikeScan();
     RefreshTarget();
@@ -554,12 +550,12 @@ void frmMain::lookAlikeChosen(int index)
 
 void frmMain::ApplyBackColor()
 {
-    const QString stored = readOption(QStringLiteral("BGColor"), QString());
-    if (stored.size() <= 1)
+    const auto stored = m_options.scheme();
+    if (!stored)
         return;
     // A text that does not convert, or a system colour the toolkit does not know, keeps the colours the
     // window has rather than painting it black.
-    const auto number = ColorNumber::fromText(stored);
+    const auto number = ColorNumber::fromText(qText(*stored));
     if (!number)
         return;
     const auto color = ColorNumber::toColor(*number, QApplication::palette());
@@ -729,10 +725,9 @@ void frmMain::cmdCancel_Click()
 
 void frmMain::cmdCancel_KeyDown(int keyCode, Qt::KeyboardModifiers)
 {
-    if (keyCode == Qt::Key_F12)
-        saveOption(QStringLiteral("BGColor"), qText(WindowLayout::SystemFaceScheme));
-    else if (keyCode == Qt::Key_F11)
-        saveOption(QStringLiteral("BGColor"), qText(WindowLayout::WhiteScheme));
+    m_options.storeScheme(keyCode == Qt::Key_F12   ? WindowOptions::SchemeKey::SystemFace
+                          : keyCode == Qt::Key_F11 ? WindowOptions::SchemeKey::White
+                                                   : WindowOptions::SchemeKey::Other);
     ApplyBackColor();
 }
 
@@ -741,12 +736,11 @@ void frmMain::chkExplorer_Click()
     if (IsLoading)
         return;
     try {
+        m_options.setExplorerEntry(chkExplorer->isChecked());
         if (chkExplorer->isChecked()) {
-            saveOption(QStringLiteral("ExplorerMnu"), QStringLiteral("1"));
             modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb,
                                                 modExplorerKontext::programCommand(m_program));
         } else {
-            saveOption(QStringLiteral("ExplorerMnu"), QStringLiteral("0"));
             modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb, QString());
         }
     } catch (const std::exception&) {
@@ -756,8 +750,7 @@ void frmMain::chkExplorer_Click()
 
 void frmMain::chkQuit_Click()
 {
-    saveOption(QStringLiteral("QuitAction"),
-               chkQuit->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    m_options.setQuitAfterDelete(chkQuit->isChecked());
 }
 
 void frmMain::Image1_Click()
@@ -782,25 +775,6 @@ void frmMain::Image2_Click()
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
-}
-
-// The stored text of key, or defaultValue; a damaged store never stops the window.
-QString frmMain::readOption(const QString& key, const QString& defaultValue)
-{
-    try {
-        return m_settings.read(m_program.executableName, OptionsSection, key, defaultValue);
-    } catch (const std::exception&) {
-        return defaultValue;
-    }
-}
-
-void frmMain::saveOption(const QString& key, const QString& value)
-{
-    try {
-        m_settings.save(m_program.executableName, OptionsSection, key, value);
-    } catch (const std::exception&) {
-        // The option then lasts only while the program runs.
-    }
 }
 
 void frmMain::OLEDragDrop(const QMimeData* data)

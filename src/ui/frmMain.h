@@ -3,6 +3,7 @@
 
 #include "engine/ProgressLine.h"
 #include "model/MainWindowModel.h"
+#include "model/WindowOptions.h"
 #include "platform/FileSystem.h"
 #include "ui/MainServices.h"
 
@@ -129,8 +130,6 @@ private:
     void acceptDropsFor(QWidget* surface);
     void refuseDropsFor(QWidget* control);
     bool handleDragEvent(QObject* watched, QEvent* event);
-    QString readOption(const QString& key, const QString& defaultValue);
-    void saveOption(const QString& key, const QString& value);
     void endRun();
     // Says the outcome in label to a screen reader, which reads the focused control.
     void announce(PanelLabel* label);
@@ -146,7 +145,6 @@ private:
     void showProgress();
 
     FileSystem& m_fileSystem;
-    SettingsStore& m_settings;
     Registry& m_registry;
     ShellEntries* m_shellEntries;
     BrowseDialog& m_browseDialog;
@@ -155,6 +153,7 @@ private:
     // The window's decisions; it also holds the file TargetPath named when it was last described, the
     // only one a run may touch.
     MainWindowModel m_model;
+    WindowOptions m_options;
 
     QSet<QObject*> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
