@@ -95,6 +95,15 @@ bool PanelLabel::fitsWhole(const QString& candidate) const
     return visible == total && !overflows;
 }
 
+bool PanelLabel::linesFit(const QString& candidate) const
+{
+    int total = 0;
+    int visible = 0;
+    layOut(
+        candidate, [](const QTextLine&) {}, &total, &visible);
+    return visible == total;
+}
+
 int PanelLabel::lineCount() const
 {
     int total = 0;

@@ -29,6 +29,8 @@ public:
     int lineCount() const;
     // Whether every line of text would be drawn whole.
     bool fitsWhole(const QString& candidate) const;
+    // Whether every line of candidate lies within the height (a word wider than the label may be cut).
+    bool linesFit(const QString& candidate) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

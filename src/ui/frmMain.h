@@ -2,6 +2,8 @@
 #pragma once
 
 #include "engine/ProgressLine.h"
+#include "model/MainWindowModel.h"
+#include "model/WindowOptions.h"
 #include "platform/FileSystem.h"
 #include "ui/MainServices.h"
 
@@ -12,8 +14,7 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
+struct ControlLayout;
 class HelpWindow;
 class LookAlikeScan;
 class PanelLabel;
@@ -61,7 +62,7 @@ public:
     bool IsLoading = false;
 
     // True while the delete command is overwriting a file.
-    bool isShredding() const { return m_shredding; }
+    bool isShredding() const { return m_model.isShredding(); }
 
     // Controls, named as in the layout; each also carries its name as objectName.
     QPushButton* cmdDelete = nullptr;
@@ -96,12 +97,8 @@ public slots:
     void Form_Load();
 
     // The information panel: RefreshTarget brings title, labels, their visibility and cmdDelete in line
-    // with TargetPath; the other four are its steps.
+    // with TargetPath, as the model describes it.
     void RefreshTarget();
-    void ShowNameAndFolder();
-    void SetPanelState();
-    void ShowFileAttributes();
-    void ShowFileSize();
 
     // Recolours the window, the frames and the check boxes from the stored colour scheme.
     void ApplyBackColor();
@@ -127,21 +124,17 @@ protected:
 
 private:
     void createControls();
-    void placeInFrame(QWidget* control, int left, int top, int width, int height);
+    QWidget* createControl(const ControlLayout& row, QWidget* parent);
     // The drop handler of every drop surface: the first local file of the drop becomes the target.
     void OLEDragDrop(const QMimeData* data);
     void acceptDropsFor(QWidget* surface);
     void refuseDropsFor(QWidget* control);
     bool handleDragEvent(QObject* watched, QEvent* event);
-    QString readOption(const QString& key, const QString& defaultValue);
-    void saveOption(const QString& key, const QString& value);
     void endRun();
     // Says the outcome in label to a screen reader, which reads the focused control.
     void announce(PanelLabel* label);
-    // Shows textWith(name) in label, the name shortened in the middle as far as needed for the whole text
-    // to fit the label.
-    static void showFitted(PanelLabel* label, const std::function<QString(const QString&)>& textWith,
-                           const QString& name);
+    // The running (or just ended) delete command as the model needs it.
+    MainWindowModel::Run currentRun() const;
     modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
     // The look-alikes of a command-line target: looked for when its name holds U+FFFD, chosen among in
     // cboLookAlike, forgotten when another target comes.
@@ -149,25 +142,21 @@ private:
     void forgetLookAlikes();
     void lookAlikesFound(const QString& path, const QStringList& candidates);
     void lookAlikeChosen(int index);
-    // Brings cboLookAlike and the question in line with the look-alikes; part of RefreshTarget.
-    void showLookAlikes();
     void showProgress();
 
     FileSystem& m_fileSystem;
-    SettingsStore& m_settings;
     Registry& m_registry;
     ShellEntries* m_shellEntries;
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
+    // The window's decisions; it also holds the file TargetPath named when it was last described, the
+    // only one a run may touch.
+    MainWindowModel m_model;
+    WindowOptions m_options;
 
     QSet<QObject*> m_dropSurfaces;
     QSet<QObject*> m_dropRefusers;
-
-    bool m_describable = true;  // the last refresh could read the target's attributes and length
-    bool m_shredding = false;   // a delete command is running
-    bool m_closeWanted = false; // the window was asked to close while a delete command ran
-    bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
 
     // The running delete command's progress line, shown from half a second into the run.
     const ShredRun* m_run = nullptr;
@@ -179,13 +168,6 @@ private:
     QProgressBar* m_progressValue = nullptr;
     QPointer<HelpWindow> m_help;
     bool m_progressShown = false;
-    qint64 m_waitNoticeUntilMs = -1; // a click during the run is answered until then
-    // The last refresh found a folder as the target.
-    bool m_folderTarget = false;
-    // The last refresh found the target on a file system or a mount that takes no writes.
-    bool m_readOnlyTarget = false;
-    // The file TargetPath named when it was last described: the only one a run may touch.
-    FileIdentity m_targetIdentity;
     // The command-line target whose name may have been altered (a file manager's entry turns a byte that
     // is no UTF-8 into U+FFFD), while its look-alikes matter; empty otherwise.
     QString m_lookAlikeSource;
