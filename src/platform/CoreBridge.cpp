@@ -32,6 +32,15 @@ QStringList fromPaths(const std::vector<std::filesystem::path>& paths)
     return list;
 }
 
+QStringList fromArguments(const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    list.reserve(qsizetype(arguments.size()));
+    for (const std::string& argument : arguments)
+        list.append(NativePath::fromNative(QByteArray::fromStdString(argument)));
+    return list;
+}
+
 QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>& time)
 {
     if (!time)

@@ -32,6 +32,8 @@ QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>&
 std::string toText(const QString& text);
 QString fromText(const std::string& text);
 QStringList fromTexts(const std::vector<std::string>& texts);
+// Command-line arguments of native bytes, each kept as NativePath keeps a path's bytes.
+QStringList fromArguments(const std::vector<std::string>& arguments);
 
 // The locale's decimal and group separators.
 NumberFormat numberFormat(const QLocale& locale);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/IniSettingsStore.h"
 
+#include "platform/NativePath.h"
 #include "platform/linux/UserFolders.h"
 
 #include <QDir>
@@ -83,19 +84,24 @@ QString IniSettingsStore::filePath(const QString& application) const
            QStringLiteral(".conf");
 }
 
-QString IniSettingsStore::read(const QString& application, const QString& section, const QString& key,
-                               const QString& defaultValue)
+std::string IniSettingsStore::read(const std::string& application, const std::string& section,
+                                   const std::string& key, const std::string& defaultValue)
 {
-    const QString path = filePath(application);
+    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(application)));
     if (path.isEmpty())
         return defaultValue;
-    return readValue(path, section, key).value_or(defaultValue);
+    const std::optional<QString> value =
+        readValue(path, QString::fromStdString(section), QString::fromStdString(key));
+    return value ? value->toStdString() : defaultValue;
 }
 
-bool IniSettingsStore::save(const QString& application, const QString& section, const QString& key,
-                            const QString& value)
+bool IniSettingsStore::save(const std::string& applicationBytes, const std::string& sectionText,
+                            const std::string& keyText, const std::string& storedText)
 {
-    const QString path = filePath(application);
+    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(applicationBytes)));
+    const QString section = QString::fromStdString(sectionText);
+    const QString key = QString::fromStdString(keyText);
+    const QString value = QString::fromStdString(storedText);
     if (path.isEmpty() || QFileInfo(path).isDir() || rootInOtherUsersFolder(path))
         return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
