@@ -95,25 +95,25 @@ std::string IniSettingsStore::read(const std::string& application, const std::st
     return value ? value->toStdString() : defaultValue;
 }
 
-bool IniSettingsStore::save(const std::string& applicationBytes, const std::string& sectionText,
-                            const std::string& keyText, const std::string& storedText)
+bool IniSettingsStore::save(const std::string& application, const std::string& section, const std::string& key,
+                            const std::string& value)
 {
-    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(applicationBytes)));
-    const QString section = QString::fromStdString(sectionText);
-    const QString key = QString::fromStdString(keyText);
-    const QString value = QString::fromStdString(storedText);
+    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(application)));
+    const QString group = QString::fromStdString(section);
+    const QString name = QString::fromStdString(key);
+    const QString text = QString::fromStdString(value);
     if (path.isEmpty() || QFileInfo(path).isDir() || rootInOtherUsersFolder(path))
         return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     {
         QSettings settings(path, QSettings::IniFormat);
-        settings.setValue(section + QLatin1Char('/') + key, value);
+        settings.setValue(group + QLatin1Char('/') + name, text);
         settings.sync();
         // A damaged file reports FormatError although QSettings rewrote it; only AccessError means
         // that nothing was written. Whether the value really landed is checked below.
         if (settings.status() == QSettings::AccessError)
             return false;
     }
-    return readValue(path, section, key) == value;
+    return readValue(path, group, name) == text;
 }
