@@ -95,8 +95,8 @@ std::string IniSettingsStore::read(const std::string& application, const std::st
     return value ? value->toStdString() : defaultValue;
 }
 
-bool IniSettingsStore::save(const std::string& application, const std::string& section, const std::string& key,
-                            const std::string& value)
+bool IniSettingsStore::save(const std::string& application, const std::string& section,
+                            const std::string& key, const std::string& value)
 {
     const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(application)));
     const QString group = QString::fromStdString(section);
