@@ -2,14 +2,18 @@
 #include "target/TargetIntake.h"
 #include "platform/DropTarget.h"
 #include "platform/NativePath.h"
+#include "platform/gui/FontWidth.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "support/CoreText.h"
 #include "support/RecordingFileSystem.h"
 #include "support/TestFiles.h"
 #include "target/LongPathName.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QLocale>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -178,6 +182,31 @@ TEST(GetLongPath, EmptyForNothingAndForEmptyText)
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
     EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 1); // nothing to ask about the empty path
+}
+
+// The choice's line for a look-alike: the name escaped, and its size and time written as the window's locale
+// writes them (grouped bytes, local time), the name alone giving way to a narrow list.
+TEST(CandidateText, EscapedNameThenSizeAndLocalTime)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QFontMetrics metrics(QFont("DejaVu Sans", 8));
+    const FontWidth font(metrics);
+    const auto time = std::chrono::system_clock::from_time_t(1765112585); // 07.12.2025, 13:03:05 UTC
+    const QString when = german.toString(QDateTime::fromSecsSinceEpoch(1765112585), "dd.MM.yyyy HH:mm:ss");
+    const auto text = [&](std::int64_t size, bool withTime, int width) {
+        return q(TargetIntake::candidateText("/tmp/K\xe4se.txt", size,
+                                             withTime ? std::optional(time) : std::nullopt,
+                                             CoreBridge::numberFormat(german), font, width));
+    };
+    EXPECT_EQ(text(1234567, true, 10000), "K\\xE4se.txt  (1.234.567 Bytes, " + when + ")");
+    EXPECT_EQ(text(1, false, 10000), "K\\xE4se.txt  (1 Byte)");
+    EXPECT_EQ(text(-1, false, 10000), "K\\xE4se.txt  (Grösse unbekannt)");
+    const QString detail = "  (0 Bytes, " + when + ")";
+    const int width = metrics.horizontalAdvance(detail) + 45; // room for a part of the name only
+    const QString narrow = text(0, true, width);
+    EXPECT_LE(metrics.horizontalAdvance(narrow), width);
+    EXPECT_TRUE(narrow.startsWith("K") && narrow.contains(u'\u2026') && narrow.endsWith(detail))
+        << narrow.toStdString();
 }
 
 QMimeData* withUrls(QMimeData& data, const QList<QUrl>& urls)
