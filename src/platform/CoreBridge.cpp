@@ -32,6 +32,15 @@ QStringList fromPaths(const std::vector<std::filesystem::path>& paths)
     return list;
 }
 
+std::vector<std::string> toNative(const QStringList& texts)
+{
+    std::vector<std::string> bytes;
+    bytes.reserve(std::size_t(texts.size()));
+    for (const QString& text : texts)
+        bytes.push_back(toPath(text).native());
+    return bytes;
+}
+
 QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>& time)
 {
     if (!time)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/BrowseFolders.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/gui/BrowseDialog.h"
 #include "target/PanelText.h"
 
@@ -27,7 +28,8 @@ QString itemPath(const QString& path)
 
 QString startFolder(const QString& targetPath)
 {
-    const QString folder = PanelText::parentFolder(targetPath);
+    const QString folder =
+        CoreBridge::fromPath(PanelText::parentFolder(CoreBridge::toPath(targetPath).native()));
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     return QDir::homePath();
