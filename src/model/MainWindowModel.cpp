@@ -11,7 +11,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
+#include "platform/PathDisplay.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
 
@@ -67,7 +67,7 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     const bool empty = target.empty();
     *m_identity = empty ? FileIdentity() : m_fileSystem.identify(arg(target));
     PanelState state;
-    state.title = toStd(PanelText::windowTitle());
+    state.title = PanelText::windowTitle();
     ShowNameAndFolder(state, target, nameMeasure);
     SetPanelState(state, empty);
     m_describable = true;
@@ -97,20 +97,19 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         state.message = toStd(ShredReport::pseudoFileText());
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
-        state.message = toStd(PanelText::folderText());
+        state.message = PanelText::folderText();
     } else if (!m_describable) {
-        state.message = toStd(PanelText::notDescribableText(arg(target)));
+        state.message = PanelText::notDescribableText(target);
     } else if (m_readOnlyTarget) {
-        state.message = toStd(PanelText::readOnlyText());
+        state.message = PanelText::readOnlyText();
     } else if (outlook.status == OpenStatus::NoSpace) {
         state.message = toStd(ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree,
                                                               CoreText::numberFormat()));
     } else if (!warning.empty()) {
         state.message = warning;
     } else {
-        state.message = m_fileSystem.openersMayBeUnseen(arg(target))
-                            ? toStd(PanelText::uncheckedOpenersQuestion())
-                            : std::string(WindowLayout::Question);
+        state.message = m_fileSystem.openersMayBeUnseen(arg(target)) ? PanelText::uncheckedOpenersQuestion()
+                                                                     : std::string(WindowLayout::Question);
     }
     if (!m_describable || m_readOnlyTarget)
         state.deleteEnabled = false;
@@ -123,10 +122,10 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     state.fileNameVisible = !empty && !choosing;
     if (lookAlikes.pending && !empty) {
         if (!choosing) {
-            state.message = toStd(TargetIntake::lookAlikeScanText());
+            state.message = TargetIntake::lookAlikeScanText();
             state.deleteEnabled = false;
         } else if (!lookAlikes.chosen) {
-            state.message = toStd(TargetIntake::ambiguityText(qsizetype(lookAlikes.count)));
+            state.message = TargetIntake::ambiguityText(std::size_t(lookAlikes.count));
             state.deleteEnabled = false;
         }
     }
@@ -139,11 +138,11 @@ void MainWindowModel::ShowNameAndFolder(PanelState& state, const std::filesystem
 {
     // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them. A name too long for its
     // line keeps its start and its extension; screen readers get it whole.
-    const QString shown = NativePath::displayText(arg(target));
-    state.fileNameWhole = toStd(PanelText::fileName(shown));
+    const std::string shown = PathDisplay::displayText(target.native());
+    state.fileNameWhole = PanelText::fileName(shown);
     state.fileName = nameMeasure.elideMiddle(state.fileNameWhole,
                                              twipsToPixels(WindowLayout::control("lblFileName").width));
-    state.folder = toStd(PanelText::parentFolder(shown));
+    state.folder = PanelText::parentFolder(shown);
 }
 
 void MainWindowModel::SetPanelState(PanelState& state, bool empty)
@@ -158,14 +157,14 @@ void MainWindowModel::ShowFileAttributes(PanelState& state, const std::filesyste
         const int word = m_fileSystem.attributes(arg(target));
         if (word & FileAttributes::Directory) {
             // The words of the last file would stand beside the folder's name.
-            state.attributes = toStd(PanelText::folderAttributeText());
+            state.attributes = PanelText::folderAttributeText();
             m_folderTarget = true;
             m_describable = false;
         } else if (const auto text = PanelText::attributeText(word)) {
-            state.attributes = toStd(*text);
+            state.attributes = *text;
         }
     } catch (const FileError&) {
-        state.attributes = toStd(PanelText::unreadableAttributeText());
+        state.attributes = PanelText::unreadableAttributeText();
         m_describable = false;
     }
 }
@@ -178,7 +177,7 @@ void MainWindowModel::ShowFileSize(PanelState& state, const std::filesystem::pat
                                twipsToPixels(WindowLayout::control("lblFileSize").left) -
                                twipsToPixels(WindowLayout::SizeGap);
     } catch (const FileError&) {
-        state.sizeText = toStd(PanelText::unknownSizeText());
+        state.sizeText = PanelText::unknownSizeText();
         m_describable = false;
     }
 }
@@ -278,7 +277,7 @@ std::optional<std::string> MainWindowModel::runMessage(const modShredder::ShredR
     // that nothing was done, where both fit.
     const std::string& warning = m_panel.message;
     if (result.open == OpenStatus::Changed && m_describable && m_panel.deleteEnabled &&
-        warning != WindowLayout::Question && warning != toStd(PanelText::uncheckedOpenersQuestion())) {
+        warning != WindowLayout::Question && warning != PanelText::uncheckedOpenersQuestion()) {
         text = toStd(ShredReport::changedText(arg(warning)));
         if (!message.linesFit(*text))
             text = toStd(ShredReport::changedText(arg(warning), false));
@@ -311,7 +310,7 @@ ProgressState MainWindowModel::progress(const ProgressLine& line, const Run& run
             fitted([&line](const auto& name) { return line.textNaming(name); }, run.fileName, message);
     else
         state.message = toStd(line.text());
-    state.title = toStd(line.titleWith(toStd(PanelText::windowTitle())));
+    state.title = toStd(line.titleWith(PanelText::windowTitle()));
     state.percent = line.percent();
     return state;
 }

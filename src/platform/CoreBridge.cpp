@@ -32,13 +32,13 @@ QStringList fromPaths(const std::vector<std::filesystem::path>& paths)
     return list;
 }
 
-QStringList fromArguments(const std::vector<std::string>& arguments)
+std::vector<std::string> toNative(const QStringList& texts)
 {
-    QStringList list;
-    list.reserve(qsizetype(arguments.size()));
-    for (const std::string& argument : arguments)
-        list.append(NativePath::fromNative(QByteArray::fromStdString(argument)));
-    return list;
+    std::vector<std::string> bytes;
+    bytes.reserve(std::size_t(texts.size()));
+    for (const QString& text : texts)
+        bytes.push_back(toPath(text).native());
+    return bytes;
 }
 
 QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>& time)

@@ -25,6 +25,8 @@ namespace CoreBridge {
 std::filesystem::path toPath(const QString& path);
 QString fromPath(const std::filesystem::path& path);
 QStringList fromPaths(const std::vector<std::filesystem::path>& paths);
+// Each string's bytes, as toPath gives them (the program's arguments as the core takes them).
+std::vector<std::string> toNative(const QStringList& texts);
 
 // An invalid QDateTime for none.
 QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>& time);
@@ -32,8 +34,6 @@ QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>&
 std::string toText(const QString& text);
 QString fromText(const std::string& text);
 QStringList fromTexts(const std::vector<std::string>& texts);
-// Command-line arguments of native bytes, each kept as NativePath keeps a path's bytes.
-QStringList fromArguments(const std::vector<std::string>& arguments);
 
 // The locale's decimal and group separators.
 NumberFormat numberFormat(const QLocale& locale);

@@ -104,16 +104,4 @@ QString displayText(const QString& path)
     return QString::fromStdString(PathDisplay::displayText(toNative(mended).toStdString()));
 }
 
-Limit limitExceeded(const QString& path)
-{
-    const QByteArray bytes = toNative(path);
-    if (bytes.size() + 1 > PathMax)
-        return Limit::PathTooLong;
-    for (const QByteArray& name : bytes.split('/')) {
-        if (name.size() > NameMax)
-            return Limit::NameTooLong;
-    }
-    return Limit::None;
-}
-
 } // namespace NativePath

@@ -7,18 +7,14 @@
 
 class QUrl;
 
-// The one crossing between the bytes of a Linux path and the program's strings, lossless both ways.
+// The one crossing between the bytes of a Linux path and the Qt side's strings, lossless both ways (the
+// core keeps the bytes themselves, in std::filesystem::path; CoreBridge converts through here).
 //
 // A path is a run of bytes without any encoding of its own. Valid UTF-8 is decoded as such; every byte
 // that is not part of valid UTF-8 becomes the lone surrogate U+DC80 + byte, which no valid UTF-8 text
 // can produce, and turns back into that byte on the way out. So a Latin-1 name such as "K\xe4se.txt"
 // keeps its exact bytes from the command line or a drop to every system call.
 namespace NativePath {
-
-// Kernel limits a path must stay within: bytes of a whole path including its terminating NUL, and
-// bytes of one name in it.
-inline constexpr qsizetype PathMax = 4096;
-inline constexpr qsizetype NameMax = 255;
 
 // The bytes of path. Sets *ok to false (and returns what it could) when path holds a lone surrogate
 // that stands for no byte; a NUL is passed through, the caller decides about it.
@@ -41,13 +37,5 @@ QStringList arguments(int argc, const char* const* argv);
 // separators, format characters, every other default-ignorable) as "\u200B", or "\U000E0041" above
 // U+FFFF, and a backslash itself as "\\". Only the text shown changes; the path keeps its bytes.
 QString displayText(const QString& path);
-
-// What keeps path from reaching a system call in one piece.
-enum class Limit {
-    None,
-    PathTooLong, // PathMax bytes or more, terminator included
-    NameTooLong, // one name of it is longer than NameMax bytes
-};
-Limit limitExceeded(const QString& path);
 
 } // namespace NativePath

@@ -1,29 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/CompactPath.h"
 
-#include <QFontMetrics>
-#include <QList>
-#include <QString>
-#include <QTextBoundaryFinder>
+#include "platform/TextWidth.h"
 
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
 
 namespace {
 
-const QString Ellipsis = QStringLiteral("...");
+const std::string Ellipsis = "...";
 
 // Index of the first of count candidates (candidate(i) builds the i-th) that fits, assuming that fitting
 // is monotone over them (it is for ever shorter texts); kerning can break that in rare cases, so the
 // answer is checked and, if need be, searched onward one by one. Returns count when none fits.
 template <typename Candidate>
-qsizetype firstFitting(qsizetype count, Candidate candidate, const QFontMetrics& metrics, int pixels)
+std::size_t firstFitting(std::size_t count, Candidate candidate, const TextWidth& font, int pixels)
 {
-    const auto fits = [&](qsizetype i) { return metrics.horizontalAdvance(candidate(i)) <= pixels; };
-    qsizetype low = 0;
-    qsizetype high = count;
+    const auto fits = [&](std::size_t i) { return font.width(candidate(i)) <= pixels; };
+    std::size_t low = 0;
+    std::size_t high = count;
     while (low < high) {
-        const qsizetype middle = low + (high - low) / 2;
+        const std::size_t middle = low + (high - low) / 2;
         if (fits(middle))
             high = middle;
         else
@@ -37,22 +37,19 @@ qsizetype firstFitting(qsizetype count, Candidate candidate, const QFontMetrics&
 // The longest start of text, cut between whole characters (graphemes), that fits pixels with the
 // ellipsis after it. Returns at least the plain ellipsis, or its longest start that fits when even
 // "..." is too wide, so the result always fits.
-QString cutWithEllipsis(const QFontMetrics& metrics, const QString& text, int pixels)
+std::string cutWithEllipsis(const TextWidth& font, const std::string& text, int pixels)
 {
     // Cut positions, longest start first; then the ellipsis alone and its shorter starts.
-    QList<qsizetype> ends;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.toEnd();
-    for (qsizetype at = finder.toPreviousBoundary(); at > 0; at = finder.toPreviousBoundary())
-        ends.append(at);
-    const qsizetype cutCount = ends.size();
-    const auto candidate = [&](qsizetype i) {
-        return i < cutCount ? text.left(ends.at(i)) + Ellipsis
-                            : Ellipsis.left(Ellipsis.size() - (i - cutCount));
+    const std::vector<std::size_t> ascending = font.graphemeBoundaries(text);
+    const std::vector<std::size_t> ends(ascending.rbegin(), ascending.rend());
+    const std::size_t cutCount = ends.size();
+    const auto candidate = [&](std::size_t i) {
+        return i < cutCount ? text.substr(0, ends[i]) + Ellipsis
+                            : Ellipsis.substr(0, Ellipsis.size() - (i - cutCount));
     };
-    const qsizetype count = cutCount + Ellipsis.size() + 1;
-    const qsizetype index = firstFitting(count, candidate, metrics, pixels);
-    return index < count ? candidate(index) : QString();
+    const std::size_t count = cutCount + Ellipsis.size() + 1;
+    const std::size_t index = firstFitting(count, candidate, font, pixels);
+    return index < count ? candidate(index) : std::string();
 }
 
 } // namespace
@@ -78,43 +75,43 @@ int pixelWidth(double widthTwips, double twipsPerPixel)
 // "/home/.../2026/Steuer", then ".../2026/Steuer", down to ".../Steuer"; when even the last name does
 // not fit, its start followed by "...". The result always fits when pixels is at least the width of
 // "..."; below that it is the part of "..." that fits (possibly empty).
-QString compactToPixels(const QFontMetrics& metrics, const QString& path, int pixels)
+std::string compactToPixels(const TextWidth& font, const std::string& path, int pixels)
 {
-    if (metrics.horizontalAdvance(path) <= pixels)
+    if (font.width(path) <= pixels)
         return path;
 
     // Separators that start a kept end: not one at the very start (it belongs to the first folder)
     // and not a trailing one (it would keep nothing).
-    QList<qsizetype> cuts;
-    for (qsizetype i = 1; i + 1 < path.size(); ++i) {
-        if (path.at(i) == u'/')
-            cuts.append(i);
+    std::vector<std::size_t> cuts;
+    for (std::size_t i = 1; i + 1 < path.size(); ++i) {
+        if (path[i] == '/')
+            cuts.push_back(i);
     }
 
-    if (!cuts.isEmpty()) {
+    if (!cuts.empty()) {
         // ".../..." forms, longest end first.
-        const auto end = [&](qsizetype i) { return Ellipsis + path.mid(cuts.at(i)); };
-        const qsizetype index = firstFitting(cuts.size(), end, metrics, pixels);
+        const auto end = [&](std::size_t i) { return Ellipsis + path.substr(cuts[i]); };
+        const std::size_t index = firstFitting(cuts.size(), end, font, pixels);
         if (index < cuts.size()) {
             // The first folder ("/home") in front as well, when that still fits and something lies
             // between it and the kept end.
-            const qsizetype headEnd = cuts.first();
-            const qsizetype cut = cuts.at(index);
+            const std::size_t headEnd = cuts.front();
+            const std::size_t cut = cuts[index];
             if (cut > headEnd) {
-                const QString withHead = path.left(headEnd) + u'/' + Ellipsis + path.mid(cut);
-                if (metrics.horizontalAdvance(withHead) <= pixels)
+                const std::string withHead = path.substr(0, headEnd) + '/' + Ellipsis + path.substr(cut);
+                if (font.width(withHead) <= pixels)
                     return withHead;
             }
             return end(index);
         }
-        return cutWithEllipsis(metrics, path.mid(cuts.last() + 1), pixels);
+        return cutWithEllipsis(font, path.substr(cuts.back() + 1), pixels);
     }
-    return cutWithEllipsis(metrics, path, pixels);
+    return cutWithEllipsis(font, path, pixels);
 }
 
 // path shortened to a control widthTwips wide in the window's font.
-QString CompactPath(const QFontMetrics& windowFont, const QString& path, double widthTwips,
-                    double twipsPerPixel)
+std::string CompactPath(const TextWidth& windowFont, const std::string& path, double widthTwips,
+                        double twipsPerPixel)
 {
     return compactToPixels(windowFont, path, pixelWidth(widthTwips, twipsPerPixel));
 }

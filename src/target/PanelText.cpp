@@ -2,47 +2,45 @@
 #include "target/PanelText.h"
 
 #include "Version.h"
-#include "platform/NativePath.h"
-
-#include <QFontMetrics>
-#include <QLocale>
+#include "platform/PathLimits.h"
+#include "platform/TextWidth.h"
 
 namespace {
 
 // path without its trailing separators, unless it is made of separators only.
-QString withoutTrailingSeparators(const QString& path)
+std::string withoutTrailingSeparators(const std::string& path)
 {
-    qsizetype end = path.size();
-    while (end > 1 && path.at(end - 1) == u'/')
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/')
         --end;
-    return path.left(end);
+    return path.substr(0, end);
 }
 
 // bytes / 2^shift in the locale with exactly two decimals, no grouping, halves away from zero. Worked
 // out in whole hundredths so that the rounding is exact for every 64-bit size (a double would misplace
 // some halves and lose digits above 2^53 bytes). shift is at most 50, so rest * 100 stays inside 64 bits.
-QString amount(qint64 bytes, int shift, const QLocale& locale, quint64* hundredthsOut = nullptr)
+std::string amount(std::int64_t bytes, int shift, const NumberFormat& format,
+                   std::uint64_t* hundredthsOut = nullptr)
 {
     const bool negative = bytes < 0;
     // The magnitude in unsigned arithmetic, so that the most negative value does not overflow.
-    const quint64 magnitude = negative ? quint64(0) - quint64(bytes) : quint64(bytes);
-    const quint64 unit = quint64(1) << shift;
-    const quint64 restHundredths = (magnitude & (unit - 1)) * 100;
-    quint64 hundredths = restHundredths >> shift;
+    const std::uint64_t magnitude = negative ? std::uint64_t(0) - std::uint64_t(bytes) : std::uint64_t(bytes);
+    const std::uint64_t unit = std::uint64_t(1) << shift;
+    const std::uint64_t restHundredths = (magnitude & (unit - 1)) * 100;
+    std::uint64_t hundredths = restHundredths >> shift;
     if ((restHundredths & (unit - 1)) * 2 >= unit)
         ++hundredths;
     hundredths += (magnitude >> shift) * 100; // at most 2^53 * 100
     if (hundredthsOut)
         *hundredthsOut = hundredths;
 
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString fraction = plain.toString(hundredths % 100);
+    // hundredths stays below 2^63, so the whole part fits integer().
+    std::string fraction = format.integer(std::int64_t(hundredths % 100));
     if (hundredths % 100 < 10)
-        fraction.prepend(plain.zeroDigit());
-    QString number = plain.toString(hundredths / 100) + plain.decimalPoint() + fraction;
+        fraction.insert(0, 1, '0');
+    std::string number = format.integer(std::int64_t(hundredths / 100)) + format.decimalSeparator + fraction;
     if (negative && hundredths != 0)
-        number.prepend(plain.negativeSign());
+        number.insert(0, 1, '-');
     return number;
 }
 
@@ -51,68 +49,69 @@ QString amount(qint64 bytes, int shift, const QLocale& locale, quint64* hundredt
 namespace PanelText {
 
 // "Tilgomatic", a blank and the version (major.minor of the project's).
-QString windowTitle()
+std::string windowTitle()
 {
-    return QStringLiteral("Tilgomatic") + u' ' + QStringLiteral(TILGOMATIC_VERSION_MAJOR_MINOR);
+    return std::string("Tilgomatic ") + TILGOMATIC_VERSION_MAJOR_MINOR;
 }
 
 // The last name of path ("/a/b/c.txt" gives "c.txt", "/a/b/" gives "b"); "" for "" and for "/".
-QString fileName(const QString& path)
+std::string fileName(const std::string& path)
 {
-    const QString trimmed = withoutTrailingSeparators(path);
-    if (trimmed == u"/")
-        return QString();
-    return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
+    const std::string trimmed = withoutTrailingSeparators(path);
+    if (trimmed == "/")
+        return {};
+    const std::size_t separator = trimmed.rfind('/');
+    return separator == std::string::npos ? trimmed : trimmed.substr(separator + 1);
 }
 
 // The folder that holds the last name ("/a/b/c.txt" gives "/a/b", "/c.txt" gives "/", "/a/b/" gives
 // "/a"); "" for "", for "/" and for a bare name without folder.
-QString parentFolder(const QString& path)
+std::string parentFolder(const std::string& path)
 {
-    const QString trimmed = withoutTrailingSeparators(path);
-    const qsizetype separator = trimmed.lastIndexOf(u'/');
-    if (separator < 0 || trimmed == u"/")
-        return QString();
-    return withoutTrailingSeparators(trimmed.left(separator + 1));
+    const std::string trimmed = withoutTrailingSeparators(path);
+    const std::size_t separator = trimmed.rfind('/');
+    if (separator == std::string::npos || trimmed == "/")
+        return {};
+    return withoutTrailingSeparators(trimmed.substr(0, separator + 1));
 }
 
 // The row of the sixteen-row table for exactly this value. Every other value, one that does not fit
 // 16 bits included, gives nullopt rather than being cut to 16 bits and landing on a wrong row.
-std::optional<QString> attributeText(int attributeWord)
+std::optional<std::string> attributeText(int attributeWord)
 {
     switch (attributeWord) {
     case 0:
-        return QStringLiteral("Normal");
+        return std::string("Normal");
     case 1:
-        return QStringLiteral("Schreibgeschützt");
+        return std::string("Schreibgeschützt");
     case 2:
-        return QStringLiteral("Versteckt");
+        return std::string("Versteckt");
     case 3:
-        return QStringLiteral("Schreibgeschützt, Versteckt");
+        return std::string("Schreibgeschützt, Versteckt");
     case 4:
-        return QStringLiteral("System");
+        return std::string("System");
     case 5:
-        return QStringLiteral("Schreibgeschützt, System");
+        return std::string("Schreibgeschützt, System");
     case 6:
-        return QStringLiteral("System, Versteckt");
+        return std::string("System, Versteckt");
     case 7:
-        return QStringLiteral("Schreibgeschützt, System, Versteckt");
+        return std::string("Schreibgeschützt, System, Versteckt");
     case 32:
-        return QStringLiteral("Archiv");
+        return std::string("Archiv");
     case 33:
-        return QStringLiteral("Archiv, Schreibgeschützt");
+        return std::string("Archiv, Schreibgeschützt");
     case 34:
-        return QStringLiteral("Archiv, Versteckt");
+        return std::string("Archiv, Versteckt");
     case 35:
-        return QStringLiteral("Archiv, Schreibgeschützt, Versteckt");
+        return std::string("Archiv, Schreibgeschützt, Versteckt");
     case 36:
-        return QStringLiteral("Archiv, System");
+        return std::string("Archiv, System");
     case 37:
-        return QStringLiteral("Archiv, Schreibgeschützt, System");
+        return std::string("Archiv, Schreibgeschützt, System");
     case 38:
-        return QStringLiteral("Archiv, System, Versteckt");
+        return std::string("Archiv, System, Versteckt");
     case 39:
-        return QStringLiteral("Archiv, Schreibgeschützt, System, Versteckt");
+        return std::string("Archiv, Schreibgeschützt, System, Versteckt");
     default:
         return std::nullopt;
     }
@@ -120,15 +119,15 @@ std::optional<QString> attributeText(int attributeWord)
 
 // "Dateigrösse: " + bytes/1024 in the locale with exactly two decimals, no grouping + " KB", the unit held
 // to its number by a no-break space.
-QString sizeText(qint64 bytes, const QLocale& locale)
+std::string sizeText(std::int64_t bytes, const NumberFormat& format)
 {
-    return QStringLiteral("Dateigrösse: ") + amount(bytes, 10, locale) + QStringLiteral("\u00A0KB");
+    return "Dateigrösse: " + withUnit(amount(bytes, 10, format), "KB");
 }
 
-QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metrics, int roomPixels)
+std::string sizeText(std::int64_t bytes, const NumberFormat& format, const TextWidth& font, int roomPixels)
 {
-    const QString kilobytes = sizeText(bytes, locale);
-    if (metrics.horizontalAdvance(kilobytes) <= roomPixels)
+    std::string kilobytes = sizeText(bytes, format);
+    if (font.width(kilobytes) <= roomPixels)
         return kilobytes;
     // Counted in 1024s like the KB, in the first unit that brings the number below 1024.
     static const struct
@@ -136,76 +135,73 @@ QString sizeText(qint64 bytes, const QLocale& locale, const QFontMetrics& metric
         int shift;
         const char* name;
     } units[] = {{20, "MB"}, {30, "GB"}, {40, "TB"}, {50, "PB"}};
-    QString text;
+    std::string text;
     for (const auto& unit : units) {
-        quint64 hundredths = 0;
-        text = QStringLiteral("Dateigrösse: ") + amount(bytes, unit.shift, locale, &hundredths) + u'\u00A0' +
-               QLatin1String(unit.name);
-        if (hundredths < quint64{1024} * 100)
+        std::uint64_t hundredths = 0;
+        text = "Dateigrösse: " + withUnit(amount(bytes, unit.shift, format, &hundredths), unit.name);
+        if (hundredths < std::uint64_t{1024} * 100)
             break;
     }
     return text;
 }
 
 // In place of the attribute words when the attributes cannot be read.
-QString unreadableAttributeText()
+std::string unreadableAttributeText()
 {
-    return QStringLiteral("unbekannt");
+    return std::string("unbekannt");
 }
 
 // In place of the size when the length cannot be read (a vanished file, a folder, no access).
-QString unknownSizeText()
+std::string unknownSizeText()
 {
-    return QStringLiteral("Dateigrösse: unbekannt");
+    return std::string("Dateigrösse: unbekannt");
 }
 
 // In place of the red question when the target is no file that can be read.
-QString notDescribableText()
+std::string notDescribableText()
 {
-    return QStringLiteral("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden.");
+    return std::string("Diese Datei ist nicht vorhanden oder kann nicht gelesen werden.");
 }
 
 // Nothing is written for such a path: the system calls would refuse it or act on a cut one.
-QString notDescribableText(const QString& path)
+std::string notDescribableText(const std::filesystem::path& path)
 {
-    switch (NativePath::limitExceeded(path)) {
-    case NativePath::Limit::PathTooLong:
-        return QStringLiteral("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095\u00A0Bytes). "
-                              "Sie kann so nicht gelöscht werden.");
-    case NativePath::Limit::NameTooLong:
-        return QStringLiteral(
-            "Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255\u00A0Bytes). "
-            "Sie kann so nicht gelöscht werden.");
-    case NativePath::Limit::None:
+    switch (PathLimits::limitExceeded(path.native())) {
+    case PathLimits::Limit::PathTooLong:
+        return std::string("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095\u00A0Bytes). "
+                           "Sie kann so nicht gelöscht werden.");
+    case PathLimits::Limit::NameTooLong:
+        return std::string("Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255\u00A0Bytes). "
+                           "Sie kann so nicht gelöscht werden.");
+    case PathLimits::Limit::None:
         break;
     }
     return notDescribableText();
 }
 
-QString uncheckedOpenersQuestion()
+std::string uncheckedOpenersQuestion()
 {
-    return QStringLiteral("Programme anderer Benutzer können für diese Datei nicht geprüft werden. "
-                          "Trotzdem unwiderruflich löschen?");
+    return std::string("Programme anderer Benutzer können für diese Datei nicht geprüft werden. "
+                       "Trotzdem unwiderruflich löschen?");
 }
 
 // Nothing can be overwritten there, nor can the name be removed.
-QString readOnlyText()
+std::string readOnlyText()
 {
-    return QStringLiteral("Dieser Datenträger ist schreibgeschützt: Die Datei kann hier weder überschrieben "
-                          "noch gelöscht werden.");
+    return std::string("Dieser Datenträger ist schreibgeschützt: Die Datei kann hier weder überschrieben "
+                       "noch gelöscht werden.");
 }
 
 // A folder has attributes, but none of the table's words describes it.
-QString folderAttributeText()
+std::string folderAttributeText()
 {
-    return QStringLiteral("Ordner");
+    return std::string("Ordner");
 }
 
 // Only single files are destroyed: a folder is never offered for deletion.
-QString folderText()
+std::string folderText()
 {
-    return QStringLiteral(
-        "Dies ist ein Ordner. Ordner können nicht vernichtet werden, nur einzelne Dateien.");
+    return std::string("Dies ist ein Ordner. Ordner können nicht vernichtet werden, nur einzelne Dateien.");
 }
 
 } // namespace PanelText

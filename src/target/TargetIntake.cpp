@@ -1,83 +1,97 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/TargetIntake.h"
 
-#include "platform/CoreBridge.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
+#include "platform/PathDisplay.h"
+#include "platform/TextWidth.h"
 #include "target/LongPathName.h"
 
-#include <QDateTime>
-#include <QFontMetrics>
-#include <QLocale>
-#include <QMimeData>
-#include <QSysInfo>
-#include <QUrl>
-
 #include <algorithm>
+#include <ctime>
+#include <string_view>
 #include <utility>
-#include <vector>
 
 namespace {
 
 // The word that the file-manager entry puts in front of the file's path.
-const QString ContextMenuWord = QStringLiteral("1% ");
+constexpr std::string_view ContextMenuWord = "1% ";
+// U+FFFD in UTF-8: what a file manager puts for a byte it could not decode.
+constexpr std::string_view Replacement = "\xEF\xBF\xBD";
 
 // text without the blanks (code 32 only) at both ends; tabs and other white space stay.
-QString trimBlanks(const QString& text)
+std::string trimBlanks(const std::string& text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
+    const std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+std::string withoutQuotes(std::string text)
+{
+    std::erase(text, '"');
+    return text;
 }
 
 // path made absolute against workingFolder when it is relative and not empty; otherwise unchanged.
 // The text is joined as it stands, without resolving "." or ".." lexically: with symbolic links that
 // could name another file than the one the kernel will open.
-QString absoluteAgainst(const QString& path, const QString& workingFolder)
+std::string absoluteAgainst(const std::string& path, const std::string& workingFolder)
 {
-    if (path.isEmpty() || path.startsWith(u'/') || workingFolder.isEmpty())
+    if (path.empty() || path.starts_with('/') || workingFolder.empty())
         return path;
-    if (workingFolder.endsWith(u'/'))
+    if (workingFolder.ends_with('/'))
         return workingFolder + path;
-    return workingFolder + u'/' + path;
+    return workingFolder + '/' + path;
 }
 
-// True when host names this machine: empty, "localhost" or its own host name.
-bool isThisHost(const QString& host)
+// One character of a name: a valid UTF-8 sequence, or a single byte that is part of none (escaped).
+struct Unit
 {
-    return host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0 ||
-           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    std::string_view bytes;
+    bool escaped = false;
+
+    bool operator==(const Unit&) const = default;
+};
+
+std::vector<Unit> unitsOf(std::string_view name)
+{
+    std::vector<Unit> units;
+    for (std::size_t at = 0; at < name.size();) {
+        char32_t codePoint = 0;
+        const int length = PathDisplay::utf8Sequence(name, at, codePoint);
+        units.push_back(length == 0 ? Unit{name.substr(at, 1), true}
+                                    : Unit{name.substr(at, std::size_t(length)), false});
+        at += length == 0 ? 1 : std::size_t(length);
+    }
+    return units;
 }
 
 // True when name, holding U+FFFD where a file manager could not decode a byte, may stand for candidate
-// (as fromNative gives it: such bytes as escape surrogates). Each U+FFFD stands for itself or for a run of
-// one or more such bytes. Matched row by row from the ends, so that a name of many U+FFFD next to a
-// neighbour of many such bytes costs its length times the neighbour's, not a search through every split.
-bool mayStandFor(QStringView name, QStringView candidate)
+// (its bytes as they are on disk). Each U+FFFD stands for itself or for a run of one or more bytes that are
+// no UTF-8. Matched row by row from the ends, so that a name of many U+FFFD next to a neighbour of many such
+// bytes costs its length times the neighbour's, not a search through every split.
+bool mayStandFor(const std::vector<Unit>& name, std::string_view candidateBytes)
 {
-    const qsizetype count = candidate.size();
+    const std::vector<Unit> candidate = unitsOf(candidateBytes);
+    const Unit replacement{Replacement, false};
+    const std::size_t count = candidate.size();
     // next[j]: the rest of name after the current character may stand for candidate from j on.
     std::vector<bool> next(count + 1, false), row(count + 1, false);
     next[count] = true;
-    for (qsizetype i = name.size() - 1; i >= 0; --i) {
-        const QChar c = name.at(i);
+    for (std::size_t i = name.size(); i-- > 0;) {
+        const Unit& c = name[i];
         row[count] = false;
         // Whether candidate from j on begins with a run of escaped bytes after which the rest matches.
         bool escapedRun = false;
-        for (qsizetype j = count - 1; j >= 0; --j) {
-            const QChar d = candidate.at(j);
-            if (c != QChar::ReplacementCharacter) {
+        for (std::size_t j = count; j-- > 0;) {
+            const Unit& d = candidate[j];
+            if (c != replacement) {
                 row[j] = d == c && next[j + 1];
                 continue;
             }
-            // NativePath keeps each undecodable byte as U+DC80 to U+DCFF.
-            const bool escaped = d.unicode() >= 0xDC80 && d.unicode() <= 0xDCFF;
-            escapedRun = escaped && (next[j + 1] || escapedRun);
-            row[j] = (d == QChar::ReplacementCharacter && next[j + 1]) || escapedRun;
+            escapedRun = d.escaped && (next[j + 1] || escapedRun);
+            row[j] = (d == replacement && next[j + 1]) || escapedRun;
         }
         std::swap(row, next);
     }
@@ -88,112 +102,116 @@ bool mayStandFor(QStringView name, QStringView candidate)
 
 namespace TargetIntake {
 
-QStringList lookAlikes(const QString& path, FileSystem& fileSystem, const std::atomic<bool>* cancelled)
+std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path, FileSystem& fileSystem,
+                                              const std::atomic<bool>* cancelled)
 {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const QString name = path.mid(slash + 1);
-    if (slash < 0 || !name.contains(QChar::ReplacementCharacter))
+    const std::string& bytes = path.native();
+    const std::size_t slash = bytes.rfind('/');
+    if (slash == std::string::npos)
         return {};
-    const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    const std::string name = bytes.substr(slash + 1);
+    const std::vector<Unit> nameUnits = unitsOf(name);
+    const auto firstReplacement = std::find(nameUnits.begin(), nameUnits.end(), Unit{Replacement, false});
+    if (firstReplacement == nameUnits.end())
+        return {};
+    const std::string folder = slash == 0 ? std::string("/") : bytes.substr(0, slash);
     // The plain text before the first U+FFFD and after the last one must stand as it is: a cheap test that
     // spares most names of a large folder the full match.
-    const QStringView head = QStringView(name).left(name.indexOf(QChar::ReplacementCharacter));
-    const QStringView tail = QStringView(name).mid(name.lastIndexOf(QChar::ReplacementCharacter) + 1);
-    QStringList found;
-    for (const QString& other : CoreBridge::fromPaths(fileSystem.namesIn(CoreBridge::toPath(folder)))) {
+    const std::string_view head(name.data(), std::size_t(firstReplacement->bytes.data() - name.data()));
+    const auto lastReplacement =
+        std::find(nameUnits.rbegin(), nameUnits.rend(), Unit{Replacement, false})->bytes;
+    const std::string_view tail(lastReplacement.data() + lastReplacement.size(),
+                                std::size_t(name.data() + name.size() - lastReplacement.data()) -
+                                    lastReplacement.size());
+    std::vector<std::filesystem::path> found;
+    for (const std::filesystem::path& otherPath : fileSystem.namesIn(folder)) {
         if (cancelled && cancelled->load(std::memory_order_relaxed))
             break;
-        if (other.size() > head.size() + tail.size() && other.startsWith(head) && other.endsWith(tail) &&
-            other != name && mayStandFor(name, other))
-            found.append(path.left(slash + 1) + other);
+        const std::string& other = otherPath.native();
+        if (other.size() > head.size() + tail.size() && other.starts_with(head) && other.ends_with(tail) &&
+            other != name && mayStandFor(nameUnits, other))
+            found.emplace_back(bytes.substr(0, slash + 1) + other);
     }
     return found;
 }
 
-QString ambiguityText(qsizetype count)
+std::string ambiguityText(std::size_t count)
 {
     if (count == 1)
-        return QStringLiteral("Nicht eindeutig: 1 andere Datei passt. Wählen Sie sie oben (Alt+W) oder "
-                              "ziehen Sie sie hierher.");
-    return QStringLiteral("Nicht eindeutig: %1 Dateien passen. Wählen Sie oben die gemeinte (Alt+W) oder "
-                          "ziehen Sie sie hierher.")
-        .arg(count);
+        return "Nicht eindeutig: 1 andere Datei passt. Wählen Sie sie oben (Alt+W) oder ziehen Sie sie "
+               "hierher.";
+    return "Nicht eindeutig: " + std::to_string(count) +
+           " Dateien passen. Wählen Sie oben die gemeinte (Alt+W) oder ziehen Sie sie hierher.";
 }
 
-QString lookAlikeScanText()
+std::string lookAlikeScanText()
 {
-    return QStringLiteral("Einen Moment: Der Ordner wird nach Dateien mit fast gleichem Namen durchsucht.");
+    return "Einen Moment: Der Ordner wird nach Dateien mit fast gleichem Namen durchsucht.";
 }
 
-QString candidateText(const QString& path, qint64 size, const QDateTime& modified, const QLocale& locale,
-                      const QFontMetrics& metrics, int width)
+std::string candidateText(const std::filesystem::path& path, std::int64_t size,
+                          const std::optional<std::chrono::system_clock::time_point>& modified,
+                          const NumberFormat& format, const TextWidth& font, int width)
 {
     // Bytes, not KB: two look-alikes may differ by one byte only.
-    QString detail =
-        size < 0 ? QStringLiteral("Grösse unbekannt")
-                 : (size == 1 ? QStringLiteral("1 Byte") : locale.toString(size) + QStringLiteral(" Bytes"));
-    if (modified.isValid())
-        detail += QStringLiteral(", ") + locale.toString(modified, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    detail = QStringLiteral("  (%1)").arg(detail);
-    const QString name = NativePath::displayText(path.mid(path.lastIndexOf(u'/') + 1));
-    return metrics.elidedText(name, Qt::ElideMiddle, std::max(width - metrics.horizontalAdvance(detail), 0)) +
-           detail;
+    std::string detail = size < 0    ? std::string("Grösse unbekannt")
+                         : size == 1 ? std::string("1 Byte")
+                                     : format.integer(size, true) + " Bytes";
+    if (modified) {
+        // Whole seconds, counted down before 1970 as well, in the local time.
+        const std::time_t seconds =
+            std::chrono::floor<std::chrono::seconds>(*modified).time_since_epoch().count();
+        std::tm local{};
+        char text[64] = {};
+        if (localtime_r(&seconds, &local) != nullptr &&
+            std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) > 0)
+            detail += std::string(", ") + text;
+    }
+    detail = "  (" + detail + ")";
+    const std::string& bytes = path.native();
+    const std::string name = PathDisplay::displayText(std::string_view(bytes).substr(bytes.rfind('/') + 1));
+    return font.elideMiddle(name, std::max(width - font.width(detail), 0)) + detail;
 }
 
 // The start-up target from the arguments; "" when there is none or the "~" lookup fails.
-QString commandLineTarget(const QStringList& arguments, const QString& workingFolder, FileSystem& fileSystem)
+std::filesystem::path commandLineTarget(const std::vector<std::string>& arguments,
+                                        const std::filesystem::path& workingFolderPath,
+                                        FileSystem& fileSystem)
 {
-    QString text = arguments.join(u' ');
-    if (text.isEmpty())
-        return QString();
+    const std::string& workingFolder = workingFolderPath.native();
+    std::string text;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        text += (i == 0 ? "" : " ") + arguments[i];
+    if (text.empty())
+        return {};
 
     // Only at the very start of the joined text, and only before an absolute path: that is what the
     // file-manager entry passes. Before anything else the word is part of a name ("1% foo" is a file of
     // the working folder, never "foo"); a relative path cannot start with "/", so the rule is exact.
-    const bool fromContextMenu = text.startsWith(ContextMenuWord) &&
-                                 trimBlanks(text.mid(ContextMenuWord.size())).remove(u'"').startsWith(u'/');
+    const bool fromContextMenu =
+        text.starts_with(ContextMenuWord) &&
+        withoutQuotes(trimBlanks(text.substr(ContextMenuWord.size()))).starts_with('/');
 
     // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
     // names something as it stands, that is the file the user chose: the cleaning below could name
     // another one ("t.txt " a neighbour "t.txt", 'a"b.txt' a neighbour "ab.txt").
-    const QString exact =
-        absoluteAgainst(fromContextMenu ? text.mid(ContextMenuWord.size()) : text, workingFolder);
-    if (!exact.isEmpty() && !fileSystem.longPathName(CoreBridge::toPath(exact)).empty())
+    const std::string exact =
+        absoluteAgainst(fromContextMenu ? text.substr(ContextMenuWord.size()) : text, workingFolder);
+    if (!exact.empty() && !fileSystem.longPathName(exact).empty())
         return exact;
 
     if (fromContextMenu)
-        text.remove(0, ContextMenuWord.size() - 1);
+        text.erase(0, ContextMenuWord.size() - 1);
 
     text = trimBlanks(text);
 
     // The lookup sees the text with its quotes, so a quoted name with "~" finds nothing. A "~" that
     // reaches us is part of a name (the shell expands the home folder before we start), and the
     // lookup is taken against the working folder like the final path.
-    if (text.contains(u'~'))
-        text = modLongPathName::GetLongPath(fileSystem, absoluteAgainst(text, workingFolder));
+    if (text.find('~') != std::string::npos)
+        text = modLongPathName::GetLongPath(fileSystem, absoluteAgainst(text, workingFolder)).native();
 
-    text.remove(u'"');
-    return absoluteAgainst(text, workingFolder);
-}
-
-// The first file of this machine among the drop's entries, as a local path; a null QString when the drop
-// holds none (text, web addresses, file URLs naming another host). Like a file manager's file list, the
-// list is made of this machine's files only; entries of other kinds are not part of it.
-QString droppedTarget(const QMimeData* data)
-{
-    if (data == nullptr || !data->hasUrls())
-        return QString();
-    for (const QUrl& url : data->urls()) {
-        // toLocalFile() turns file://host/p into "//host/p", which Linux reads as "/host/p": a file of
-        // this machine that the user never chose. Only our own host may stand in the URL.
-        if (!url.isLocalFile() || !isThisHost(url.host()))
-            continue;
-        // The path's own bytes, "%E4" as the byte 0xE4 (not U+FFFD, which would name another file).
-        const QString path = NativePath::fromFileUrl(url);
-        if (!path.isEmpty())
-            return path;
-    }
-    return QString();
+    return absoluteAgainst(withoutQuotes(text), workingFolder);
 }
 
 } // namespace TargetIntake

@@ -24,7 +24,8 @@ void LookAlikeScan::start(const QString& path)
     m_cancelled = std::make_shared<std::atomic<bool>>(false);
     m_running = true;
     m_thread = std::thread([this, path, cancelled = m_cancelled] {
-        QStringList found = TargetIntake::lookAlikes(path, m_fileSystem, cancelled.get());
+        QStringList found = CoreBridge::fromPaths(
+            TargetIntake::lookAlikes(CoreBridge::toPath(path), m_fileSystem, cancelled.get()));
         if (cancelled->load())
             return;
         if (!m_fileSystem.longPathName(CoreBridge::toPath(path)).empty())

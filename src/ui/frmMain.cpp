@@ -7,12 +7,14 @@
 #include "engine/Shredder.h"
 #include "model/WindowLayout.h"
 #include "platform/CoreBridge.h"
+#include "platform/DropTarget.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/ShellEntries.h"
 #include "platform/gui/ColorNumber.h"
+#include "platform/gui/FontWidth.h"
 #include "shell/BrowseFolders.h"
 #include "shell/ExplorerKontext.h"
 #include "shell/HelpFile.h"
@@ -113,7 +115,7 @@ void setWindowColor(QWidget* widget, const QColor& color)
 // source ever deletes its file because we answered "moved". Ignore for a drop without a local file.
 Qt::DropAction fileDropAction(const QDropEvent* event)
 {
-    if (TargetIntake::droppedTarget(event->mimeData()).isNull())
+    if (DropTarget::droppedTarget(event->mimeData()).isNull())
         return Qt::IgnoreAction;
     if (event->possibleActions() & Qt::CopyAction)
         return Qt::CopyAction;
@@ -440,8 +442,8 @@ void frmMain::Form_Load()
     // Only the text "1" ticks a box; anything else stored there counts as unticked.
     chkExplorer->setChecked(m_options.explorerEntry());
     chkQuit->setChecked(m_options.quitAfterDelete());
-    TargetPath = TargetIntake::commandLineTarget(CoreBridge::fromArguments(m_program.arguments),
-                                                 CoreBridge::fromPath(m_program.workingFolder), m_fileSystem);
+    TargetPath = CoreBridge::fromPath(
+        TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem));
     startLookAlikeScan();
     RefreshTarget();
     ApplyBackColor();
@@ -464,8 +466,8 @@ void frmMain::RefreshTarget()
     setWindowTitle(qText(state.title));
     lblFileName->setText(qText(state.fileName));
     lblFileName->setAccessibleName(qText(state.fileNameWhole));
-    lblFilePath->setText(modCompactPath::CompactPath(QFontMetrics(font()), qText(state.folder),
-                                                     WindowLayout::FilePathWidth, m_twipsPerPixel));
+    lblFilePath->setText(qText(modCompactPath::CompactPath(FontWidth(QFontMetrics(font())), state.folder,
+                                                           WindowLayout::FilePathWidth, m_twipsPerPixel)));
     lblEmpty->setVisible(state.empty);
     for (PanelLabel* label : {lblFileAttribute, lblFileAttributeTitle, lblFileNameTitle, lblFilePath,
                               lblFilePathTitle, lblFileSize, lblMsg})
@@ -475,8 +477,9 @@ void frmMain::RefreshTarget()
     if (state.sizeText)
         lblFileSize->setText(qText(*state.sizeText));
     else if (state.sizeBytes)
-        lblFileSize->setText(PanelText::sizeText(*state.sizeBytes, QLocale(),
-                                                 QFontMetrics(lblFileSize->font()), state.sizeRoomPixels));
+        lblFileSize->setText(
+            qText(PanelText::sizeText(*state.sizeBytes, CoreBridge::numberFormat(QLocale()),
+                                      FontWidth(QFontMetrics(lblFileSize->font())), state.sizeRoomPixels)));
     lblMsg->setText(qText(state.message));
     cmdDelete->setEnabled(state.deleteEnabled);
     cboLookAlike->setVisible(state.choiceVisible);
@@ -489,7 +492,8 @@ void frmMain::RefreshTarget()
 void frmMain::startLookAlikeScan()
 {
     forgetLookAlikes();
-    if (!PanelText::fileName(TargetPath).contains(QChar::ReplacementCharacter))
+    if (!CoreBridge::fromPath(PanelText::fileName(CoreBridge::toPath(TargetPath).native()))
+             .contains(QChar::ReplacementCharacter))
         return;
     m_lookAlikeSource = TargetPath;
     m_lookAlikeScan->start(TargetPath);
@@ -516,22 +520,23 @@ void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates
     const QSignalBlocker quiet(cboLookAlike);
     cboLookAlike->clear();
     cboLookAlike->addItem(qText(WindowLayout::ChoicePrompt));
-    const QFontMetrics metrics(cboLookAlike->font());
+    const FontWidth font(QFontMetrics(cboLookAlike->font()));
+    const NumberFormat format = CoreBridge::numberFormat(QLocale());
     const int room = cboLookAlike->width() - twipsToPixels(WindowLayout::ChoiceChrome);
     for (const QString& candidate : candidates) {
-        qint64 size = -1;
+        const std::filesystem::path path = CoreBridge::toPath(candidate);
+        std::int64_t size = -1;
         try {
-            size = m_fileSystem.fileLength(CoreBridge::toPath(candidate));
+            size = m_fileSystem.fileLength(path);
         } catch (const FileError&) {
             // Shown as unknown; loading it then tells why.
         }
-        const QDateTime modified =
-            CoreBridge::toDateTime(m_fileSystem.modifiedTime(CoreBridge::toPath(candidate)));
-        cboLookAlike->addItem(
-            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, room), candidate);
+        const auto modified = m_fileSystem.modifiedTime(path);
+        cboLookAlike->addItem(qText(TargetIntake::candidateText(path, size, modified, format, font, room)),
+                              candidate);
         // Whole, for the mouse pointer and for screen readers.
         const QString whole =
-            TargetIntake::candidateText(candidate, size, modified, QLocale(), metrics, INT_MAX / 2);
+            qText(TargetIntake::candidateText(path, size, modified, format, font, INT_MAX / 2));
         cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::ToolTipRole);
         cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::AccessibleTextRole);
     }
@@ -627,7 +632,7 @@ modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIde
                  [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
 
     m_run = &run;
-    m_runFileName = PanelText::fileName(NativePath::displayText(path));
+    m_runFileName = qText(PanelText::fileName(CoreBridge::toText(NativePath::displayText(path))));
     m_runPath = path;
     m_progressLine = ProgressLine();
     m_progressShown = false;
@@ -774,7 +779,7 @@ void frmMain::Image2_Click()
 
 void frmMain::OLEDragDrop(const QMimeData* data)
 {
-    const QString path = TargetIntake::droppedTarget(data);
+    const QString path = DropTarget::droppedTarget(data);
     if (path.isNull())
         return;
     TargetPath = path;

@@ -21,10 +21,6 @@
 
 namespace {
 
-std::string s(const QString& text)
-{
-    return text.toStdString();
-}
 const std::string& s(const std::string& text)
 {
     return text;
@@ -98,12 +94,12 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
     const Row rows[] = {
         {"plain file", none, Question, true},
         {"folder", [](PanelFileSystem& f) { f.attributeWord = FileAttributes::Directory; },
-         s(PanelText::folderText()), false},
+         PanelText::folderText(), false},
         {"unreadable", [](PanelFileSystem& f) { f.attributesError = EACCES; },
-         s(PanelText::notDescribableText(QString::fromStdString(Target.native()))), false},
+         PanelText::notDescribableText(Target), false},
         {"no length", [](PanelFileSystem& f) { f.lengthError = ENOENT; },
-         s(PanelText::notDescribableText(QString::fromStdString(Target.native()))), false},
-        {"read-only", [](PanelFileSystem& f) { f.storage.readOnly = true; }, s(PanelText::readOnlyText()),
+         PanelText::notDescribableText(Target), false},
+        {"read-only", [](PanelFileSystem& f) { f.storage.readOnly = true; }, PanelText::readOnlyText(),
          false},
         {"pseudo file", [](PanelFileSystem& f) { f.seen.status = OpenStatus::PseudoFile; },
          s(ShredReport::pseudoFileText()), false},
@@ -114,7 +110,7 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
          s(ShredReport::noSpaceWarningText(4096, 1024, CoreBridge::numberFormat(QLocale()))), true},
         {"copies kept", [&](PanelFileSystem& f) { f.storage = copies; }, copiesWarning, true},
         {"unseen openers", [](PanelFileSystem& f) { f.unseenOpeners = true; },
-         s(PanelText::uncheckedOpenersQuestion()), true},
+         PanelText::uncheckedOpenersQuestion(), true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -126,10 +122,10 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
         EXPECT_EQ(panel.folder, "/home/anna/Belege");
     }
     const PanelState& folder = load([](PanelFileSystem& f) { f.attributeWord = FileAttributes::Directory; });
-    EXPECT_EQ(folder.attributes, s(PanelText::folderAttributeText()));
+    EXPECT_EQ(folder.attributes, PanelText::folderAttributeText());
     EXPECT_TRUE(model.folderTarget());
     const PanelState& gone = load([](PanelFileSystem& f) { f.lengthError = ENOENT; });
-    EXPECT_EQ(gone.sizeText, s(PanelText::unknownSizeText()));
+    EXPECT_EQ(gone.sizeText, PanelText::unknownSizeText());
     // The size's room: from the size label to the help picture, less the gap.
     const PanelState& plain = load([](PanelFileSystem&) {});
     EXPECT_EQ(plain.sizeBytes, 1536);
@@ -153,8 +149,8 @@ TEST_F(Fixture, PanelWithoutTargetOrWithLookAlikes)
         bool choiceVisible;
     };
     const Row rows[] = {
-        {{.pending = true}, s(TargetIntake::lookAlikeScanText()), false, false},
-        {{.pending = true, .count = 3}, s(TargetIntake::ambiguityText(3)), false, true},
+        {{.pending = true}, TargetIntake::lookAlikeScanText(), false, false},
+        {{.pending = true, .count = 3}, TargetIntake::ambiguityText(3), false, true},
         {{.pending = true, .count = 3, .chosen = true}, Question, true, true},
         {{.pending = false}, Question, true, false},
     };
@@ -319,7 +315,7 @@ TEST_F(Fixture, ProgressLineDuringARun)
     const MainWindowModel::Run naming{"Kontoauszug März.pdf", true, false};
     ASSERT_TRUE(model.deleteClicked(0));
     EXPECT_EQ(model.progress(line, {}, 1000, wide).message, s(line.text()));
-    EXPECT_EQ(model.progress(line, {}, 1000, wide).title, s(line.titleWith(s(PanelText::windowTitle()))));
+    EXPECT_EQ(model.progress(line, {}, 1000, wide).title, s(line.titleWith(PanelText::windowTitle())));
     EXPECT_EQ(model.progress(line, naming, 1000, wide).message, s(line.textNaming("Kontoauszug März.pdf")));
     // Too little room: the name gives way in the middle, as far as needed.
     const int room = FakeMeasure().width(s(line.textNaming("Konto…pdf")));

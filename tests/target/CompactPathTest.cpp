@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/CompactPath.h"
 
+#include "platform/gui/FontWidth.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
@@ -48,15 +50,17 @@ class Compacting : public ::testing::Test
 protected:
     Compacting()
         : metrics(QFont("DejaVu Sans", 8))
+        , font(metrics)
     {}
 
     int width(const QString& text) const { return metrics.horizontalAdvance(text); }
     QString compact(const QString& path, int pixels) const
     {
-        return modCompactPath::compactToPixels(metrics, path, pixels);
+        return QString::fromStdString(modCompactPath::compactToPixels(font, path.toStdString(), pixels));
     }
 
     QFontMetrics metrics;
+    FontWidth font;
     const QString path = "/home/anna/Dokumente/Projekte/2026/Steuer";
 };
 
@@ -143,7 +147,8 @@ TEST_F(Compacting, DegenerateWidthsStillFit)
 
 TEST_F(Compacting, CompactPathMeasuresTheControlInPixels)
 {
-    const QString result = modCompactPath::CompactPath(metrics, path, 1500, 15); // 100 pixels
+    const QString result =
+        QString::fromStdString(modCompactPath::CompactPath(font, path.toStdString(), 1500, 15)); // 100 pixels
     EXPECT_LE(width(result), 100);
     EXPECT_EQ(result, compact(path, 100));
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/PanelText.h"
 
+#include "platform/CoreBridge.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QLocale>
@@ -33,12 +35,12 @@ class AttributeTable : public ::testing::TestWithParam<AttributeCase>
 TEST_P(AttributeTable, ExactMatchOnly)
 {
     const AttributeCase& c = GetParam();
-    const std::optional<QString> text = PanelText::attributeText(c.word);
+    const std::optional<std::string> text = PanelText::attributeText(c.word);
     if (c.text == nullptr) {
-        EXPECT_FALSE(text.has_value()) << c.word << ": " << text->toStdString();
+        EXPECT_FALSE(text.has_value()) << c.word << ": " << *text;
     } else {
         ASSERT_TRUE(text.has_value()) << c.word;
-        EXPECT_EQ(*text, QString::fromUtf8(c.text)) << c.word;
+        EXPECT_EQ(*text, c.text) << c.word;
     }
 }
 
@@ -82,10 +84,12 @@ class SizeText : public ::testing::TestWithParam<SizeCase>
 TEST_P(SizeText, TwoDecimalsHalfAwayNoGrouping)
 {
     const SizeCase& c = GetParam();
-    EXPECT_EQ(PanelText::sizeText(c.bytes, QLocale(QLocale::German, QLocale::Germany)),
-              QString("Dateigrösse: ") + c.german + "\u00A0KB");
-    EXPECT_EQ(PanelText::sizeText(c.bytes, QLocale(QLocale::English, QLocale::UnitedStates)),
-              QString("Dateigrösse: ") + c.english + "\u00A0KB");
+    EXPECT_EQ(
+        PanelText::sizeText(c.bytes, CoreBridge::numberFormat(QLocale(QLocale::German, QLocale::Germany))),
+        std::string("Dateigrösse: ") + c.german + "\u00A0KB");
+    EXPECT_EQ(PanelText::sizeText(c.bytes,
+                                  CoreBridge::numberFormat(QLocale(QLocale::English, QLocale::UnitedStates))),
+              std::string("Dateigrösse: ") + c.english + "\u00A0KB");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,10 +139,10 @@ INSTANTIATE_TEST_SUITE_P(Paths, NameAndFolder,
 TEST(PanelText, NotDescribableTextFitsTwoLinesOfThePanel)
 {
     const QFontMetrics metrics(QFont("DejaVu Sans", 8));
-    const QRect box =
-        metrics.boundingRect(QRect(0, 0, 305, 1000), Qt::TextWordWrap, PanelText::notDescribableText());
+    const QRect box = metrics.boundingRect(QRect(0, 0, 305, 1000), Qt::TextWordWrap,
+                                           QString::fromStdString(PanelText::notDescribableText()));
     EXPECT_LE(box.height(), 2 * metrics.lineSpacing());
-    EXPECT_TRUE(PanelText::unknownSizeText().startsWith("Dateigrösse: "));
+    EXPECT_TRUE(PanelText::unknownSizeText().starts_with("Dateigrösse: "));
 }
 
 } // namespace

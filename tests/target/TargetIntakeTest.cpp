@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/TargetIntake.h"
+#include "platform/DropTarget.h"
 #include "platform/NativePath.h"
+#include "platform/gui/FontWidth.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "support/CoreText.h"
 #include "support/RecordingFileSystem.h"
 #include "support/TestFiles.h"
 #include "target/LongPathName.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QLocale>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -19,6 +24,13 @@ namespace {
 using Kind = RecordingFileSystem::Kind;
 
 const QString WorkingFolder = QStringLiteral("/work/dir");
+
+// The intake through the window's crossing: the arguments and paths as the Qt side holds them.
+QString commandLineTarget(const QStringList& arguments, const QString& workingFolder, FileSystem& fileSystem)
+{
+    return CoreBridge::fromPath(
+        TargetIntake::commandLineTarget(CoreBridge::toNative(arguments), p(workingFolder), fileSystem));
+}
 
 struct CommandLineCase
 {
@@ -41,7 +53,7 @@ TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
 {
     RecordingFileSystem fileSystem;
     const CommandLineCase& c = GetParam();
-    EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
+    EXPECT_EQ(commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
     // At most the look whether the text names something as it stands; no "~" lookup.
     EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1);
 }
@@ -80,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
 {
     RecordingFileSystem fileSystem;
-    EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
+    EXPECT_EQ(commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
 }
 
 // "~" cases against real files: the lookup keeps a path that exists and empties one that does not.
@@ -104,7 +116,7 @@ protected:
 
     QString target(const QStringList& arguments, const QString& workingFolder = WorkingFolder)
     {
-        return TargetIntake::commandLineTarget(arguments, workingFolder, fileSystem);
+        return commandLineTarget(arguments, workingFolder, fileSystem);
     }
 
     QTemporaryDir folder;
@@ -161,7 +173,7 @@ TEST_F(CommandLineTilde, LongPathIsNotCut)
     path += "/long~name.txt";
     ASSERT_TRUE(touch(path));
     EXPECT_EQ(target({path}), path);
-    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, path), path);
+    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, p(path)), p(path));
 }
 
 TEST(GetLongPath, EmptyForNothingAndForEmptyText)
@@ -169,6 +181,32 @@ TEST(GetLongPath, EmptyForNothingAndForEmptyText)
     RecordingFileSystem fileSystem;
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 1); // nothing to ask about the empty path
+}
+
+// The choice's line for a look-alike: the name escaped, and its size and time written as the window's locale
+// writes them (grouped bytes, local time), the name alone giving way to a narrow list.
+TEST(CandidateText, EscapedNameThenSizeAndLocalTime)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QFontMetrics metrics(QFont("DejaVu Sans", 8));
+    const FontWidth font(metrics);
+    const auto time = std::chrono::system_clock::from_time_t(1765112585); // 07.12.2025, 13:03:05 UTC
+    const QString when = german.toString(QDateTime::fromSecsSinceEpoch(1765112585), "dd.MM.yyyy HH:mm:ss");
+    const auto text = [&](std::int64_t size, bool withTime, int width) {
+        return q(TargetIntake::candidateText("/tmp/K\xe4se.txt", size,
+                                             withTime ? std::optional(time) : std::nullopt,
+                                             CoreBridge::numberFormat(german), font, width));
+    };
+    EXPECT_EQ(text(1234567, true, 10000), "K\\xE4se.txt  (1.234.567 Bytes, " + when + ")");
+    EXPECT_EQ(text(1, false, 10000), "K\\xE4se.txt  (1 Byte)");
+    EXPECT_EQ(text(-1, false, 10000), "K\\xE4se.txt  (Grösse unbekannt)");
+    const QString detail = "  (0 Bytes, " + when + ")";
+    const int width = metrics.horizontalAdvance(detail) + 45; // room for a part of the name only
+    const QString narrow = text(0, true, width);
+    EXPECT_LE(metrics.horizontalAdvance(narrow), width);
+    EXPECT_TRUE(narrow.startsWith("K") && narrow.contains(u'\u2026') && narrow.endsWith(detail))
+        << narrow.toStdString();
 }
 
 QMimeData* withUrls(QMimeData& data, const QList<QUrl>& urls)
@@ -182,7 +220,7 @@ TEST(DroppedTarget, FirstOfThreeFilesUnchanged)
     QMimeData data;
     withUrls(data, {QUrl::fromLocalFile("/tmp/erste \"datei\"~1.txt"), QUrl::fromLocalFile("/tmp/zwei"),
                     QUrl::fromLocalFile("/tmp/drei")});
-    EXPECT_EQ(TargetIntake::droppedTarget(&data), "/tmp/erste \"datei\"~1.txt");
+    EXPECT_EQ(DropTarget::droppedTarget(&data), "/tmp/erste \"datei\"~1.txt");
 }
 
 TEST(DroppedTarget, EntriesThatAreNoLocalFileAreNotPartOfTheFileList)
@@ -190,34 +228,32 @@ TEST(DroppedTarget, EntriesThatAreNoLocalFileAreNotPartOfTheFileList)
     QMimeData mixed;
     withUrls(mixed, {QUrl("http://example.org/a"), QUrl("file://remote.example/etc/x"),
                      QUrl::fromLocalFile("/tmp/b"), QUrl::fromLocalFile("/tmp/c")});
-    EXPECT_EQ(TargetIntake::droppedTarget(&mixed), "/tmp/b");
+    EXPECT_EQ(DropTarget::droppedTarget(&mixed), "/tmp/b");
 }
 
 TEST(DroppedTarget, DecodesPercentEscapesAndLocalHost)
 {
     QMimeData data;
-    EXPECT_EQ(TargetIntake::droppedTarget(withUrls(data, {QUrl("file:///tmp/a%20b%25.txt")})),
-              "/tmp/a b%.txt");
-    EXPECT_EQ(TargetIntake::droppedTarget(withUrls(data, {QUrl("file://localhost/tmp/x")})), "/tmp/x");
+    EXPECT_EQ(DropTarget::droppedTarget(withUrls(data, {QUrl("file:///tmp/a%20b%25.txt")})), "/tmp/a b%.txt");
+    EXPECT_EQ(DropTarget::droppedTarget(withUrls(data, {QUrl("file://localhost/tmp/x")})), "/tmp/x");
 }
 
 TEST(DroppedTarget, RefusesWhatIsNoLocalFile)
 {
     QMimeData text;
     text.setText("/tmp/some/file.txt");
-    EXPECT_TRUE(TargetIntake::droppedTarget(&text).isNull());
+    EXPECT_TRUE(DropTarget::droppedTarget(&text).isNull());
 
     QMimeData web;
-    EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(web, {QUrl("https://example.org/file.txt")})).isNull());
+    EXPECT_TRUE(DropTarget::droppedTarget(withUrls(web, {QUrl("https://example.org/file.txt")})).isNull());
 
     // A file of another machine must not turn into "//host/path", which names a local file.
     QMimeData remote;
-    EXPECT_TRUE(
-        TargetIntake::droppedTarget(withUrls(remote, {QUrl("file://remote.example/etc/x")})).isNull());
+    EXPECT_TRUE(DropTarget::droppedTarget(withUrls(remote, {QUrl("file://remote.example/etc/x")})).isNull());
 
     QMimeData empty;
-    EXPECT_TRUE(TargetIntake::droppedTarget(withUrls(empty, {})).isNull());
-    EXPECT_TRUE(TargetIntake::droppedTarget(nullptr).isNull());
+    EXPECT_TRUE(DropTarget::droppedTarget(withUrls(empty, {})).isNull());
+    EXPECT_TRUE(DropTarget::droppedTarget(nullptr).isNull());
 }
 
 // Names of every kind, created with their native bytes, through the real intake and the real file layer:
@@ -245,9 +281,8 @@ TEST_P(ExactName, ReachesTheChosenFileAndNoOther)
     QMimeData drop;
     drop.setUrls({QUrl::fromEncoded("file://" + NativePath::toNative(chosen).toPercentEncoding("/"))});
     // On the command line as the file-manager entries give it: the word, then the absolute path.
-    const QString target = c.dropped
-                               ? TargetIntake::droppedTarget(&drop)
-                               : TargetIntake::commandLineTarget({"1%", chosen}, dir.path(), fileSystem);
+    const QString target = c.dropped ? DropTarget::droppedTarget(&drop)
+                                     : commandLineTarget({"1%", chosen}, dir.path(), fileSystem);
     ASSERT_EQ(NativePath::toNative(target), NativePath::toNative(chosen));
     const FileSystem::OpenResult opened = fileSystem.openExclusive(p(target));
     ASSERT_EQ(opened.status, OpenStatus::Opened);
@@ -283,9 +318,9 @@ TEST(LookAlikes, NeighboursAnUndecodableByteCouldHide)
     LinuxFileSystem fileSystem;
     for (const auto& [name, expected] : cases) {
         QList<QByteArray> found;
-        for (const QString& path :
-             TargetIntake::lookAlikes(dir.path() + u'/' + NativePath::fromNative(name), fileSystem))
-            found.append(NativePath::toNative(path.mid(dir.path().size() + 1)));
+        for (const std::filesystem::path& path :
+             TargetIntake::lookAlikes(p(dir.path() + u'/' + NativePath::fromNative(name)), fileSystem))
+            found.append(QByteArray::fromStdString(path.native().substr(native("").size())));
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, expected) << name.toHex().constData();
     }

@@ -237,9 +237,9 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
 TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
 {
     openWithFile(QStringLiteral("a.txt"));
-    QStringList texts{PanelText::uncheckedOpenersQuestion(),
-                      PanelText::notDescribableText(QString(4096, u'/')),
-                      PanelText::notDescribableText("/" + QString(256, u'n'))};
+    QStringList texts{q(PanelText::uncheckedOpenersQuestion()),
+                      q(PanelText::notDescribableText(std::string(4096, '/'))),
+                      q(PanelText::notDescribableText("/" + std::string(256, 'n')))};
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
           OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::Failed})
@@ -260,12 +260,12 @@ TEST_F(DeleteCommandTest, EveryOpenFailureTextFitsTheQuestionsLabel)
     result.flash = true;
     result.outcome = OverwriteCheck::Outcome::Verified;
     texts << q(ShredReport::warningText(result));
-    texts << PanelText::readOnlyText() << q(ShredReport::readOnlyRefusalText());
+    texts << q(PanelText::readOnlyText()) << q(ShredReport::readOnlyRefusalText());
     texts << q(ShredReport::incompleteText()) << q(ShredReport::nameKeptText())
           << q(ShredReport::noSpaceText(qint64(20) << 30, 255 << 20,
                                         CoreBridge::numberFormat(QLocale(QLocale::German))))
-          << TargetIntake::ambiguityText(1) << TargetIntake::ambiguityText(99)
-          << TargetIntake::lookAlikeScanText();
+          << q(TargetIntake::ambiguityText(1)) << q(TargetIntake::ambiguityText(99))
+          << q(TargetIntake::lookAlikeScanText());
     for (const QString& text : texts) {
         window->lblMsg->setText(text);
         EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount())
@@ -504,7 +504,7 @@ TEST_F(DeleteCommandTest, ReadOnlyMediumIsSaidAndRefused)
 {
     fileSystem.storage.readOnly = true;
     const QString file = openWithFile(QStringLiteral("a.txt"));
-    EXPECT_EQ(window->lblMsg->text(), PanelText::readOnlyText());
+    EXPECT_EQ(window->lblMsg->text(), q(PanelText::readOnlyText()));
     EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
     EXPECT_FALSE(window->cmdDelete->isEnabled());
 

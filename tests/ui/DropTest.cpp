@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
 #include "platform/NativePath.h"
+#include "support/CoreText.h"
 #include "support/TestFiles.h"
 #include "target/TargetIntake.h"
 #include "ui/PanelLabel.h"
@@ -196,7 +197,7 @@ TEST_F(DropTest, LookAlikesAreChosenWithTheKeyboard)
     open({QStringLiteral("1%"), trueName});
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->cboLookAlike->isVisible(); }, 10000));
     EXPECT_FALSE(window->cmdDelete->isEnabled());
-    EXPECT_EQ(window->lblMsg->text(), TargetIntake::ambiguityText(2));
+    EXPECT_EQ(window->lblMsg->text(), q(TargetIntake::ambiguityText(2)));
     window->activateWindow();
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

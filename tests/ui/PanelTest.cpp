@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
+#include "support/CoreText.h"
 #include "target/PanelText.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
@@ -189,9 +190,9 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
     load(missing);
     EXPECT_EQ(window->TargetPath, missing);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gibt es nicht.txt"));
-    EXPECT_EQ(window->lblFileAttribute->text(), PanelText::unreadableAttributeText());
-    EXPECT_EQ(window->lblFileSize->text(), PanelText::unknownSizeText());
-    EXPECT_EQ(window->lblMsg->text(), PanelText::notDescribableText());
+    EXPECT_EQ(window->lblFileAttribute->text(), q(PanelText::unreadableAttributeText()));
+    EXPECT_EQ(window->lblFileSize->text(), q(PanelText::unknownSizeText()));
+    EXPECT_EQ(window->lblMsg->text(), q(PanelText::notDescribableText()));
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_FALSE(window->cmdDelete->isEnabled());
     EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
@@ -211,8 +212,8 @@ TEST_F(PanelTest, FolderAsTargetIsCalledAFolderThatCannotBeDestroyed)
     QDir(files.path()).mkdir(QStringLiteral("Ordner"));
     load(path(QStringLiteral("Ordner")));
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Ordner"));
-    EXPECT_EQ(window->lblFileSize->text(), PanelText::unknownSizeText());
-    EXPECT_EQ(window->lblMsg->text(), PanelText::folderText());
+    EXPECT_EQ(window->lblFileSize->text(), q(PanelText::unknownSizeText()));
+    EXPECT_EQ(window->lblMsg->text(), q(PanelText::folderText()));
     EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
     EXPECT_FALSE(window->cmdDelete->isEnabled());
 }
