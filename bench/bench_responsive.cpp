@@ -24,6 +24,7 @@
 #include "BenchFiles.h"
 #include "engine/Shredder.h"
 #include "platform/CoreBridge.h"
+#include "platform/NativePath.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/linux/FileManagerActions.h"
 #include "platform/linux/IniSettingsStore.h"
@@ -128,7 +129,7 @@ private:
 ProgramInfo programFor(char** argv, const QString& path)
 {
     ProgramInfo program = RunningProgram::info(1, argv);
-    program.arguments = QStringList{path};
+    program.arguments = {NativePath::toNative(path).toStdString()};
     return program;
 }
 
@@ -238,11 +239,11 @@ int lookAlikeBench(int argc, char** argv)
 
     LinuxFileSystem fileSystem;
     ProgramInfo program = RunningProgram::info(1, argv);
-    program.arguments = QStringList{QStringLiteral("1%"),
-                                    folder + u'/' +
-                                        QString::fromUtf8(PhotoName)
-                                            .replace(QStringLiteral("%1"), QChar(0xFFFD))
-                                            .replace(QStringLiteral("%2"), QString::number(entries + 1))};
+    const QString photo = folder + u'/' +
+                          QString::fromUtf8(PhotoName)
+                              .replace(QStringLiteral("%1"), QChar(0xFFFD))
+                              .replace(QStringLiteral("%2"), QString::number(entries + 1));
+    program.arguments = {"1%", NativePath::toNative(photo).toStdString()};
     IniSettingsStore settings;
     FileManagerActions actions(UserFolders::dataHome(), UserFolders::configHome());
     MenuRegistry registry(actions, program.executablePath);

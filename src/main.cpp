@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/WindowOptions.h"
+#include "platform/CoreBridge.h"
+#include "platform/NativePath.h"
 #include "platform/ProgramInfo.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/linux/ActionCommand.h"
@@ -48,13 +51,17 @@ int main(int argc, char** argv)
     // As root for another user the entries would land in root's home: they are left alone then.
     const bool rootForOtherUser = RootSession::currentForOtherUser();
     const std::optional<ActionCommand> command = ActionCommand::fromValue(
-        program.executablePath,
-        modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)));
+        CoreBridge::fromPath(program.executablePath),
+        NativePath::fromNative(QByteArray::fromStdString(
+            modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)))));
     std::unique_ptr<FileManagerSync> shellEntries;
     if (!rootForOtherUser && command) {
-        FileManagerSync::removeOldRecord(UserFolders::dataHome(), program.executableName);
-        shellEntries = std::make_unique<FileManagerSync>(actions, frmMain::ExplorerVerb, *command,
-                                                         UserFolders::configHome());
+        FileManagerSync::removeOldRecord(
+            UserFolders::dataHome(),
+            NativePath::fromNative(QByteArray::fromStdString(program.executableName)));
+        shellEntries = std::make_unique<FileManagerSync>(
+            actions, CoreBridge::fromText(std::string(WindowOptions::ExplorerVerb)), *command,
+            UserFolders::configHome());
     }
 
     const MainServices services{fileSystem, settings,         registry,          browseDialog,

@@ -1,27 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The one crossing between the window's model (standard strings and paths) and the interfaces below it
-// that still speak QString (the stored settings). Every such call in the model goes through these helpers,
-// so that it compiles whether a function returns QString or std::string: a function converted to the
-// standard types needs no change in the model. The engine and the target speak standard types only.
-// Only Qt Core is used here; the model's headers include none of it.
+// What is left of the crossing between the window's model and the layers below it: the engine, the target,
+// the shell and the stored settings speak standard types only; the locale the numbers are written in still
+// comes from Qt Core. The model's headers include none of it.
 
 #include "platform/CoreBridge.h"
-#include "platform/NativePath.h" // the stored settings' application name (WindowOptions)
 
 #include <QLocale>
-#include <QString>
 
 #include <filesystem>
 #include <string>
 
 namespace CoreText {
 
-inline std::string toStd(const QString& text)
-{
-    return text.toStdString();
-}
 inline const std::string& toStd(const std::string& text)
 {
     return text;

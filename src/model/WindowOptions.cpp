@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/WindowOptions.h"
 
-#include "model/CoreText.h"
 #include "model/WindowLayout.h"
+#include "platform/ProgramInfo.h"
 #include "platform/SettingsStore.h"
+#include "shell/ExplorerKontext.h"
 
 #include <exception>
-#include <utility>
 
 namespace {
 
@@ -17,9 +17,13 @@ const char* const SchemeKeyName = "BGColor";
 
 } // namespace
 
-WindowOptions::WindowOptions(SettingsStore& settings, std::string application)
+WindowOptions::WindowOptions(SettingsStore& settings, Registry& registry, const ProgramInfo& program,
+                             bool rootForOtherUser)
     : m_settings(settings)
-    , m_application(std::move(application))
+    , m_registry(registry)
+    , m_application(program.executableName)
+    , m_command(modExplorerKontext::programCommand(program))
+    , m_rootForOtherUser(rootForOtherUser)
 {}
 
 bool WindowOptions::explorerEntry() const
@@ -32,9 +36,18 @@ bool WindowOptions::quitAfterDelete() const
     return read(QuitKey, "0") == "1";
 }
 
-void WindowOptions::setExplorerEntry(bool wanted)
+bool WindowOptions::explorerClicked(bool ticked)
 {
-    save(ExplorerKey, wanted ? "1" : "0");
+    if (!explorerEntryChangeable())
+        return explorerEntry();
+    save(ExplorerKey, ticked ? "1" : "0");
+    try {
+        modExplorerKontext::SetExplorerMenu(m_registry, std::string(ExplorerVerb),
+                                            ticked ? m_command : std::string());
+    } catch (const std::exception&) {
+        // The box and the stored wish keep their new state whether or not the entry could be changed.
+    }
+    return ticked;
 }
 
 void WindowOptions::setQuitAfterDelete(bool wanted)
@@ -53,8 +66,14 @@ void WindowOptions::storeScheme(SchemeKey key)
 std::optional<std::string> WindowOptions::scheme() const
 {
     std::string stored = read(SchemeKeyName, "");
-    // Counted in characters, as the store holds text.
-    if (QString::fromStdString(stored).size() <= 1)
+    // Counted in UTF-16 units, as the store's text always was: a character above U+FFFF counts twice.
+    std::size_t units = 0;
+    for (const char byte : stored) {
+        const auto value = static_cast<unsigned char>(byte);
+        if ((value & 0xC0U) != 0x80U)
+            units += value >= 0xF0U ? 2 : 1;
+    }
+    if (units <= 1)
         return std::nullopt;
     return stored;
 }
@@ -62,9 +81,7 @@ std::optional<std::string> WindowOptions::scheme() const
 std::string WindowOptions::read(const char* key, const char* defaultValue) const
 {
     try {
-        return CoreText::toStd(m_settings.read(
-            NativePath::fromNative(QByteArray::fromStdString(m_application)), QString::fromLatin1(Section),
-            QString::fromLatin1(key), QString::fromLatin1(defaultValue)));
+        return m_settings.read(m_application, Section, key, defaultValue);
     } catch (const std::exception&) {
         return defaultValue;
     }
@@ -73,9 +90,7 @@ std::string WindowOptions::read(const char* key, const char* defaultValue) const
 void WindowOptions::save(const char* key, const std::string& value)
 {
     try {
-        m_settings.save(NativePath::fromNative(QByteArray::fromStdString(m_application)),
-                        QString::fromLatin1(Section), QString::fromLatin1(key),
-                        QString::fromStdString(value));
+        m_settings.save(m_application, Section, key, value);
     } catch (const std::exception&) {
         // The option then lasts only while the program runs.
     }

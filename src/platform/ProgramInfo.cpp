@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ProgramInfo.h"
 
-#include <QFileInfo>
+#include <utility>
 
-ProgramInfo ProgramInfo::of(const QString& executablePath, const QStringList& arguments,
-                            const QString& workingFolder)
+ProgramInfo ProgramInfo::of(const std::filesystem::path& executablePath, std::vector<std::string> arguments,
+                            const std::filesystem::path& workingFolder)
 {
     ProgramInfo info;
     info.executablePath = executablePath;
-    // Name and folder from the exact path: Qt's own answer is empty for a folder whose name is no UTF-8,
-    // and the settings would then have no name to be stored under.
-    const QFileInfo executable(info.executablePath);
-    info.executableName = executable.completeBaseName();
-    info.programFolder = executable.absolutePath();
-    info.arguments = arguments;
+    // Name and folder from the exact path, byte for byte: the settings are stored under the name.
+    const std::string fileName = executablePath.filename().native();
+    // The name without its extension: up to its last dot.
+    const std::size_t dot = fileName.rfind('.');
+    info.executableName = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+    info.programFolder = std::filesystem::absolute(executablePath).lexically_normal().parent_path();
+    info.arguments = std::move(arguments);
     info.workingFolder = workingFolder;
     return info;
 }

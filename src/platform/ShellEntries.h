@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 // The context-menu entry of the program in the desktop's file managers, kept in line with the stored
 // wish while the program runs. It writes only the file managers' own files and never calls the registry.
@@ -14,6 +15,6 @@ public:
     // manager that appears or rewrites its own file).
     virtual void bringInLine() = 0;
     // The file managers of this user that are running now and show a change of the entries only after
-    // they restart, by their display names.
-    virtual QStringList runningWithDelayedUpdate() const = 0;
+    // they restart, by their display names (UTF-8).
+    virtual std::vector<std::string> runningWithDelayedUpdate() const = 0;
 };

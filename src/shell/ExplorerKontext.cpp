@@ -4,9 +4,11 @@
 #include "platform/ProgramInfo.h"
 #include "platform/Registry.h"
 
+#include <algorithm>
+
 namespace {
 
-const QString shellKey = QStringLiteral("*\\shell");
+const std::string shellKey = "*\\shell";
 
 } // namespace
 
@@ -14,9 +16,9 @@ namespace modExplorerKontext {
 
 // An empty command removes the verb, any other (even a single blank) registers it. No result: the
 // registry's statuses are not reported back.
-void SetExplorerMenu(Registry& registry, const QString& verb, const QString& command)
+void SetExplorerMenu(Registry& registry, const std::string& verb, const std::string& command)
 {
-    if (command.isEmpty())
+    if (command.empty())
         RemoveExplorerMenu(registry, verb);
     else
         CreateExplorerMenu(registry, verb, command);
@@ -24,9 +26,9 @@ void SetExplorerMenu(Registry& registry, const QString& verb, const QString& com
 
 // Writes "*\shell\<verb>\command" with the default value command + " %1". The statuses are not
 // examined; writing an existing entry again only overwrites its data.
-void CreateExplorerMenu(Registry& registry, const QString& verb, const QString& command)
+void CreateExplorerMenu(Registry& registry, const std::string& verb, const std::string& command)
 {
-    const QString commandKey = shellKey + QLatin1Char('\\') + verb + QStringLiteral("\\command");
+    const std::string commandKey = shellKey + '\\' + verb + "\\command";
 
     Registry::Key key = Registry::NoKey;
     if (registry.createKey(Registry::ClassesRoot, commandKey, &key) == RegistryStatus::Success)
@@ -37,14 +39,14 @@ void CreateExplorerMenu(Registry& registry, const QString& verb, const QString& 
 
 // Deletes the command key, then the verb key; each step only after the one before succeeded, so a verb
 // key that has no command key, or holds another subkey too, stays. Every handle opened is closed.
-void RemoveExplorerMenu(Registry& registry, const QString& verb)
+void RemoveExplorerMenu(Registry& registry, const std::string& verb)
 {
     Registry::Key verbKey = Registry::NoKey;
-    if (registry.openKey(Registry::ClassesRoot, shellKey + QLatin1Char('\\') + verb, 0,
-                         Registry::SetValueAccess, &verbKey) != RegistryStatus::Success)
+    if (registry.openKey(Registry::ClassesRoot, shellKey + '\\' + verb, 0, Registry::SetValueAccess,
+                         &verbKey) != RegistryStatus::Success)
         return;
     // Key names compare without regard to case: this is the key created as "command".
-    const long deleted = registry.deleteKey(verbKey, QStringLiteral("Command"));
+    const long deleted = registry.deleteKey(verbKey, "Command");
     registry.closeKey(verbKey);
     if (deleted != RegistryStatus::Success)
         return;
@@ -57,26 +59,34 @@ void RemoveExplorerMenu(Registry& registry, const QString& verb)
     registry.closeKey(shell);
 }
 
-QString programCommand(const ProgramInfo& program)
+std::string programCommand(const ProgramInfo& program)
 {
-    return program.executablePath + QStringLiteral(" 1%");
+    return program.executablePath.native() + " 1%";
 }
 
-QString commandValue(const QString& command)
+std::string commandValue(const std::string& command)
 {
-    return command + QStringLiteral(" %1");
+    return command + " %1";
 }
 
-QString restartHint(const QStringList& runningFileManagers)
+std::string restartHint(const std::vector<std::string>& runningFileManagers)
 {
-    QStringList sentences;
-    if (runningFileManagers.contains(QLatin1String("Thunar")))
-        sentences.append(QStringLiteral("Thunar läuft und zeigt eine Änderung erst nach einem Neustart "
-                                        "(„thunar -q“ beendet es)."));
-    if (runningFileManagers.contains(QLatin1String("PCManFM-Qt")))
-        sentences.append(QStringLiteral("PCManFM-Qt läuft und zeigt eine Änderung erst nach einem Neustart, "
-                                        "meist nach der nächsten Anmeldung."));
-    return sentences.join(QLatin1Char(' '));
+    const auto running = [&runningFileManagers](const char* name) {
+        return std::find(runningFileManagers.begin(), runningFileManagers.end(), name) !=
+               runningFileManagers.end();
+    };
+    std::string hint;
+    const auto append = [&hint](const char* sentence) {
+        if (!hint.empty())
+            hint += ' ';
+        hint += sentence;
+    };
+    if (running("Thunar"))
+        append("Thunar läuft und zeigt eine Änderung erst nach einem Neustart („thunar -q“ beendet es).");
+    if (running("PCManFM-Qt"))
+        append("PCManFM-Qt läuft und zeigt eine Änderung erst nach einem Neustart, meist nach der nächsten "
+               "Anmeldung.");
+    return hint;
 }
 
 } // namespace modExplorerKontext

@@ -1,27 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 class Registry;
 struct ProgramInfo;
 
+// Texts are UTF-8; a command keeps the native bytes of the program's path in it.
 namespace modExplorerKontext {
 
 // Registers verb with command under "*\shell" (a non-empty command) or removes it (an empty one).
-void SetExplorerMenu(Registry& registry, const QString& verb, const QString& command);
-void CreateExplorerMenu(Registry& registry, const QString& verb, const QString& command);
-void RemoveExplorerMenu(Registry& registry, const QString& verb);
+void SetExplorerMenu(Registry& registry, const std::string& verb, const std::string& command);
+void CreateExplorerMenu(Registry& registry, const std::string& verb, const std::string& command);
+void RemoveExplorerMenu(Registry& registry, const std::string& verb);
 
 // The command the main window registers: the executable's path (its whole name: a name with a dot would
 // otherwise name another file) + " 1%".
-QString programCommand(const ProgramInfo& program);
+std::string programCommand(const ProgramInfo& program);
 // The data of the command key for command: command + " %1".
-QString commandValue(const QString& command);
+std::string commandValue(const std::string& command);
 
 // The check box's tool tip while file managers run that show a change of the entry only after a restart
 // (ShellEntries::runningWithDelayedUpdate); empty when none does.
-QString restartHint(const QStringList& runningFileManagers);
+std::string restartHint(const std::vector<std::string>& runningFileManagers);
 
 } // namespace modExplorerKontext

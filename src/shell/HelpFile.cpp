@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/HelpFile.h"
 
-#include <QFileInfo>
+#include <system_error>
 
 namespace HelpFile {
 
-QString htmlPath(const QString& programFolder)
+std::filesystem::path htmlPath(const std::filesystem::path& programFolder)
 {
-    return programFolder + QStringLiteral("/TGHilfe/index.html");
+    return std::filesystem::path(programFolder.native() + "/TGHilfe/index.html");
 }
 
-QString startPage(const QString& programFolder)
+std::filesystem::path startPage(const std::filesystem::path& programFolder)
 {
-    const QString page = htmlPath(programFolder);
-    return QFileInfo(page).isFile() ? page : QString();
+    std::filesystem::path page = htmlPath(programFolder);
+    std::error_code error;
+    return std::filesystem::is_regular_file(page, error) ? page : std::filesystem::path();
 }
 
 } // namespace HelpFile

@@ -126,19 +126,16 @@ Qt::DropAction fileDropAction(const QDropEvent* event)
 
 } // namespace
 
-const QString frmMain::ExplorerVerb = QStringLiteral("Tilgomatic");
-
 frmMain::frmMain(const MainServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_fileSystem(services.fileSystem)
-    , m_registry(services.registry)
     , m_shellEntries(services.shellEntries)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
     , m_twipsPerPixel(screenTwipsPerPixel())
     , m_model(m_fileSystem, m_twipsPerPixel)
-    , m_options(services.settings, NativePath::toNative(m_program.executableName).toStdString())
+    , m_options(services.settings, services.registry, m_program, services.rootForOtherUser)
 {
     AccessibleControls::install();
     setObjectName(QStringLiteral("frmMain"));
@@ -176,7 +173,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     m_lookAlikeScan = new LookAlikeScan(m_fileSystem, this);
     connect(m_lookAlikeScan, &LookAlikeScan::finished, this, &frmMain::lookAlikesFound);
 
-    if (services.rootForOtherUser) {
+    if (!m_options.explorerEntryChangeable()) {
         chkExplorer->setEnabled(false);
         chkExplorer->setToolTip(qText(WindowLayout::RootForOtherUserToolTip));
     }
@@ -381,7 +378,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ToolTip:
         if (watched == chkExplorer && m_shellEntries)
             chkExplorer->setToolTip(
-                modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate()));
+                qText(modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate())));
         // lblEmpty has no tool tip of its own and must not show the frame's behind it.
         if (watched == lblEmpty) {
             QToolTip::hideText();
@@ -446,8 +443,7 @@ void frmMain::Form_Load()
     chkExplorer->setChecked(m_options.explorerEntry());
     chkQuit->setChecked(m_options.quitAfterDelete());
     TargetPath = CoreBridge::fromPath(
-        TargetIntake::commandLineTarget(CoreBridge::toNative(m_program.arguments),
-                                        CoreBridge::toPath(m_program.workingFolder), m_fileSystem));
+        TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem));
     startLookAlikeScan();
     RefreshTarget();
     ApplyBackColor();
@@ -745,17 +741,10 @@ void frmMain::chkExplorer_Click()
 {
     if (IsLoading)
         return;
-    try {
-        m_options.setExplorerEntry(chkExplorer->isChecked());
-        if (chkExplorer->isChecked()) {
-            modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb,
-                                                modExplorerKontext::programCommand(m_program));
-        } else {
-            modExplorerKontext::SetExplorerMenu(m_registry, ExplorerVerb, QString());
-        }
-    } catch (const std::exception&) {
-        // The box and the stored wish keep their new state whether or not the entry could be changed.
-    }
+    const bool shown = m_options.explorerClicked(chkExplorer->isChecked());
+    // A refused change puts the box back without a second click.
+    const QSignalBlocker quiet(chkExplorer);
+    chkExplorer->setChecked(shown);
 }
 
 void frmMain::chkQuit_Click()
@@ -765,13 +754,14 @@ void frmMain::chkQuit_Click()
 
 void frmMain::Image1_Click()
 {
-    const QString chosen = modBrowseFolders::BrowseForFolder(m_browseDialog, qText(WindowLayout::BrowseTitle),
-                                                             modBrowseFolders::startFolder(TargetPath), this,
-                                                             false, std::nullopt, true, true);
+    const std::filesystem::path chosen =
+        modBrowseFolders::BrowseForFolder(m_browseDialog, std::string(WindowLayout::BrowseTitle),
+                                          modBrowseFolders::startFolder(CoreBridge::toPath(TargetPath)),
+                                          static_cast<QWidget*>(this), false, std::nullopt, true, true);
     // A cancel keeps the loaded target, so the target and the panel still agree.
-    if (chosen.isEmpty())
+    if (chosen.empty())
         return;
-    TargetPath = chosen;
+    TargetPath = CoreBridge::fromPath(chosen);
     forgetLookAlikes();
     RefreshTarget();
 }
@@ -779,8 +769,8 @@ void frmMain::Image1_Click()
 void frmMain::Image2_Click()
 {
     if (!m_help) {
-        m_help = new HelpWindow(HelpFile::startPage(m_program.programFolder),
-                                HelpFile::htmlPath(m_program.programFolder), this);
+        m_help = new HelpWindow(CoreBridge::fromPath(HelpFile::startPage(m_program.programFolder)),
+                                CoreBridge::fromPath(HelpFile::htmlPath(m_program.programFolder)), this);
     }
     m_help->show();
     m_help->raise();

@@ -42,8 +42,6 @@ class frmMain : public QWidget
 public:
     // Passes that the delete command asks of the shredder.
     static constexpr qint16 ShredPasses = 9;
-    // The registered verb of the file managers' context menu.
-    static const QString ExplorerVerb;
 
     explicit frmMain(const MainServices& services, QWidget* parent = nullptr);
     ~frmMain() override;
@@ -145,7 +143,6 @@ private:
     void showProgress();
 
     FileSystem& m_fileSystem;
-    Registry& m_registry;
     ShellEntries* m_shellEntries;
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;

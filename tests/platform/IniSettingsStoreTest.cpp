@@ -14,8 +14,8 @@
 
 namespace {
 
-const QString App = QStringLiteral("tilgomatic");
-const QString Section = QStringLiteral("Options");
+const char* const App = "tilgomatic";
+const char* const Section = "Options";
 
 QByteArray readAll(const QString& path)
 {
@@ -152,8 +152,8 @@ TEST_F(IniSettingsStoreTest, ApplicationNamesThatAreNoFileNamesAreRefused)
          {QString(), QStringLiteral(".."), QStringLiteral("../evil"), QStringLiteral("a/b")}) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_TRUE(store.filePath(name).isEmpty());
-        EXPECT_FALSE(store.save(name, Section, "QuitAction", "1"));
-        EXPECT_EQ(store.read(name, Section, "QuitAction", "0"), "0");
+        EXPECT_FALSE(store.save(name.toStdString(), Section, "QuitAction", "1"));
+        EXPECT_EQ(store.read(name.toStdString(), Section, "QuitAction", "0"), "0");
     }
     EXPECT_TRUE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }

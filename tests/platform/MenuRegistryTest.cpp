@@ -6,8 +6,8 @@ namespace {
 
 using MenuRegistryTest = ActionFolders;
 
-const QString program = QStringLiteral("/opt/tilgomatic/tilgomatic");
-const QString commandKey = QStringLiteral("*\\shell\\Tilgomatic\\command");
+const std::string program = "/opt/tilgomatic/tilgomatic";
+const std::string commandKey = "*\\shell\\Tilgomatic\\command";
 
 } // namespace
 
@@ -18,26 +18,22 @@ TEST_F(MenuRegistryTest, OnlyThisProgramsCommandUnderAVerbIsShown)
     MenuRegistry registry(fileManagers, program);
     const struct
     {
-        QString key;
+        std::string key;
         int type;
-        QString data;
+        std::string data;
         long status;
     } cases[] = {
-        {QStringLiteral("*\\shell\\Tilgomatic"), Registry::StringValue, program + " 1% %1",
+        {"*\\shell\\Tilgomatic", Registry::StringValue, program + " 1% %1", RegistryStatus::AccessDenied},
+        {"txtfile\\shell\\Tilgomatic\\command", Registry::StringValue, program + " %1",
          RegistryStatus::AccessDenied},
-        {QStringLiteral("txtfile\\shell\\Tilgomatic\\command"), Registry::StringValue, program + " %1",
-         RegistryStatus::AccessDenied},
-        {commandKey, Registry::StringValue, QStringLiteral("  %1"), RegistryStatus::AccessDenied},
-        {commandKey, Registry::StringValue, QStringLiteral("/usr/bin/other %1"),
-         RegistryStatus::AccessDenied},
+        {commandKey, Registry::StringValue, "  %1", RegistryStatus::AccessDenied},
+        {commandKey, Registry::StringValue, "/usr/bin/other %1", RegistryStatus::AccessDenied},
         {commandKey, 2, program + " 1% %1", RegistryStatus::AccessDenied},
-        {QStringLiteral("*\\Shell\\Tilgomatic\\Command"), Registry::StringValue, program + " 1% %1",
-         RegistryStatus::Success},
+        {"*\\Shell\\Tilgomatic\\Command", Registry::StringValue, program + " 1% %1", RegistryStatus::Success},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(registry.setValue(Registry::ClassesRoot, c.key, c.type, c.data), c.status)
-            << c.key.toStdString();
-        EXPECT_EQ(nameExists(dolphin()), c.status == RegistryStatus::Success) << c.key.toStdString();
+        EXPECT_EQ(registry.setValue(Registry::ClassesRoot, c.key, c.type, c.data), c.status) << c.key;
+        EXPECT_EQ(nameExists(dolphin()), c.status == RegistryStatus::Success) << c.key;
     }
 }
 
@@ -47,9 +43,8 @@ TEST_F(MenuRegistryTest, KeysExistWhileTheEntriesDo)
     FileManagerActions fileManagers = actions();
     MenuRegistry registry(fileManagers, program);
     Registry::Key shell = Registry::NoKey;
-    ASSERT_EQ(registry.openKey(Registry::ClassesRoot, QStringLiteral("*\\shell"), 0, 2, &shell),
-              RegistryStatus::Success);
-    const auto open = [&](const QString& key) {
+    ASSERT_EQ(registry.openKey(Registry::ClassesRoot, "*\\shell", 0, 2, &shell), RegistryStatus::Success);
+    const auto open = [&](const std::string& key) {
         Registry::Key handle = Registry::NoKey;
         const long status = registry.openKey(Registry::ClassesRoot, key, 0, 2, &handle);
         if (status == RegistryStatus::Success)
@@ -57,20 +52,20 @@ TEST_F(MenuRegistryTest, KeysExistWhileTheEntriesDo)
         return status;
     };
 
-    EXPECT_EQ(open(QStringLiteral("*\\shell\\Tilgomatic")), RegistryStatus::FileNotFound);
-    EXPECT_EQ(registry.deleteKey(shell, QStringLiteral("Tilgomatic\\command")), RegistryStatus::FileNotFound);
+    EXPECT_EQ(open("*\\shell\\Tilgomatic"), RegistryStatus::FileNotFound);
+    EXPECT_EQ(registry.deleteKey(shell, "Tilgomatic\\command"), RegistryStatus::FileNotFound);
     ASSERT_EQ(registry.setValue(Registry::ClassesRoot, commandKey, Registry::StringValue, program + " 1% %1"),
               RegistryStatus::Success);
-    EXPECT_EQ(open(QStringLiteral("*\\shell\\tilgomatic")), RegistryStatus::Success);
-    EXPECT_EQ(open(QStringLiteral("*\\shell\\Tilgomatic\\DropTarget")), RegistryStatus::FileNotFound);
-    EXPECT_EQ(registry.deleteKey(shell, QStringLiteral("Tilgomatic")), RegistryStatus::AccessDenied);
+    EXPECT_EQ(open("*\\shell\\tilgomatic"), RegistryStatus::Success);
+    EXPECT_EQ(open("*\\shell\\Tilgomatic\\DropTarget"), RegistryStatus::FileNotFound);
+    EXPECT_EQ(registry.deleteKey(shell, "Tilgomatic"), RegistryStatus::AccessDenied);
 
     QFile::remove(dolphin()); // one file manager's entry removed by hand: the verb is still registered
-    EXPECT_EQ(open(QStringLiteral("*\\shell\\Tilgomatic")), RegistryStatus::Success);
-    EXPECT_EQ(registry.deleteKey(shell, QStringLiteral("Tilgomatic\\Command")), RegistryStatus::Success);
+    EXPECT_EQ(open("*\\shell\\Tilgomatic"), RegistryStatus::Success);
+    EXPECT_EQ(registry.deleteKey(shell, "Tilgomatic\\Command"), RegistryStatus::Success);
     for (const QString& path : separateFiles())
         EXPECT_FALSE(nameExists(path)) << path.toStdString();
-    EXPECT_EQ(open(QStringLiteral("*\\shell\\Tilgomatic")), RegistryStatus::FileNotFound);
+    EXPECT_EQ(open("*\\shell\\Tilgomatic"), RegistryStatus::FileNotFound);
     EXPECT_EQ(registry.closeKey(shell), RegistryStatus::Success);
     EXPECT_EQ(registry.closeKey(shell), RegistryStatus::InvalidHandle);
 }

@@ -3,6 +3,7 @@
 #include "platform/gui/BrowseDialog.h"
 #include "platform/gui/FileChooserDialog.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/CoreText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,10 +22,10 @@ using modBrowseFolders::BrowseForFolder;
 class RecordingDialog : public BrowseDialog
 {
 public:
-    QString answer;
+    std::filesystem::path answer;
     std::optional<Request> request;
 
-    QString exec(const Request& r) override
+    std::filesystem::path exec(const Request& r) override
     {
         request = r;
         return answer;
@@ -52,16 +53,16 @@ protected:
 
 TEST_F(BrowseFoldersTest, TheMainWindowsCallAsksForFilesInTheNewStyleWithoutStatusLine)
 {
-    dialog.answer = filePath;
-    const QString result =
-        BrowseForFolder(dialog, "Datei zum löschen suchen", folder, &owner, false, std::nullopt, true, true);
-    EXPECT_EQ(result, filePath);
+    dialog.answer = p(filePath);
+    const std::filesystem::path result = BrowseForFolder(dialog, "Datei zum löschen suchen", p(folder),
+                                                         &owner, false, std::nullopt, true, true);
+    EXPECT_EQ(result, p(filePath));
     ASSERT_TRUE(dialog.request);
     const BrowseDialog::Request& r = *dialog.request;
     EXPECT_EQ(r.title, "Datei zum löschen suchen");
-    EXPECT_EQ(r.startPath, folder);
+    EXPECT_EQ(r.startPath, p(folder));
     EXPECT_EQ(r.rootPath, "");
-    EXPECT_EQ(r.owner, &owner);
+    EXPECT_EQ(r.owner, static_cast<BrowseDialog::Owner>(&owner));
     EXPECT_FALSE(r.statusLine);
     EXPECT_TRUE(r.newStyle);
     EXPECT_TRUE(r.includeFiles);
@@ -69,8 +70,8 @@ TEST_F(BrowseFoldersTest, TheMainWindowsCallAsksForFilesInTheNewStyleWithoutStat
 
 TEST_F(BrowseFoldersTest, ADollarTitleIsEmptiedOnlyWhenItWouldBeTakenForTheStatusMarker)
 {
-    const auto title = [&](const QString& t, bool status) {
-        BrowseForFolder(dialog, t, folder, nullptr, status, std::nullopt, true, true);
+    const auto title = [&](const std::string& text, bool status) {
+        BrowseForFolder(dialog, text, p(folder), nullptr, status, std::nullopt, true, true);
         return dialog.request->title;
     };
     EXPECT_EQ(title("$", true), "");
@@ -81,14 +82,14 @@ TEST_F(BrowseFoldersTest, ADollarTitleIsEmptiedOnlyWhenItWouldBeTakenForTheStatu
 
 TEST_F(BrowseFoldersTest, RootAndStartPassOnlyWhenTheyExist)
 {
-    BrowseForFolder(dialog, "t", folder + "/fehlt", nullptr, false,
-                    folder + "/../" + QFileInfo(folder).fileName(), true, true);
+    BrowseForFolder(dialog, "t", p(folder + "/fehlt"), nullptr, false,
+                    p(folder + "/../" + QFileInfo(folder).fileName() + "/"), true, true);
     EXPECT_EQ(dialog.request->startPath, "");
-    EXPECT_EQ(dialog.request->rootPath, folder); // made clean
-    BrowseForFolder(dialog, "t", filePath, nullptr, false, folder + "/fehlt", true, true);
-    EXPECT_EQ(dialog.request->startPath, filePath);
+    EXPECT_EQ(dialog.request->rootPath, p(folder)); // made clean
+    BrowseForFolder(dialog, "t", p(filePath), nullptr, false, p(folder + "/fehlt"), true, true);
+    EXPECT_EQ(dialog.request->startPath, p(filePath));
     EXPECT_EQ(dialog.request->rootPath, "");
-    BrowseForFolder(dialog, "t", QString(), nullptr, false, QString(), true, true);
+    BrowseForFolder(dialog, "t", {}, nullptr, false, std::filesystem::path(), true, true);
     EXPECT_EQ(dialog.request->startPath, "");
     EXPECT_EQ(dialog.request->rootPath, "");
 }
@@ -123,7 +124,8 @@ TEST_F(BrowseFoldersTest, TheChooserReturnsTheConfirmedItemInsideTheRootOnly)
             dialog->selectFile(c.pick);
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        EXPECT_EQ(BrowseForFolder(chooser, "t", folder, &owner, false, c.root, true, true), c.expected)
+        const std::optional<std::filesystem::path> root = c.root ? std::optional(p(*c.root)) : std::nullopt;
+        EXPECT_EQ(BrowseForFolder(chooser, "t", p(folder), &owner, false, root, true, true), p(c.expected))
             << c.pick.toStdString();
     }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ExplorerKontext.h"
 
+#include "platform/CoreBridge.h"
 #include "platform/NativePath.h"
 #include "platform/ProgramInfo.h"
 #include "platform/linux/FileManagerActions.h"
@@ -31,30 +32,33 @@ public:
         : m_inner(inner)
     {}
 
-    long createKey(Key root, const QString& subKey, Key* result) override
+    long createKey(Key root, const std::string& subKey, Key* result) override
     {
-        calls.append(QStringLiteral("create ") + subKey);
+        calls.append(QStringLiteral("create ") + QString::fromStdString(subKey));
         const long status = m_inner.createKey(root, subKey, result);
         if (status == RegistryStatus::Success)
             open.insert(*result);
         return status;
     }
-    long setValue(Key root, const QString& subKey, int type, const QString& data) override
+    long setValue(Key root, const std::string& subKey, int type, const std::string& data) override
     {
-        calls.append(QStringLiteral("set %1 %2 = %3").arg(subKey).arg(type).arg(data));
+        calls.append(QStringLiteral("set %1 %2 = %3")
+                         .arg(QString::fromStdString(subKey))
+                         .arg(type)
+                         .arg(QString::fromStdString(data)));
         return m_inner.setValue(root, subKey, type, data);
     }
-    long openKey(Key root, const QString& subKey, int options, int access, Key* result) override
+    long openKey(Key root, const std::string& subKey, int options, int access, Key* result) override
     {
-        calls.append(QStringLiteral("open %1 %2").arg(subKey).arg(access));
+        calls.append(QStringLiteral("open %1 %2").arg(QString::fromStdString(subKey)).arg(access));
         const long status = m_inner.openKey(root, subKey, options, access, result);
         if (status == RegistryStatus::Success)
             open.insert(*result);
         return status;
     }
-    long deleteKey(Key key, const QString& name) override
+    long deleteKey(Key key, const std::string& name) override
     {
-        calls.append(QStringLiteral("delete ") + name);
+        calls.append(QStringLiteral("delete ") + QString::fromStdString(name));
         if (failDeleteOf == name)
             return RegistryStatus::AccessDenied;
         return m_inner.deleteKey(key, name);
@@ -69,7 +73,7 @@ public:
 
     QStringList calls;
     QSet<Key> open;
-    QString failDeleteOf;
+    std::string failDeleteOf;
 
 private:
     Registry& m_inner;
@@ -80,8 +84,8 @@ class ExplorerKontextTest : public ::testing::Test
 protected:
     MemoryRegistry memory;
     RecordingRegistry registry{memory};
-    const QString verb = QStringLiteral("Tilgomatic");
-    const QString command = QStringLiteral("/opt/tilgomatic/tilgomatic 1%");
+    const std::string verb = "Tilgomatic";
+    const std::string command = "/opt/tilgomatic/tilgomatic 1%";
 };
 
 } // namespace
@@ -103,7 +107,7 @@ TEST_F(ExplorerKontextTest, RegisteringWritesTheCommandKeyWithThePlaceholder)
 TEST_F(ExplorerKontextTest, RegisteringTwiceLeavesOneEntryWithTheSecondCommand)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
-    modExplorerKontext::SetExplorerMenu(registry, verb, QStringLiteral("/usr/lib/tilgomatic/tilgomatic 1%"));
+    modExplorerKontext::SetExplorerMenu(registry, verb, "/usr/lib/tilgomatic/tilgomatic 1%");
 
     EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")),
               QStringLiteral("/usr/lib/tilgomatic/tilgomatic 1% %1"));
@@ -111,10 +115,10 @@ TEST_F(ExplorerKontextTest, RegisteringTwiceLeavesOneEntryWithTheSecondCommand)
 
 TEST_F(ExplorerKontextTest, AnEmptyCommandRemovesAndASingleBlankRegisters)
 {
-    modExplorerKontext::SetExplorerMenu(registry, verb, QStringLiteral(" "));
+    modExplorerKontext::SetExplorerMenu(registry, verb, " ");
     EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")), QStringLiteral("  %1"));
 
-    modExplorerKontext::SetExplorerMenu(registry, verb, QString());
+    modExplorerKontext::SetExplorerMenu(registry, verb, "");
     EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
     EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell"))); // only the verb's own keys go
     EXPECT_TRUE(registry.open.isEmpty());
@@ -137,19 +141,19 @@ TEST_F(ExplorerKontextTest, RemovalDeletesCommandKeyThenVerbKeyClosingEveryHandl
 
 TEST_F(ExplorerKontextTest, RemovingWithoutVerbKeyChangesNothing)
 {
-    modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Other"), command);
+    modExplorerKontext::SetExplorerMenu(registry, "Other", command);
     registry.calls.clear();
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2")});
-    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Other\\command")), command + QStringLiteral(" %1"));
+    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Other\\command")),
+              QString::fromStdString(command) + QStringLiteral(" %1"));
 }
 
 TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
 {
     Key key = Registry::NoKey;
-    ASSERT_EQ(memory.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic"), &key),
-              RegistryStatus::Success);
+    ASSERT_EQ(memory.createKey(Registry::ClassesRoot, "*\\shell\\Tilgomatic", &key), RegistryStatus::Success);
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
 
     EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
@@ -161,9 +165,8 @@ TEST_F(ExplorerKontextTest, AVerbKeyWithAnotherSubkeyLosesOnlyItsCommand)
 {
     modExplorerKontext::CreateExplorerMenu(registry, verb, command);
     Key key = Registry::NoKey;
-    ASSERT_EQ(
-        memory.createKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic\\DropTarget"), &key),
-        RegistryStatus::Success);
+    ASSERT_EQ(memory.createKey(Registry::ClassesRoot, "*\\shell\\Tilgomatic\\DropTarget", &key),
+              RegistryStatus::Success);
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\DropTarget")));
@@ -175,7 +178,7 @@ TEST_F(ExplorerKontextTest, AFailedDeletionStopsTheRemovalAndStillClosesTheHandl
 {
     modExplorerKontext::CreateExplorerMenu(registry, verb, command);
     registry.calls.clear();
-    registry.failDeleteOf = QStringLiteral("Command");
+    registry.failDeleteOf = "Command";
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, (QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2"),
@@ -190,12 +193,12 @@ TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRe
 {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
-    ProgramInfo program;
-    program.programFolder = temp.path() + NativePath::fromNative("/Programme 'x' $HOME 100% Gr\xf6\xdf"
-                                                                 "e");
-    program.executablePath = program.programFolder + QStringLiteral("/tilgo.bin");
-    ASSERT_EQ(::mkdir(NativePath::toNative(program.programFolder).constData(), 0755), 0);
-    writeFile(program.executablePath,
+    const QString folder = temp.path() + NativePath::fromNative("/Programme 'x' $HOME 100% Gr\xf6\xdf"
+                                                                "e");
+    const QString executable = folder + QStringLiteral("/tilgo.bin");
+    const ProgramInfo program = ProgramInfo::of(CoreBridge::toPath(executable), {}, "/");
+    ASSERT_EQ(::mkdir(NativePath::toNative(folder).constData(), 0755), 0);
+    writeFile(executable,
               "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$TILGO_STUB_RECORD\"\n", 0755);
     const QString chosen = temp.filePath(QStringLiteral("geheim \"alt\".txt"));
     writeFile(chosen, "");
@@ -205,8 +208,7 @@ TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRe
     actions.setThunarInstalled([] { return false; });
     MenuRegistry registry(actions, program.executablePath);
 
-    modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Tilgomatic"),
-                                        modExplorerKontext::programCommand(program));
+    modExplorerKontext::SetExplorerMenu(registry, "Tilgomatic", modExplorerKontext::programCommand(program));
     const QString script = dataHome + QStringLiteral("/nautilus/scripts/Tilgomatic");
     const QString record = temp.filePath(QStringLiteral("record"));
     QProcess process;
@@ -217,10 +219,10 @@ TEST(ExplorerKontextRoadTest, TheRegisteredEntryStartsTheProgramWithTheFileAndRe
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(readFile(record), QByteArray("1%") + '\0' + chosen.toUtf8() + '\0');
 
-    modExplorerKontext::SetExplorerMenu(registry, QStringLiteral("Tilgomatic"), QString());
+    modExplorerKontext::SetExplorerMenu(registry, "Tilgomatic", "");
     EXPECT_FALSE(nameExists(script));
     EXPECT_FALSE(nameExists(dataHome + QStringLiteral("/kio/servicemenus/tilgomatic.desktop")));
     Registry::Key key = Registry::NoKey;
-    EXPECT_EQ(registry.openKey(Registry::ClassesRoot, QStringLiteral("*\\shell\\Tilgomatic"), 0, 2, &key),
+    EXPECT_EQ(registry.openKey(Registry::ClassesRoot, "*\\shell\\Tilgomatic", 0, 2, &key),
               RegistryStatus::FileNotFound);
 }

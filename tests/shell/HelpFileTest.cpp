@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/HelpFile.h"
+#include "support/CoreText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,9 +37,9 @@ protected:
 
 TEST_F(HelpFileTest, TheHelpStartsWithItsIndexPageWhenItsPagesAreInstalled)
 {
-    EXPECT_EQ(HelpFile::startPage(folder), folder + "/TGHilfe/index.html");
+    EXPECT_EQ(HelpFile::startPage(p(folder)), p(folder + "/TGHilfe/index.html"));
     ASSERT_TRUE(QFile::remove(folder + "/TGHilfe/index.html"));
-    EXPECT_TRUE(HelpFile::startPage(folder).isEmpty());
+    EXPECT_TRUE(HelpFile::startPage(p(folder)).empty());
 }
 
 // The help the build produces beside the executable.
@@ -60,7 +61,7 @@ protected:
 TEST_F(BuiltHelp, TheWindowFindsItsPagesAndTheCompiledHelpBesideThemHoldsEveryOne)
 {
     // The pages the help window starts with, found as the program finds them beside the executable.
-    const QString startPage = HelpFile::startPage(buildDir);
+    const QString startPage = CoreBridge::fromPath(HelpFile::startPage(p(buildDir)));
     ASSERT_FALSE(startPage.isEmpty()) << "no help pages in " << buildDir.toStdString();
     const QDir html(QFileInfo(startPage).absolutePath());
 
@@ -79,7 +80,7 @@ TEST_F(BuiltHelp, TheWindowFindsItsPagesAndTheCompiledHelpBesideThemHoldsEveryOn
 
 TEST_F(BuiltHelp, EveryLinkOfTheHtmlCopyLeadsToAnExistingPage)
 {
-    const QDir html(QFileInfo(HelpFile::htmlPath(buildDir)).absolutePath());
+    const QDir html(QFileInfo(CoreBridge::fromPath(HelpFile::htmlPath(p(buildDir)))).absolutePath());
     const QRegularExpression link(R"((?:href|src)\s*=\s*"([^"#]*)(#[^"]*)?")");
     int links = 0;
     for (const QString& page : html.entryList({"*.html"}, QDir::Files)) {

@@ -1,6 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/MemoryRegistry.h"
 
+#include "platform/NativePath.h"
+
+namespace {
+
+QString held(const std::string& bytes)
+{
+    return NativePath::fromNative(QByteArray::fromStdString(bytes));
+}
+
+} // namespace
+
 QString MemoryRegistry::pathOf(Key root, const QString& subKey) const
 {
     const QString base = root == ClassesRoot ? QString() : m_handles.value(root);
@@ -8,8 +19,9 @@ QString MemoryRegistry::pathOf(Key root, const QString& subKey) const
     return path.toLower();
 }
 
-long MemoryRegistry::createKey(Key root, const QString& subKey, Key* result)
+long MemoryRegistry::createKey(Key root, const std::string& subKeyBytes, Key* result)
 {
+    const QString subKey = held(subKeyBytes);
     calls << QStringLiteral("createKey ") + subKey;
     const QStringList parts = pathOf(root, subKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     QString path;
@@ -23,18 +35,19 @@ long MemoryRegistry::createKey(Key root, const QString& subKey, Key* result)
     return RegistryStatus::Success;
 }
 
-long MemoryRegistry::setValue(Key root, const QString& subKey, int, const QString& data)
+long MemoryRegistry::setValue(Key root, const std::string& subKey, int, const std::string& data)
 {
-    calls << QStringLiteral("setValue ") + subKey + QStringLiteral(" = ") + data;
+    calls << QStringLiteral("setValue ") + held(subKey) + QStringLiteral(" = ") + held(data);
     Key key = NoKey;
     createKey(root, subKey, &key);
-    m_keys[m_handles.value(key)] = data;
+    m_keys[m_handles.value(key)] = held(data);
     m_handles.remove(key);
     return RegistryStatus::Success;
 }
 
-long MemoryRegistry::openKey(Key root, const QString& subKey, int, int, Key* result)
+long MemoryRegistry::openKey(Key root, const std::string& subKeyBytes, int, int, Key* result)
 {
+    const QString subKey = held(subKeyBytes);
     calls << QStringLiteral("openKey ") + subKey;
     const QString path = pathOf(root, subKey);
     if (!m_keys.contains(path))
@@ -44,8 +57,9 @@ long MemoryRegistry::openKey(Key root, const QString& subKey, int, int, Key* res
     return RegistryStatus::Success;
 }
 
-long MemoryRegistry::deleteKey(Key key, const QString& name)
+long MemoryRegistry::deleteKey(Key key, const std::string& nameBytes)
 {
+    const QString name = held(nameBytes);
     calls << QStringLiteral("deleteKey ") + name;
     if (!m_handles.contains(key))
         return RegistryStatus::InvalidHandle;

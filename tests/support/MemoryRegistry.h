@@ -8,14 +8,15 @@
 #include <QStringList>
 
 // A registry of keys held in memory, enough for the context-menu module: case-insensitive paths below
-// HKEY_CLASSES_ROOT, default values, subkeys. Every call is logged.
+// HKEY_CLASSES_ROOT, default values, subkeys. Every call is logged. Paths and values are held as NativePath
+// keeps a path's bytes.
 class MemoryRegistry : public Registry
 {
 public:
-    long createKey(Key root, const QString& subKey, Key* result) override;
-    long setValue(Key root, const QString& subKey, int type, const QString& data) override;
-    long openKey(Key root, const QString& subKey, int options, int access, Key* result) override;
-    long deleteKey(Key key, const QString& name) override;
+    long createKey(Key root, const std::string& subKey, Key* result) override;
+    long setValue(Key root, const std::string& subKey, int type, const std::string& data) override;
+    long openKey(Key root, const std::string& subKey, int options, int access, Key* result) override;
+    long deleteKey(Key key, const std::string& name) override;
     long closeKey(Key key) override;
 
     bool hasKey(const QString& path) const;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
+#include "platform/CoreBridge.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/RootSession.h"
 #include "ui/PanelLabel.h"
@@ -65,7 +66,7 @@ TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
 
 TEST_F(StartupTest, WhileThunarRunsTheExplorerOptionSaysThatAChangeWantsARestart)
 {
-    shellEntries.running = {QStringLiteral("Thunar")};
+    shellEntries.running = {"Thunar"};
     open();
     QHelpEvent over(QEvent::ToolTip, QPoint(2, 2), window->chkExplorer->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(window->chkExplorer, &over);
@@ -108,7 +109,7 @@ TEST_F(StartupTest, RenamedExecutableHasItsOwnOptions)
 {
     settings.preset(App, QStringLiteral("QuitAction"), QStringLiteral("1"));
     settings.preset(App, QStringLiteral("BGColor"), QStringLiteral("&H8000000F"));
-    program.executableName = QStringLiteral("tilgo-kopie");
+    program.executableName = "tilgo-kopie";
     open();
     EXPECT_FALSE(window->chkQuit->isChecked());
     expectColour(Qt::white);
@@ -136,7 +137,7 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
     EXPECT_EQ(second.Frame1->palette().color(QPalette::Window), faceColour());
 
     ProgramInfo renamed = program;
-    renamed.executableName = QStringLiteral("anders");
+    renamed.executableName = "anders";
     const MainServices other{fileSystem, store, registry, browseDialog, renamed, false};
     frmMain third(other);
     third.Form_Load();
@@ -159,7 +160,8 @@ TEST_F(StartupTest, ExplorerOptionRegistersAndRemovesTheEntry)
     window->chkExplorer->click();
     EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("1"));
     ASSERT_TRUE(registry.hasKey(CommandKey));
-    EXPECT_EQ(registry.value(CommandKey), program.programFolder + QStringLiteral("/tilgomatic 1% %1"));
+    EXPECT_EQ(registry.value(CommandKey),
+              CoreBridge::fromPath(program.programFolder) + QStringLiteral("/tilgomatic 1% %1"));
 
     window->chkExplorer->click();
     EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("0"));
@@ -309,18 +311,18 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     click(window->Image1);
     ASSERT_EQ(browseDialog.shown, 1);
     const BrowseDialog::Request& request = *browseDialog.lastRequest;
-    EXPECT_EQ(request.title, QStringLiteral("Datei zum löschen suchen"));
-    EXPECT_EQ(request.startPath, QDir::homePath()); // nothing loaded yet
-    EXPECT_EQ(request.owner, window.get());
+    EXPECT_EQ(request.title, "Datei zum löschen suchen");
+    EXPECT_EQ(request.startPath, CoreBridge::toPath(QDir::homePath())); // nothing loaded yet
+    EXPECT_EQ(request.owner, static_cast<BrowseDialog::Owner>(static_cast<QWidget*>(window.get())));
     EXPECT_FALSE(request.statusLine);
     EXPECT_TRUE(request.newStyle);
     EXPECT_TRUE(request.includeFiles);
-    EXPECT_TRUE(request.rootPath.isEmpty());
+    EXPECT_TRUE(request.rootPath.empty());
     EXPECT_EQ(window->TargetPath, file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gewählt.txt"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
     click(window->Image1); // the next search starts beside the loaded file
-    EXPECT_EQ(browseDialog.lastRequest->startPath, QFileInfo(file).absolutePath());
+    EXPECT_EQ(browseDialog.lastRequest->startPath, CoreBridge::toPath(QFileInfo(file).absolutePath()));
 }
 
 TEST_F(StartupTest, CancelledBrowseKeepsTheLoadedTarget)

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UiDoubles.h"
 
+#include "platform/CoreBridge.h"
+#include "platform/NativePath.h"
+
 #include <stdexcept>
 
 namespace {
@@ -8,21 +11,29 @@ QString settingsKey(const QString& application, const QString& section, const QS
 {
     return application + QLatin1Char('/') + section + QLatin1Char('/') + key;
 }
+
+// The application's name is its executable's bytes.
+QString settingsKey(const std::string& application, const std::string& section, const std::string& key)
+{
+    return settingsKey(NativePath::fromNative(QByteArray::fromStdString(application)),
+                       QString::fromStdString(section), QString::fromStdString(key));
+}
 } // namespace
 
-QString MemorySettingsStore::read(const QString& application, const QString& section, const QString& key,
-                                  const QString& defaultValue)
+std::string MemorySettingsStore::read(const std::string& application, const std::string& section,
+                                      const std::string& key, const std::string& defaultValue)
 {
     if (throwOnRead)
         throw std::runtime_error("settings store damaged");
-    return m_values.value(settingsKey(application, section, key), defaultValue);
+    const auto it = m_values.constFind(settingsKey(application, section, key));
+    return it == m_values.constEnd() ? defaultValue : it->toStdString();
 }
 
-bool MemorySettingsStore::save(const QString& application, const QString& section, const QString& key,
-                               const QString& value)
+bool MemorySettingsStore::save(const std::string& application, const std::string& section,
+                               const std::string& key, const std::string& value)
 {
-    m_values.insert(settingsKey(application, section, key), value);
-    saves << settingsKey(application, section, key) + QLatin1Char('=') + value;
+    m_values.insert(settingsKey(application, section, key), QString::fromStdString(value));
+    saves << settingsKey(application, section, key) + QLatin1Char('=') + QString::fromStdString(value);
     return true;
 }
 
@@ -36,11 +47,11 @@ QString MemorySettingsStore::stored(const QString& application, const QString& k
     return m_values.value(settingsKey(application, QStringLiteral("Options"), key));
 }
 
-QString ScriptedBrowseDialog::exec(const Request& request)
+std::filesystem::path ScriptedBrowseDialog::exec(const Request& request)
 {
     ++shown;
     lastRequest = request;
-    return answer;
+    return answer.isEmpty() ? std::filesystem::path() : CoreBridge::toPath(answer);
 }
 
 int HookedFileSystem::attributes(const Path& path)

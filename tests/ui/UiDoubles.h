@@ -16,15 +16,17 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 // Settings kept in memory; every save is logged as "application/section/key=value".
 class MemorySettingsStore : public SettingsStore
 {
 public:
-    QString read(const QString& application, const QString& section, const QString& key,
-                 const QString& defaultValue) override;
-    bool save(const QString& application, const QString& section, const QString& key,
-              const QString& value) override;
+    std::string read(const std::string& application, const std::string& section, const std::string& key,
+                     const std::string& defaultValue) override;
+    bool save(const std::string& application, const std::string& section, const std::string& key,
+              const std::string& value) override;
 
     // Stores a value without logging it, as an earlier run would have left it.
     void preset(const QString& application, const QString& key, const QString& value);
@@ -41,17 +43,17 @@ private:
 struct RecordingShellEntries : ShellEntries
 {
     void bringInLine() override { ++broughtInLine; }
-    QStringList runningWithDelayedUpdate() const override { return running; }
+    std::vector<std::string> runningWithDelayedUpdate() const override { return running; }
     int broughtInLine = 0;
-    QStringList running;
+    std::vector<std::string> running;
 };
 
 // A browse dialog that never shows: it records the request and gives back a prepared answer.
 class ScriptedBrowseDialog : public BrowseDialog
 {
 public:
-    QString exec(const Request& request) override;
-    QString answer;
+    std::filesystem::path exec(const Request& request) override;
+    QString answer; // the path as NativePath keeps it; empty: cancel
     std::optional<Request> lastRequest;
     int shown = 0;
 };

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
 
+#include "platform/CoreBridge.h"
+#include "platform/NativePath.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -13,10 +16,10 @@ WindowFixture::WindowFixture()
 {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    program.executableName = QStringLiteral("tilgomatic");
-    program.programFolder = programFolder.path();
-    program.executablePath = programFolder.filePath(QStringLiteral("tilgomatic"));
-    program.workingFolder = files.path();
+    program.executableName = "tilgomatic";
+    program.programFolder = CoreBridge::toPath(programFolder.path());
+    program.executablePath = CoreBridge::toPath(programFolder.filePath(QStringLiteral("tilgomatic")));
+    program.workingFolder = CoreBridge::toPath(files.path());
 }
 
 WindowFixture::~WindowFixture()
@@ -27,7 +30,9 @@ WindowFixture::~WindowFixture()
 
 frmMain& WindowFixture::open(const QStringList& arguments)
 {
-    program.arguments = arguments;
+    program.arguments.clear();
+    for (const QString& argument : arguments)
+        program.arguments.push_back(NativePath::toNative(argument).toStdString());
     const MainServices services{fileSystem,
                                 settings,
                                 registry,

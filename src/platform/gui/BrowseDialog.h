@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-
-class QWidget;
+#include <filesystem>
+#include <string>
 
 // The platform's modal browse dialog, from which the user confirms one file-system item.
 class BrowseDialog
 {
 public:
+    // The view's window the dialog is modal to, as the platform knows it (a QWidget*, a HWND).
+    using Owner = void*;
+
     struct Request
     {
-        QWidget* owner = nullptr;
-        QString title;     // shown above the items
-        QString rootPath;  // only items at or below it can be confirmed; empty means the whole file system
-        QString startPath; // shown when the dialog opens; empty or unknown shows the dialog's default
+        Owner owner = nullptr;
+        std::string title;              // shown above the items (UTF-8)
+        std::filesystem::path rootPath; // only items at or below it can be confirmed; empty: the whole system
+        std::filesystem::path startPath; // shown when the dialog opens; empty or unknown shows the default
         bool statusLine = false; // asked for a line naming the selection; the desktop's chooser has none
         bool newStyle = false;
         bool includeFiles = false;
@@ -22,6 +24,6 @@ public:
 
     virtual ~BrowseDialog() = default;
 
-    // Shows the dialog modally and returns the confirmed item's path, or the empty string on cancel.
-    virtual QString exec(const Request& request) = 0;
+    // Shows the dialog modally and returns the confirmed item's path, or the empty path on cancel.
+    virtual std::filesystem::path exec(const Request& request) = 0;
 };

@@ -23,11 +23,14 @@ bool isWithin(const QString& path, const QString& root)
 
 } // namespace
 
-QString FileChooserDialog::exec(const Request& request)
+std::filesystem::path FileChooserDialog::exec(const Request& request)
 {
+    const QString rootPath = CoreBridge::fromPath(request.rootPath);
+    const QString startPath = CoreBridge::fromPath(request.startPath);
     // On the heap and guarded: the owner deletes its children, and it may be destroyed while the
     // chooser's own event loop runs.
-    QPointer<QFileDialog> dialog = new QFileDialog(request.owner, request.title);
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(static_cast<QWidget*>(request.owner), CoreBridge::fromText(request.title));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(request.includeFiles ? QFileDialog::ExistingFile : QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, !request.includeFiles);
@@ -36,8 +39,8 @@ QString FileChooserDialog::exec(const Request& request)
     // picked, and the delete command refuses a link rather than destroying a file elsewhere.
     dialog->setOption(QFileDialog::DontResolveSymlinks);
     // Outside the root the chooser opens on the root itself.
-    const QString root = request.rootPath.isEmpty() ? QString() : QDir::cleanPath(request.rootPath);
-    const QFileInfo start(isWithin(request.startPath, root) ? request.startPath : root);
+    const QString root = rootPath.isEmpty() ? QString() : QDir::cleanPath(rootPath);
+    const QFileInfo start(isWithin(startPath, root) ? startPath : root);
     if (start.isDir()) {
         dialog->setDirectory(start.absoluteFilePath());
     } else if (start.exists()) {
@@ -47,20 +50,20 @@ QString FileChooserDialog::exec(const Request& request)
 
     const int result = dialog->exec();
     if (dialog.isNull())
-        return QString();
+        return {};
     // The URL keeps a name's exact bytes where the desktop's chooser lists names that are no UTF-8; the
     // plain path would have turned them into another name.
     const QList<QUrl> urls = dialog->selectedUrls();
     const QStringList files = dialog->selectedFiles();
     delete dialog;
     if (result != QDialog::Accepted)
-        return QString();
+        return {};
     const QString chosen = !urls.isEmpty() && urls.first().isLocalFile()
                                ? NativePath::fromFileUrl(urls.first())
                            : !files.isEmpty() ? files.first()
                                               : QString();
     if (chosen.isEmpty() || m_fileSystem.longPathName(CoreBridge::toPath(chosen)).empty())
-        return QString();
+        return {};
     const QString path = QDir::cleanPath(chosen);
-    return isWithin(path, root) ? path : QString();
+    return isWithin(path, root) ? CoreBridge::toPath(path) : std::filesystem::path();
 }

@@ -21,8 +21,8 @@ public:
 
     // Shows the chooser modally over the request's owner, titled with the request's title and opened
     // on its start folder (a start file is selected in its folder). Returns the chosen path, or "" on
-    // cancel or when the owner went away while the chooser was open.
-    QString exec(const Request& request) override;
+    // cancel or when the owner went away while the chooser was open. The owner is a QWidget*.
+    std::filesystem::path exec(const Request& request) override;
 
 private:
     FileSystem& m_fileSystem;

@@ -66,9 +66,12 @@ void FileManagerSync::folderChanged(const QString& folder)
     }
 }
 
-QStringList FileManagerSync::runningWithDelayedUpdate() const
+std::vector<std::string> FileManagerSync::runningWithDelayedUpdate() const
 {
-    return runningWithDelayedUpdate(m_procRoot, ::getuid());
+    std::vector<std::string> names;
+    for (const QString& name : runningWithDelayedUpdate(m_procRoot, ::getuid()))
+        names.push_back(name.toStdString());
+    return names;
 }
 
 QStringList FileManagerSync::runningWithDelayedUpdate(const QString& procRoot, uint uid)

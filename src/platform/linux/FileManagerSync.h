@@ -29,7 +29,7 @@ public:
     // Writes what is missing or differs of verb's entries (reading our own files, rewriting none that
     // is right), then watches Thunar: a change there brings its entry back while the verb is registered.
     void bringInLine() override;
-    QStringList runningWithDelayedUpdate() const override;
+    std::vector<std::string> runningWithDelayedUpdate() const override;
 
     // The display names of the file managers that read their entries only when they start (Thunar,
     // PCManFM-Qt) and run under procRoot as the user uid.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/IniSettingsStore.h"
 
+#include "platform/NativePath.h"
 #include "platform/linux/UserFolders.h"
 
 #include <QDir>
@@ -83,31 +84,36 @@ QString IniSettingsStore::filePath(const QString& application) const
            QStringLiteral(".conf");
 }
 
-QString IniSettingsStore::read(const QString& application, const QString& section, const QString& key,
-                               const QString& defaultValue)
+std::string IniSettingsStore::read(const std::string& application, const std::string& section,
+                                   const std::string& key, const std::string& defaultValue)
 {
-    const QString path = filePath(application);
+    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(application)));
     if (path.isEmpty())
         return defaultValue;
-    return readValue(path, section, key).value_or(defaultValue);
+    const std::optional<QString> value =
+        readValue(path, QString::fromStdString(section), QString::fromStdString(key));
+    return value ? value->toStdString() : defaultValue;
 }
 
-bool IniSettingsStore::save(const QString& application, const QString& section, const QString& key,
-                            const QString& value)
+bool IniSettingsStore::save(const std::string& application, const std::string& section,
+                            const std::string& key, const std::string& value)
 {
-    const QString path = filePath(application);
+    const QString path = filePath(NativePath::fromNative(QByteArray::fromStdString(application)));
+    const QString group = QString::fromStdString(section);
+    const QString name = QString::fromStdString(key);
+    const QString text = QString::fromStdString(value);
     if (path.isEmpty() || QFileInfo(path).isDir() || rootInOtherUsersFolder(path))
         return false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     {
         QSettings settings(path, QSettings::IniFormat);
-        settings.setValue(section + QLatin1Char('/') + key, value);
+        settings.setValue(group + QLatin1Char('/') + name, text);
         settings.sync();
         // A damaged file reports FormatError although QSettings rewrote it; only AccessError means
         // that nothing was written. Whether the value really landed is checked below.
         if (settings.status() == QSettings::AccessError)
             return false;
     }
-    return readValue(path, section, key) == value;
+    return readValue(path, group, name) == text;
 }

@@ -17,15 +17,16 @@ public:
 
     // The stored text; defaultValue when the key is missing, the file is missing, unreadable or
     // damaged, or application is no usable file name. Never creates or changes a file.
-    QString read(const QString& application, const QString& section, const QString& key,
-                 const QString& defaultValue) override;
+    std::string read(const std::string& application, const std::string& section, const std::string& key,
+                     const std::string& defaultValue) override;
     // Writes value and checks that it reads back. False when the folder or the file could not be
     // written (or application is no usable file name), and, run as root, when they belong to another user:
     // nothing is written then.
-    bool save(const QString& application, const QString& section, const QString& key,
-              const QString& value) override;
+    bool save(const std::string& application, const std::string& section, const std::string& key,
+              const std::string& value) override;
 
-    // The file that holds application's settings; empty when application is no usable file name.
+    // The file that holds application's settings (its name as NativePath keeps it); empty when application
+    // is no usable file name.
     QString filePath(const QString& application) const;
 
 private:

@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/MenuRegistry.h"
 
+#include "platform/CoreBridge.h"
+#include "platform/NativePath.h"
 #include "platform/linux/ActionCommand.h"
 #include "platform/linux/FileManagerActions.h"
 
 namespace {
+
+// A key path or a value's data with its exact bytes, as the action files take them.
+QString nativeText(const std::string& bytes)
+{
+    return NativePath::fromNative(QByteArray::fromStdString(bytes));
+}
 
 bool sameName(const QString& a, const QString& b)
 {
@@ -19,9 +27,9 @@ bool isShell(const QStringList& path)
 
 } // namespace
 
-MenuRegistry::MenuRegistry(FileManagerActions& actions, const QString& program)
+MenuRegistry::MenuRegistry(FileManagerActions& actions, const std::filesystem::path& program)
     : m_actions(actions)
-    , m_program(program)
+    , m_program(CoreBridge::fromPath(program))
 {}
 
 QString MenuRegistry::verbOf(const QStringList& path, int depth)
@@ -63,9 +71,9 @@ Registry::Key MenuRegistry::open(const QStringList& path)
     return handle;
 }
 
-long MenuRegistry::createKey(Key root, const QString& subKey, Key* result)
+long MenuRegistry::createKey(Key root, const std::string& subKey, Key* result)
 {
-    const std::optional<QStringList> path = pathOf(root, subKey);
+    const std::optional<QStringList> path = pathOf(root, nativeText(subKey));
     if (!path)
         return RegistryStatus::InvalidHandle;
     if (result)
@@ -73,23 +81,23 @@ long MenuRegistry::createKey(Key root, const QString& subKey, Key* result)
     return RegistryStatus::Success;
 }
 
-long MenuRegistry::setValue(Key root, const QString& subKey, int type, const QString& data)
+long MenuRegistry::setValue(Key root, const std::string& subKey, int type, const std::string& data)
 {
-    const std::optional<QStringList> path = pathOf(root, subKey);
+    const std::optional<QStringList> path = pathOf(root, nativeText(subKey));
     if (!path)
         return RegistryStatus::InvalidHandle;
     const QString verb = verbOf(*path, 4);
-    const std::optional<ActionCommand> command = ActionCommand::fromValue(m_program, data);
+    const std::optional<ActionCommand> command = ActionCommand::fromValue(m_program, nativeText(data));
     if (verb.isEmpty() || type != StringValue || !command)
         return RegistryStatus::AccessDenied;
     return m_actions.add(verb, *command) ? RegistryStatus::Success : RegistryStatus::WriteFault;
 }
 
-long MenuRegistry::openKey(Key root, const QString& subKey, int /*options*/, int /*access*/, Key* result)
+long MenuRegistry::openKey(Key root, const std::string& subKey, int /*options*/, int /*access*/, Key* result)
 {
     if (result)
         *result = NoKey;
-    const std::optional<QStringList> path = pathOf(root, subKey);
+    const std::optional<QStringList> path = pathOf(root, nativeText(subKey));
     if (!path)
         return RegistryStatus::InvalidHandle;
     if (!exists(*path))
@@ -99,9 +107,9 @@ long MenuRegistry::openKey(Key root, const QString& subKey, int /*options*/, int
     return RegistryStatus::Success;
 }
 
-long MenuRegistry::deleteKey(Key key, const QString& name)
+long MenuRegistry::deleteKey(Key key, const std::string& name)
 {
-    std::optional<QStringList> path = pathOf(key, name);
+    std::optional<QStringList> path = pathOf(key, nativeText(name));
     if (!path)
         return RegistryStatus::InvalidHandle;
     if (const QString verb = verbOf(*path, 4); !verb.isEmpty()) {

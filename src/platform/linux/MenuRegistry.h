@@ -6,6 +6,10 @@
 #include <QHash>
 #include <QStringList>
 
+#include <filesystem>
+#include <optional>
+#include <string>
+
 class FileManagerActions;
 
 // The registry as the file managers' menus themselves. Setting the value of "*\shell\<verb>\command"
@@ -19,19 +23,19 @@ class FileManagerActions;
 class MenuRegistry : public Registry
 {
 public:
-    MenuRegistry(FileManagerActions& actions, const QString& program);
+    MenuRegistry(FileManagerActions& actions, const std::filesystem::path& program);
 
     // Success (the handle names the key, kept or not), or InvalidHandle for an unknown root.
-    long createKey(Key root, const QString& subKey, Key* result) override;
+    long createKey(Key root, const std::string& subKey, Key* result) override;
     // Success, AccessDenied for a value the menus cannot show (another key, another program, another
     // type), WriteFault when an entry could not be written; InvalidHandle for an unknown root.
-    long setValue(Key root, const QString& subKey, int type, const QString& data) override;
+    long setValue(Key root, const std::string& subKey, int type, const std::string& data) override;
     // Success for a key that exists, FileNotFound otherwise; InvalidHandle for an unknown root.
-    long openKey(Key root, const QString& subKey, int options, int access, Key* result) override;
+    long openKey(Key root, const std::string& subKey, int options, int access, Key* result) override;
     // Deleting a verb's command key removes its entries: Success, FileNotFound when it has none,
     // WriteFault when one could not be removed. A verb key goes with its entries: FileNotFound once they
     // are gone, AccessDenied while they are there. Every other key: FileNotFound.
-    long deleteKey(Key key, const QString& name) override;
+    long deleteKey(Key key, const std::string& name) override;
     long closeKey(Key key) override;
 
 private:
