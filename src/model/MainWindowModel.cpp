@@ -5,7 +5,6 @@
 #include "engine/ProgressLine.h"
 #include "engine/ShredReport.h"
 #include "engine/Shredder.h"
-#include "model/CoreText.h"
 #include "model/TextMeasure.h"
 #include "model/WindowLayout.h"
 #include "platform/FileAttributes.h"
@@ -17,9 +16,6 @@
 
 #include <cmath>
 
-using CoreText::arg;
-using CoreText::toStd;
-
 namespace {
 
 // textWith(name), the name shortened in the middle as far as needed for the whole text to fit the label;
@@ -27,15 +23,15 @@ namespace {
 template <typename TextWith>
 std::string fitted(const TextWith& textWith, const std::string& name, const TextMeasure& label)
 {
-    std::string text = toStd(textWith(arg(name)));
+    std::string text = textWith(name);
     if (label.fitsWhole(text))
         return text;
-    text = toStd(textWith(arg(std::string())));
+    text = textWith(std::string());
     int low = 0;
     int high = label.width(name);
     while (low < high) {
         const int width = (low + high + 1) / 2;
-        std::string candidate = toStd(textWith(arg(label.elideMiddle(name, width))));
+        std::string candidate = textWith(label.elideMiddle(name, width));
         if (label.fitsWhole(candidate)) {
             text = std::move(candidate);
             low = width;
@@ -48,9 +44,10 @@ std::string fitted(const TextWith& textWith, const std::string& name, const Text
 
 } // namespace
 
-MainWindowModel::MainWindowModel(FileSystem& fileSystem, double twipsPerPixel)
+MainWindowModel::MainWindowModel(FileSystem& fileSystem, double twipsPerPixel, const NumberFormat& numbers)
     : m_fileSystem(fileSystem)
     , m_twipsPerPixel(twipsPerPixel)
+    , m_numbers(numbers)
     , m_identity(std::make_unique<FileIdentity>())
 {}
 
@@ -65,7 +62,7 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
                                            const TextMeasure& nameMeasure)
 {
     const bool empty = target.empty();
-    *m_identity = empty ? FileIdentity() : m_fileSystem.identify(arg(target));
+    *m_identity = empty ? FileIdentity() : m_fileSystem.identify(target);
     PanelState state;
     state.title = PanelText::windowTitle();
     ShowNameAndFolder(state, target, nameMeasure);
@@ -88,13 +85,13 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     m_readOnlyTarget = false;
     RunOutlook outlook;
     if (!empty && m_describable && !m_folderTarget) {
-        const StorageMap storage = m_fileSystem.storageMapOf(arg(target));
+        const StorageMap storage = m_fileSystem.storageMapOf(target);
         m_readOnlyTarget = storage.readOnly;
-        warning = toStd(ShredReport::warningText(OverwriteCheck::expect(storage)));
+        warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
     }
     if (outlook.status == OpenStatus::PseudoFile) {
-        state.message = toStd(ShredReport::pseudoFileText());
+        state.message = ShredReport::pseudoFileText();
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
         state.message = PanelText::folderText();
@@ -103,13 +100,12 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     } else if (m_readOnlyTarget) {
         state.message = PanelText::readOnlyText();
     } else if (outlook.status == OpenStatus::NoSpace) {
-        state.message = toStd(ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree,
-                                                              CoreText::numberFormat()));
+        state.message = ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, m_numbers);
     } else if (!warning.empty()) {
         state.message = warning;
     } else {
-        state.message = m_fileSystem.openersMayBeUnseen(arg(target)) ? PanelText::uncheckedOpenersQuestion()
-                                                                     : std::string(WindowLayout::Question);
+        state.message = m_fileSystem.openersMayBeUnseen(target) ? PanelText::uncheckedOpenersQuestion()
+                                                                : std::string(WindowLayout::Question);
     }
     if (!m_describable || m_readOnlyTarget)
         state.deleteEnabled = false;
@@ -154,7 +150,7 @@ void MainWindowModel::SetPanelState(PanelState& state, bool empty)
 void MainWindowModel::ShowFileAttributes(PanelState& state, const std::filesystem::path& target)
 {
     try {
-        const int word = m_fileSystem.attributes(arg(target));
+        const int word = m_fileSystem.attributes(target);
         if (word & FileAttributes::Directory) {
             // The words of the last file would stand beside the folder's name.
             state.attributes = PanelText::folderAttributeText();
@@ -172,7 +168,7 @@ void MainWindowModel::ShowFileAttributes(PanelState& state, const std::filesyste
 void MainWindowModel::ShowFileSize(PanelState& state, const std::filesystem::path& target)
 {
     try {
-        state.sizeBytes = m_fileSystem.fileLength(arg(target));
+        state.sizeBytes = m_fileSystem.fileLength(target);
         state.sizeRoomPixels = twipsToPixels(WindowLayout::control("Image2").left) -
                                twipsToPixels(WindowLayout::control("lblFileSize").left) -
                                twipsToPixels(WindowLayout::SizeGap);
@@ -212,8 +208,8 @@ std::optional<std::string> MainWindowModel::runFailedMessage() const
     // as missing, one that is still there (read-only and immutable) as refused.
     if (!m_describable)
         return std::nullopt;
-    return toStd(m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
-                                  : ShredReport::openFailureText(OpenStatus::AccessDenied));
+    return m_readOnlyTarget ? ShredReport::readOnlyRefusalText()
+                            : ShredReport::openFailureText(OpenStatus::AccessDenied);
 }
 
 RunEnd MainWindowModel::runEnded(const modShredder::ShredResult& result, const Run& run,
@@ -233,17 +229,17 @@ RunEnd MainWindowModel::runEnded(const modShredder::ShredResult& result, const R
         end.close = true;
         return end;
     }
-    const std::string report = toStd(result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
-                                                               : ShredReport::incompleteText());
+    const std::string report = result.fullyOverwritten() ? ShredReport::overwriteText(result.overwrite)
+                                                         : ShredReport::incompleteText();
     end.notice = report;
     // The file chosen during the run was on screen until now: name the one that was destroyed, and say that
     // the other is untouched where the label has room for it.
     if (run.targetChanged) {
         const std::string name =
             notice.elideMiddle(run.fileName, twipsToPixels(WindowLayout::control("lblEmpty").width) / 2);
-        end.notice = toStd(ShredReport::withDestroyedName(arg(report), arg(name)));
+        end.notice = ShredReport::withDestroyedName(report, name);
         if (!notice.linesFit(*end.notice))
-            end.notice = toStd(ShredReport::withDestroyedName(arg(report), arg(name), false));
+            end.notice = ShredReport::withDestroyedName(report, name, false);
     }
     return end;
 }
@@ -255,34 +251,33 @@ std::optional<std::string> MainWindowModel::runMessage(const modShredder::ShredR
         return std::nullopt;
     if (result.opened()) {
         // The file is still there under its name, to be run again; a target chosen meanwhile stays chosen.
-        const std::string report = toStd(result.writesOk && result.syncsOk ? ShredReport::nameKeptText()
-                                                                           : ShredReport::incompleteText());
+        const std::string report =
+            result.writesOk && result.syncsOk ? ShredReport::nameKeptText() : ShredReport::incompleteText();
         if (!run.targetChanged)
             return report;
-        return toStd(ShredReport::withDestroyedName(arg(report), arg(run.fileName), false));
+        return ShredReport::withDestroyedName(report, run.fileName, false);
     }
     // Nothing was destroyed: the file and the target stay, and the window says why, on the panel described
     // afresh (a file changed since it was loaded is to be looked at again).
     std::optional<std::string> text;
     if (m_readOnlyTarget)
-        text = toStd(ShredReport::readOnlyRefusalText());
+        text = ShredReport::readOnlyRefusalText();
     else if (result.open == OpenStatus::NoSpace)
-        text =
-            toStd(ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, CoreText::numberFormat()));
+        text = ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, m_numbers);
     else if (result.open == OpenStatus::InUse)
-        text = toStd(ShredReport::inUseText(arg(toStd(result.holder))));
+        text = ShredReport::inUseText(result.holder);
     else if (result.open != OpenStatus::Changed || m_describable)
-        text = toStd(ShredReport::openFailureText(result.open));
+        text = ShredReport::openFailureText(result.open);
     // What the file now is may need a warning of its own (further names, copies); it goes with the word
     // that nothing was done, where both fit.
     const std::string& warning = m_panel.message;
     if (result.open == OpenStatus::Changed && m_describable && m_panel.deleteEnabled &&
         warning != WindowLayout::Question && warning != PanelText::uncheckedOpenersQuestion()) {
-        text = toStd(ShredReport::changedText(arg(warning)));
+        text = ShredReport::changedText(warning);
         if (!message.linesFit(*text))
-            text = toStd(ShredReport::changedText(arg(warning), false));
+            text = ShredReport::changedText(warning, false);
         if (!message.linesFit(*text))
-            text = toStd(ShredReport::openFailureText(result.open));
+            text = ShredReport::openFailureText(result.open);
     }
     return text;
 }
@@ -301,7 +296,7 @@ ProgressState MainWindowModel::progress(const ProgressLine& line, const Run& run
 {
     ProgressState state;
     if (m_closeWanted)
-        state.message = toStd(line.closingText());
+        state.message = line.closingText();
     else if (nowMs < m_waitNoticeUntilMs)
         state.message =
             fitted([&line](const auto& name) { return line.waitText(name); }, run.fileName, message);
@@ -309,8 +304,8 @@ ProgressState MainWindowModel::progress(const ProgressLine& line, const Run& run
         state.message =
             fitted([&line](const auto& name) { return line.textNaming(name); }, run.fileName, message);
     else
-        state.message = toStd(line.text());
-    state.title = toStd(line.titleWith(PanelText::windowTitle()));
+        state.message = line.text();
+    state.title = line.titleWith(PanelText::windowTitle());
     state.percent = line.percent();
     return state;
 }

@@ -4,6 +4,7 @@
 #include "model/PanelState.h"
 #include "model/ProgressState.h"
 #include "model/RunEnd.h"
+#include "platform/NumberFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +49,8 @@ public:
     // How long the answer to a click on "&Datei löschen" during a run stays in the progress line.
     static constexpr std::int64_t WaitNoticeMs = 4000;
 
-    MainWindowModel(FileSystem& fileSystem, double twipsPerPixel);
+    // numbers: how the user's locale writes numbers, which the window's toolkit knows.
+    MainWindowModel(FileSystem& fileSystem, double twipsPerPixel, const NumberFormat& numbers = {});
     ~MainWindowModel();
     MainWindowModel(const MainWindowModel&) = delete;
     MainWindowModel& operator=(const MainWindowModel&) = delete;
@@ -108,6 +110,7 @@ private:
 
     FileSystem& m_fileSystem;
     const double m_twipsPerPixel;
+    const NumberFormat m_numbers;
     PanelState m_panel;
     std::unique_ptr<FileIdentity> m_identity;
     bool m_describable = true;

@@ -134,7 +134,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
     , m_twipsPerPixel(screenTwipsPerPixel())
-    , m_model(m_fileSystem, m_twipsPerPixel)
+    , m_model(m_fileSystem, m_twipsPerPixel, CoreBridge::numberFormat(QLocale()))
     , m_options(services.settings, services.registry, m_program, services.rootForOtherUser)
 {
     AccessibleControls::install();
