@@ -8,15 +8,10 @@
 
 using ViewText::qText;
 
-int LabelMeasure::width(std::string_view utf8) const
-{
-    return QFontMetrics(m_label.font()).horizontalAdvance(qText(utf8));
-}
-
-std::string LabelMeasure::elideMiddle(std::string_view utf8, int pixels) const
-{
-    return ViewText::utf8(QFontMetrics(m_label.font()).elidedText(qText(utf8), Qt::ElideMiddle, pixels));
-}
+LabelMeasure::LabelMeasure(const PanelLabel& label)
+    : m_label(label)
+    , m_font(QFontMetrics(label.font()))
+{}
 
 bool LabelMeasure::fitsWhole(std::string_view utf8) const
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/TextMeasure.h"
+#include "platform/gui/FontWidth.h"
 
 class PanelLabel;
 
@@ -9,15 +10,21 @@ class PanelLabel;
 class LabelMeasure : public TextMeasure
 {
 public:
-    explicit LabelMeasure(const PanelLabel& label)
-        : m_label(label)
-    {}
+    explicit LabelMeasure(const PanelLabel& label);
 
-    int width(std::string_view utf8) const override;
-    std::string elideMiddle(std::string_view utf8, int pixels) const override;
+    int width(std::string_view utf8) const override { return m_font.width(utf8); }
+    std::string elideMiddle(std::string_view utf8, int pixels) const override
+    {
+        return m_font.elideMiddle(utf8, pixels);
+    }
+    std::vector<std::size_t> graphemeBoundaries(std::string_view utf8) const override
+    {
+        return m_font.graphemeBoundaries(utf8);
+    }
     bool fitsWhole(std::string_view utf8) const override;
     bool linesFit(std::string_view utf8) const override;
 
 private:
     const PanelLabel& m_label;
+    const FontWidth m_font;
 };

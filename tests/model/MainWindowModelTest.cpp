@@ -41,6 +41,7 @@ public:
             text.remove(text.size() / 2, 1);
         return text.toStdString();
     }
+    std::vector<std::size_t> graphemeBoundaries(std::string_view) const override { return {}; }
     bool fitsWhole(std::string_view utf8) const override { return width(utf8) <= m_room; }
     bool linesFit(std::string_view utf8) const override { return width(utf8) <= m_room; }
 
