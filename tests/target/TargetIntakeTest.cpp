@@ -55,7 +55,7 @@ TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
     const CommandLineCase& c = GetParam();
     EXPECT_EQ(commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
     // At most the look whether the text names something as it stands; no "~" lookup.
-    EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1);
+    EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,7 +129,7 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4); // the padded text is looked up twice
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4u); // the padded text is looked up twice
 }
 
 // "1% foo" beside "foo": the word belongs to the name unless an absolute path follows it.
@@ -160,7 +160,7 @@ TEST_F(CommandLineTilde, RelativePathIsLookedUpInTheWorkingFolder)
 TEST_F(CommandLineTilde, LiteralTildeIsANameNotTheHomeFolder)
 {
     EXPECT_EQ(target({"~/file"}, root), root + "/~/file");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName), QStringList{root + "/~/file"});
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName), std::vector<std::string>{t(root + "/~/file")});
 }
 
 TEST_F(CommandLineTilde, LongPathIsNotCut)
@@ -181,7 +181,7 @@ TEST(GetLongPath, EmptyForNothingAndForEmptyText)
     RecordingFileSystem fileSystem;
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 1); // nothing to ask about the empty path
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 1u); // nothing to ask about the empty path
 }
 
 // The choice's line for a look-alike: the name escaped, and its size and time written as the window's locale
