@@ -94,9 +94,8 @@ TEST_F(ExplorerKontextTest, RegisteringWritesTheCommandKeyWithThePlaceholder)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
 
-    EXPECT_TRUE(memory.value(QStringLiteral("*\\shell\\Tilgomatic")).isEmpty()); // the menu shows its name
-    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")),
-              QStringLiteral("/opt/tilgomatic/tilgomatic 1% %1"));
+    EXPECT_TRUE(memory.value("*\\shell\\Tilgomatic").empty()); // the menu shows its name
+    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), std::string("/opt/tilgomatic/tilgomatic 1% %1"));
     EXPECT_EQ(registry.calls,
               (QStringList{
                   QStringLiteral("create *\\shell\\Tilgomatic\\command"), QStringLiteral("close"),
@@ -109,18 +108,18 @@ TEST_F(ExplorerKontextTest, RegisteringTwiceLeavesOneEntryWithTheSecondCommand)
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
     modExplorerKontext::SetExplorerMenu(registry, verb, "/usr/lib/tilgomatic/tilgomatic 1%");
 
-    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")),
-              QStringLiteral("/usr/lib/tilgomatic/tilgomatic 1% %1"));
+    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"),
+              std::string("/usr/lib/tilgomatic/tilgomatic 1% %1"));
 }
 
 TEST_F(ExplorerKontextTest, AnEmptyCommandRemovesAndASingleBlankRegisters)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, " ");
-    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Tilgomatic\\command")), QStringLiteral("  %1"));
+    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), std::string("  %1"));
 
     modExplorerKontext::SetExplorerMenu(registry, verb, "");
-    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
-    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell"))); // only the verb's own keys go
+    EXPECT_FALSE(memory.hasKey("*\\shell\\Tilgomatic"));
+    EXPECT_TRUE(memory.hasKey("*\\shell")); // only the verb's own keys go
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
@@ -135,7 +134,7 @@ TEST_F(ExplorerKontextTest, RemovalDeletesCommandKeyThenVerbKeyClosingEveryHandl
               (QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2"), QStringLiteral("delete Command"),
                            QStringLiteral("close"), QStringLiteral("open *\\shell 2"),
                            QStringLiteral("delete Tilgomatic"), QStringLiteral("close")}));
-    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_FALSE(memory.hasKey("*\\shell\\Tilgomatic"));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
@@ -146,8 +145,7 @@ TEST_F(ExplorerKontextTest, RemovingWithoutVerbKeyChangesNothing)
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2")});
-    EXPECT_EQ(memory.value(QStringLiteral("*\\shell\\Other\\command")),
-              QString::fromStdString(command) + QStringLiteral(" %1"));
+    EXPECT_EQ(memory.value("*\\shell\\Other\\command"), command + " %1");
 }
 
 TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
@@ -156,7 +154,7 @@ TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
     ASSERT_EQ(memory.createKey(Registry::ClassesRoot, "*\\shell\\Tilgomatic", &key), RegistryStatus::Success);
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
 
-    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_TRUE(memory.hasKey("*\\shell\\Tilgomatic"));
     EXPECT_FALSE(registry.calls.contains(QStringLiteral("delete Tilgomatic")));
     EXPECT_TRUE(registry.open.isEmpty());
 }
@@ -169,8 +167,8 @@ TEST_F(ExplorerKontextTest, AVerbKeyWithAnotherSubkeyLosesOnlyItsCommand)
               RegistryStatus::Success);
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
-    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\DropTarget")));
-    EXPECT_FALSE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\command")));
+    EXPECT_TRUE(memory.hasKey("*\\shell\\Tilgomatic\\DropTarget"));
+    EXPECT_FALSE(memory.hasKey("*\\shell\\Tilgomatic\\command"));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
@@ -183,7 +181,7 @@ TEST_F(ExplorerKontextTest, AFailedDeletionStopsTheRemovalAndStillClosesTheHandl
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, (QStringList{QStringLiteral("open *\\shell\\Tilgomatic 2"),
                                            QStringLiteral("delete Command"), QStringLiteral("close")}));
-    EXPECT_TRUE(memory.hasKey(QStringLiteral("*\\shell\\Tilgomatic\\command")));
+    EXPECT_TRUE(memory.hasKey("*\\shell\\Tilgomatic\\command"));
     EXPECT_TRUE(registry.open.isEmpty());
 }
 
