@@ -2,10 +2,10 @@
 // The line shown while a run lasts, from recorded progress samples.
 
 #include "engine/ProgressLine.h"
-#include "support/CoreText.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -26,7 +26,7 @@ TEST_P(ProgressLineCases, Text)
     ProgressLine line;
     for (const ProgressLine::Sample& sample : GetParam().samples)
         line.update(sample);
-    EXPECT_EQ(q(line.text()), QString::fromUtf8(GetParam().text));
+    EXPECT_EQ(line.text(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -69,19 +69,18 @@ TEST(ProgressLineText, RemainingTimeIsRough)
         {7200, "noch etwa 2\u00A0Stunden"},
     };
     for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(q(ProgressLine::remainingText(seconds)), QString::fromUtf8(text)) << seconds;
+        EXPECT_EQ(ProgressLine::remainingText(seconds), text) << seconds;
 }
 
 TEST(ProgressLineText, TitleAndWaitNoticeCarryTheShare)
 {
     ProgressLine line;
     line.update({36, 9, 9000});
-    EXPECT_EQ(q(line.titleWith("Tilgomatic 1.0")), QString::fromUtf8("25\u00A0%\u00A0– Tilgomatic 1.0"));
+    EXPECT_EQ(line.titleWith("Tilgomatic 1.0"), "25\u00A0%\u00A0– Tilgomatic 1.0");
     EXPECT_EQ(
-        q(line.waitText("a.txt")),
-        QString::fromUtf8(
-            "Bitte warten: Erst wird „a.txt“ fertig überschrieben\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0"
-            "Sekunden"));
+        line.waitText("a.txt"),
+        "Bitte warten: Erst wird „a.txt“ fertig überschrieben\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0"
+        "Sekunden");
 }
 
 // The name goes into the line as it is, whatever placeholders or percent signs it holds.
@@ -89,15 +88,10 @@ TEST(ProgressLineText, NamesKeepTheirPercentSigns)
 {
     ProgressLine line;
     line.update({36, 9, 9000});
-    const QString share = QString::fromUtf8("\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0Sekunden");
-    for (const char* name : {"Rabatt 10%2.pdf", "%1", "%2%3", "%%", "%%1 %L2", "a%1b%2c%3d%"}) {
-        const QString file = QString::fromUtf8(name);
-        EXPECT_EQ(q(line.textNaming(t(file))),
-                  QString::fromUtf8("„%1“ wird überschrieben: Durchgang 10 von 36").replace("%1", file) +
-                      share);
-        EXPECT_EQ(q(line.waitText(t(file))),
-                  QString::fromUtf8("Bitte warten: Erst wird „%1“ fertig überschrieben").replace("%1", file) +
-                      share);
+    const std::string share = "\u00A0– 25\u00A0%\u00A0– noch etwa 30\u00A0Sekunden";
+    for (const std::string file : {"Rabatt 10%2.pdf", "%1", "%2%3", "%%", "%%1 %L2", "a%1b%2c%3d%"}) {
+        EXPECT_EQ(line.textNaming(file), "„" + file + "“ wird überschrieben: Durchgang 10 von 36" + share);
+        EXPECT_EQ(line.waitText(file), "Bitte warten: Erst wird „" + file + "“ fertig überschrieben" + share);
     }
 }
 

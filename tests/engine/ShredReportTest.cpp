@@ -2,86 +2,82 @@
 // The German texts for the outcome of a run.
 
 #include "engine/ShredReport.h"
-#include "support/CoreText.h"
+#include "platform/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QSet>
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 
-#include <tuple>
+namespace {
 
-TEST(ShredReportText, SuccessIsThreeLinesWithAnEmptyMiddle)
+bool contains(const std::string& text, std::string_view part)
 {
-    const QString text = q(ShredReport::successText());
-    EXPECT_EQ(text,
-              QString::fromUtf8("Die Datei wurde umgebracht!\r\n\r\nZiehen Sie eine neue Datei die gelöscht "
-                                "werden soll in dieses Fenster oder benutzen Sie das Ordnericon oben "
-                                "rechts um eine Datei zu suchen."));
-
-    // Drawn without wrapping it takes the height of three lines.
-    const QFontMetrics metrics(QGuiApplication::font());
-    const QRect wide(0, 0, 100000, 1000);
-    EXPECT_EQ(metrics.boundingRect(wide, Qt::AlignLeft, text).height(),
-              metrics.boundingRect(wide, Qt::AlignLeft, QStringLiteral("A\nB\nC")).height());
+    return text.find(part) != std::string::npos;
 }
+
+// The separators of an English and of a German locale.
+const NumberFormat English{".", ","};
+const NumberFormat German{",", "."};
+
+} // namespace
 
 TEST(ShredReportText, IncompleteSaysKeptAndNotFullyOverwritten)
 {
-    const QString text = q(ShredReport::incompleteText());
-    EXPECT_TRUE(text.contains(QString::fromUtf8("gelöscht")));
-    EXPECT_TRUE(text.contains(QString::fromUtf8("nicht vollständig überschrieben")));
-    EXPECT_NE(text, q(ShredReport::successText()));
+    const std::string text = ShredReport::incompleteText();
+    EXPECT_TRUE(contains(text, "gelöscht"));
+    EXPECT_TRUE(contains(text, "nicht vollständig überschrieben"));
+    EXPECT_NE(text, ShredReport::successText());
 }
 
 TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
 {
-    QSet<QString> texts;
+    std::set<std::string> texts;
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
           OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Failed}) {
-        const QString text = q(ShredReport::openFailureText(status));
-        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Die Datei wurde nicht gelöscht")))
-            << text.toStdString();
+        const std::string text = ShredReport::openFailureText(status);
+        EXPECT_TRUE(text.starts_with("Die Datei wurde nicht gelöscht")) << text;
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 8);
-    EXPECT_TRUE(
-        q(ShredReport::openFailureText(OpenStatus::InUse)).contains(QStringLiteral("anderen Programm")));
-    EXPECT_TRUE(q(ShredReport::openFailureText(OpenStatus::Opened)).isEmpty());
+    EXPECT_EQ(texts.size(), 8u);
+    EXPECT_TRUE(contains(ShredReport::openFailureText(OpenStatus::InUse), "anderen Programm"));
+    EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).empty());
 }
 
 // Sizes speak German whatever the locale: the number in its notation, the unit never in its language.
 TEST(ShredReportText, SizesHaveGermanUnitsInEveryLocale)
 {
-    const std::pair<qint64, const char*> sizes[] = {
+    const std::pair<std::int64_t, const char*> sizes[] = {
         {0, "0\u00A0Byte"},       {1023, "1023\u00A0Byte"},
         {4096, "4.0\u00A0KB"},    {1280, "1.3\u00A0KB"}, // a half rounds up
         {10189, "10.0\u00A0KB"},                         // 9.95 carries
         {1048525, "1.0\u00A0MB"}, {3LL << 30, "3.0\u00A0GB"}};
     for (const auto& [bytes, english] : sizes) {
-        EXPECT_EQ(q(ShredReport::sizeText(bytes, CoreBridge::numberFormat(QLocale(QLocale::English)))),
-                  QString::fromUtf8(english));
-        EXPECT_EQ(q(ShredReport::sizeText(bytes, CoreBridge::numberFormat(QLocale(QLocale::German)))),
-                  QString::fromUtf8(english).replace(u'.', u','));
+        EXPECT_EQ(ShredReport::sizeText(bytes, English), english);
+        std::string german = english;
+        std::replace(german.begin(), german.end(), '.', ',');
+        EXPECT_EQ(ShredReport::sizeText(bytes, German), german);
     }
-    EXPECT_TRUE(q(ShredReport::noSpaceText(4096, 0, CoreBridge::numberFormat(QLocale(QLocale::English))))
-                    .contains(QStringLiteral("0\u00A0Byte.")));
+    EXPECT_TRUE(contains(ShredReport::noSpaceText(4096, 0, English), "0\u00A0Byte."));
 }
 
 // After a run during which another file was chosen, every report names the destroyed file, and only the
 // note about the chosen one may be left out.
 TEST(ShredReportText, ChangedTargetNamesTheDestroyedFile)
 {
-    const QString note = QString::fromUtf8("Die während des Löschens gewählte Datei ist unverändert.");
-    EXPECT_EQ(q(ShredReport::withDestroyedName(ShredReport::successText(), "a.txt")),
-              QString::fromUtf8("„a.txt“ wurde umgebracht!\r\n\r\n") + note);
-    const QString incomplete = q(ShredReport::incompleteText());
-    const QString named = q(ShredReport::withDestroyedName(t(incomplete), "a.txt", false));
-    EXPECT_EQ(named, QString::fromUtf8("„a.txt“") + incomplete.mid(9));
-    EXPECT_EQ(q(ShredReport::withDestroyedName(t(incomplete), "a.txt")), named + "\r\n\r\n" + note);
+    const std::string note = "Die während des Löschens gewählte Datei ist unverändert.";
+    EXPECT_EQ(ShredReport::withDestroyedName(ShredReport::successText(), "a.txt"),
+              "„a.txt“ wurde umgebracht!\r\n\r\n" + note);
+    const std::string incomplete = ShredReport::incompleteText();
+    const std::string named = ShredReport::withDestroyedName(incomplete, "a.txt", false);
+    EXPECT_EQ(named, "„a.txt“" + incomplete.substr(std::string_view("Die Datei").size()));
+    EXPECT_EQ(ShredReport::withDestroyedName(incomplete, "a.txt"), named + "\r\n\r\n" + note);
 }
 
 // Every outcome after which the window stays open keeps its first words and ends with what to do next;
@@ -96,33 +92,32 @@ TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
                                                        : OverwriteCheck::Reason::None;
         return result;
     };
-    const QString seeLimits = QString::fromUtf8("Siehe Hilfe (F1): Grenzen.");
-    const QString flash = q(ShredReport::flashText());
+    const std::string seeLimits = "Siehe Hilfe (F1): Grenzen.";
+    const std::string flash = ShredReport::flashText();
     struct Row
     {
-        QString text;
+        std::string text;
         const char* start;
-        QString end;
+        std::string end;
     };
     // clang-format off
     const Row rows[] = {
-        {q(ShredReport::incompleteText()), "Die Datei wurde nicht vollständig", "Bitte erneut löschen."},
-        {q(ShredReport::nameKeptText()), "Die Datei wurde überschrieben, doch", "Prüfen Sie die Ordnerrechte."},
-        {q(ShredReport::changedText("Grund. Trotzdem schreddern und löschen?")), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
-        {q(ShredReport::noSpaceText(2048, 1024, CoreBridge::numberFormat(QLocale(QLocale::German)))), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
-        {q(ShredReport::openFailureText(OpenStatus::InUse)), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
-        {q(ShredReport::readOnlyRefusalText()), "Die Datei wurde nicht gelöscht, weil", seeLimits},
-        {q(ShredReport::overwriteText(check(Outcome::NotReached, true))), "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem", seeLimits},
-        {q(ShredReport::overwriteText(check(Outcome::NotCheckable, false))), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
-        {q(ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay))), "Die Datei wurde in der oberen Schicht", seeLimits},
-        {q(ShredReport::overwriteText(check(Outcome::Verified, true))), "Die Datei wurde umgebracht!\r\n\r\n", flash},
-        {q(ShredReport::warningText(check(Outcome::Verified, true))), "SSDs und USB-Sticks", flash + QString::fromUtf8(" Trotzdem schreddern und löschen?")},
-        {q(ShredReport::overwriteText(check(Outcome::Verified, false))), "Die Datei wurde umgebracht!", q(ShredReport::successText())},
+        {ShredReport::incompleteText(), "Die Datei wurde nicht vollständig", "Bitte erneut löschen."},
+        {ShredReport::nameKeptText(), "Die Datei wurde überschrieben, doch", "Prüfen Sie die Ordnerrechte."},
+        {ShredReport::changedText("Grund. Trotzdem schreddern und löschen?"), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
+        {ShredReport::noSpaceText(2048, 1024, German), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
+        {ShredReport::openFailureText(OpenStatus::InUse), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
+        {ShredReport::readOnlyRefusalText(), "Die Datei wurde nicht gelöscht, weil", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotReached, true)), "Die Datei wurde gelöscht und überschrieben, doch das Dateisystem", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotCheckable, false)), "Die Datei wurde gelöscht und überschrieben, doch dieses", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::NotReached, false, OverwriteCheck::Layer::Overlay)), "Die Datei wurde in der oberen Schicht", seeLimits},
+        {ShredReport::overwriteText(check(Outcome::Verified, true)), "Die Datei wurde umgebracht!\r\n\r\n", flash},
+        {ShredReport::warningText(check(Outcome::Verified, true)), "SSDs und USB-Sticks", flash + " Trotzdem schreddern und löschen?"},
+        {ShredReport::overwriteText(check(Outcome::Verified, false)), "Die Datei wurde umgebracht!", ShredReport::successText()},
     };
     // clang-format on
     for (const Row& row : rows) {
-        EXPECT_TRUE(row.text.startsWith(QString::fromUtf8(row.start)) && row.text.endsWith(row.end))
-            << row.text.toStdString();
+        EXPECT_TRUE(row.text.starts_with(row.start) && row.text.ends_with(row.end)) << row.text;
     }
-    EXPECT_TRUE(q(ShredReport::warningText(check(Outcome::Verified, false))).isEmpty());
+    EXPECT_TRUE(ShredReport::warningText(check(Outcome::Verified, false)).empty());
 }

@@ -3,14 +3,15 @@
 
 #include "engine/Shredder.h"
 #include "platform/FileError.h"
-#include "support/CoreText.h"
 #include "support/RecordingFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <set>
+#include <string>
 
 using modShredder::ShredFile;
 using modShredder::ShredResult;
@@ -19,14 +20,14 @@ using Call = RecordingFileSystem::Call;
 
 namespace {
 
-constexpr qint64 Block = 32768;
+constexpr std::int64_t Block = 32768;
 constexpr int AnyRandom = -2; // a write whose bytes all hold one value from 1 to 255
-const QString Path = QStringLiteral("/data/secret.txt");
+const std::string Path = "/data/secret.txt";
 
 struct Step
 {
     Kind kind;
-    qint64 size = 0;
+    std::int64_t size = 0;
     int value = -1;
 };
 
@@ -34,13 +35,13 @@ struct Step
 // 0x00/0x5A (yield after each block), 0xFF/0xFF and 0xFF/0x8C; then per random pass a yield and a sweep
 // of one random value per block and one for the tail. Each sweep ends with its tail write (even an empty
 // one), a sync and the rewind.
-std::vector<Step> expectedRun(qint64 length, int passes, bool nameRemoved = true)
+std::vector<Step> expectedRun(std::int64_t length, int passes, bool nameRemoved = true)
 {
-    const qint64 blocks = length >= Block ? length / Block : 0;
-    const qint64 tail = length - blocks * Block;
+    const std::int64_t blocks = length >= Block ? length / Block : 0;
+    const std::int64_t tail = length - blocks * Block;
     std::vector<Step> steps{{Kind::FileLength}, {Kind::Attributes}, {Kind::Open}, {Kind::StorageMap}};
     auto sweep = [&](int blockByte, int tailByte, bool yieldAfterBlock) {
-        for (qint64 i = 0; i < blocks; ++i) {
+        for (std::int64_t i = 0; i < blocks; ++i) {
             steps.push_back({Kind::Write, Block, blockByte});
             if (yieldAfterBlock)
                 steps.push_back({Kind::Yield});
@@ -82,8 +83,8 @@ bool matches(const Call& call, const Step& step)
     for (size_t i = 0; i < std::min(calls.size(), steps.size()); ++i) {
         if (!matches(calls[i], steps[i])) {
             const Call wanted{steps[i].kind, {}, steps[i].size, steps[i].value};
-            return ::testing::AssertionFailure() << "call " << i << " is " << describe(calls[i]).toStdString()
-                                                 << ", expected " << describe(wanted).toStdString();
+            return ::testing::AssertionFailure()
+                   << "call " << i << " is " << describe(calls[i]) << ", expected " << describe(wanted);
         }
     }
     if (calls.size() != steps.size())
@@ -93,7 +94,7 @@ bool matches(const Call& call, const Step& step)
 
 ShredResult shred(RecordingFileSystem& fs, int passes = 9)
 {
-    return ShredFile(p(Path), qint16(passes), fs, [&fs] { fs.recordYield(); });
+    return ShredFile(Path, std::int16_t(passes), fs, [&fs] { fs.recordYield(); });
 }
 
 // The values of the non-empty writes of each random sweep. A random pass starts with a yield right after
@@ -114,7 +115,7 @@ std::vector<std::vector<int>> randomSweepValues(const RecordingFileSystem& fs)
 
 } // namespace
 
-class ShredSequence : public ::testing::TestWithParam<qint64>
+class ShredSequence : public ::testing::TestWithParam<std::int64_t>
 {
 };
 
@@ -136,9 +137,9 @@ TEST_P(ShredSequence, NinePassesWriteTheSweepTable)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, ShredSequence,
-                         ::testing::Values(qint64(0), qint64(1), qint64(32767), qint64(32768), qint64(32769),
-                                           qint64(65536)),
-                         [](const ::testing::TestParamInfo<qint64>& info) {
+                         ::testing::Values(std::int64_t(0), std::int64_t(1), std::int64_t(32767),
+                                           std::int64_t(32768), std::int64_t(32769), std::int64_t(65536)),
+                         [](const ::testing::TestParamInfo<std::int64_t>& info) {
                              return "Bytes" + std::to_string(info.param);
                          });
 
@@ -223,7 +224,7 @@ TEST(ShredRandom, ByteValueCoversOneTo255Evenly)
 
     // Every r the generator can give, once: each byte value takes 2^24 / 255 of them.
     std::vector<int> counts(256, 0);
-    for (quint32 top = 0; top < (1u << 24); ++top)
+    for (std::uint32_t top = 0; top < (1u << 24); ++top)
         ++counts[randomByte(unitInterval(top << 8))];
     EXPECT_EQ(counts[0], 0);
     for (int b = 1; b <= 255; ++b)
@@ -330,7 +331,7 @@ TEST(ShredFailures, FailedRewindCountsAsAFailedWrite)
 
 TEST(ShredLength, SweepsCoverTheOpenedFileNotTheQueriedLength)
 {
-    for (auto [queried, opened] : {std::pair<qint64, qint64>{100000, 40000}, {10, 70000}}) {
+    for (auto [queried, opened] : {std::pair<std::int64_t, std::int64_t>{100000, 40000}, {10, 70000}}) {
         RecordingFileSystem fs;
         fs.length = queried;
         fs.openedLength = opened;
@@ -343,7 +344,7 @@ TEST(ShredLength, SweepsCoverTheOpenedFileNotTheQueriedLength)
 TEST(ShredLength, FilesBeyondFourGibibytesGetEveryBlock)
 {
     // 2^32 + 32,771 bytes: past both the signed and the unsigned 32-bit range.
-    const qint64 length = (qint64(1) << 32) + Block + 3;
+    const std::int64_t length = (std::int64_t(1) << 32) + Block + 3;
     RecordingFileSystem fs;
     fs.length = length;
     fs.inspectBytes = false;
@@ -351,11 +352,11 @@ TEST(ShredLength, FilesBeyondFourGibibytesGetEveryBlock)
     EXPECT_TRUE(result.fullyOverwritten());
 
     const auto writes = fs.callsOf(Kind::Write);
-    const qint64 blocks = (qint64(1) << 17) + 1;
-    ASSERT_EQ(qint64(writes.size()), 4 * (blocks + 1));
+    const std::int64_t blocks = (std::int64_t(1) << 17) + 1;
+    ASSERT_EQ(std::int64_t(writes.size()), 4 * (blocks + 1));
     for (size_t sweep = 0; sweep < 4; ++sweep) {
-        qint64 total = 0;
-        for (qint64 i = 0; i < blocks + 1; ++i)
+        std::int64_t total = 0;
+        for (std::int64_t i = 0; i < blocks + 1; ++i)
             total += writes[sweep * size_t(blocks + 1) + size_t(i)].size;
         EXPECT_EQ(total, length) << "sweep " << sweep;
         EXPECT_EQ(writes[sweep * size_t(blocks + 1) + size_t(blocks)].size, 3);
@@ -368,7 +369,7 @@ TEST(ShredYield, AnEmptyCallbackIsAllowed)
 {
     RecordingFileSystem fs;
     fs.length = 3 * Block;
-    const ShredResult result = ShredFile(p(Path), 2, fs, {});
+    const ShredResult result = ShredFile(Path, 2, fs, {});
     EXPECT_TRUE(result.fullyOverwritten());
     EXPECT_TRUE(fs.callsOf(Kind::Yield).empty());
     EXPECT_EQ(fs.callsOf(Kind::Write).size(), 8u * 4u); // 2 x 4 sweeps of 3 blocks and a tail

@@ -8,8 +8,8 @@
 #include "engine/Shredder.h"
 #include "model/TextMeasure.h"
 #include "model/WindowLayout.h"
-#include "platform/CoreBridge.h"
 #include "platform/FileAttributes.h"
+#include "platform/NumberFormat.h"
 #include "support/RecordingFileSystem.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
@@ -17,7 +17,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -33,19 +37,34 @@ public:
     explicit FakeMeasure(int room = 100000)
         : m_room(room)
     {}
-    int width(std::string_view utf8) const override { return 7 * int(QString::fromUtf8(utf8).size()); }
+    int width(std::string_view utf8) const override { return 7 * int(characters(utf8).size()); }
     std::string elideMiddle(std::string_view utf8, int pixels) const override
     {
-        QString text = QString::fromUtf8(utf8);
-        while (!text.isEmpty() && 7 * text.size() > pixels)
-            text.remove(text.size() / 2, 1);
-        return text.toStdString();
+        std::vector<std::string> text = characters(utf8);
+        while (!text.empty() && 7 * int(text.size()) > pixels)
+            text.erase(text.begin() + std::ptrdiff_t(text.size() / 2));
+        std::string joined;
+        for (const std::string& character : text)
+            joined += character;
+        return joined;
     }
     std::vector<std::size_t> graphemeBoundaries(std::string_view) const override { return {}; }
     bool fitsWhole(std::string_view utf8) const override { return width(utf8) <= m_room; }
     bool linesFit(std::string_view utf8) const override { return width(utf8) <= m_room; }
 
 private:
+    // The text's characters, each as its UTF-8 bytes.
+    static std::vector<std::string> characters(std::string_view utf8)
+    {
+        std::vector<std::string> found;
+        for (char byte : utf8) {
+            if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 || found.empty())
+                found.emplace_back();
+            found.back() += byte;
+        }
+        return found;
+    }
+
     int m_room;
 };
 
@@ -108,7 +127,7 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
          [](PanelFileSystem& f) {
              f.seen = {OpenStatus::NoSpace, 4096, 1024};
          },
-         s(ShredReport::noSpaceWarningText(4096, 1024, CoreBridge::numberFormat(QLocale()))), true},
+         s(ShredReport::noSpaceWarningText(4096, 1024, NumberFormat{})), true},
         {"copies kept", [&](PanelFileSystem& f) { f.storage = copies; }, copiesWarning, true},
         {"unseen openers", [](PanelFileSystem& f) { f.unseenOpeners = true; },
          PanelText::uncheckedOpenersQuestion(), true},

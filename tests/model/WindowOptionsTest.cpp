@@ -10,6 +10,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -37,14 +38,14 @@ class ThrowingRegistry : public MemoryRegistry
 public:
     long fail()
     {
-        calls << QStringLiteral("refused");
+        calls.push_back("refused");
         throw std::runtime_error("kaputt");
     }
     long createKey(Key, const std::string&, Key*) override { return fail(); }
     long openKey(Key, const std::string&, int, int, Key*) override { return fail(); }
 };
 
-const QString CommandKey = QStringLiteral("*\\shell\\Tilgomatic\\command");
+const std::string CommandKey = "*\\shell\\Tilgomatic\\command";
 const std::string Stored = "tilgo/Options/ExplorerMnu";
 
 TEST(WindowOptionsTest, TheExplorerBoxStoresTheWishAndChangesTheEntryUnlessRootActsForAnotherUser)
@@ -80,8 +81,9 @@ TEST(WindowOptionsTest, TheExplorerBoxStoresTheWishAndChangesTheEntryUnlessRootA
         EXPECT_EQ(settings.values.count(Stored) ? settings.values[Stored] : "none",
                   c.after ? c.after : "none");
         EXPECT_EQ(registry.hasKey(CommandKey), c.entry);
-        EXPECT_EQ(registry.value(CommandKey), c.entry ? QStringLiteral("/opt/tilgo/tilgo 1% %1") : QString());
-        EXPECT_EQ(registry.calls.isEmpty(), c.rootForOtherUser);
+        EXPECT_EQ(registry.value(CommandKey),
+                  c.entry ? std::string("/opt/tilgo/tilgo 1% %1") : std::string());
+        EXPECT_EQ(registry.calls.empty(), c.rootForOtherUser);
     }
 }
 

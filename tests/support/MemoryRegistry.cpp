@@ -1,89 +1,98 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/MemoryRegistry.h"
 
-#include "platform/NativePath.h"
+#include <algorithm>
 
 namespace {
 
-QString held(const std::string& bytes)
+std::string lower(std::string text)
 {
-    return NativePath::fromNative(QByteArray::fromStdString(bytes));
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    return text;
 }
 
 } // namespace
 
-QString MemoryRegistry::pathOf(Key root, const QString& subKey) const
+std::string MemoryRegistry::pathOf(Key root, const std::string& subKey) const
 {
-    const QString base = root == ClassesRoot ? QString() : m_handles.value(root);
-    const QString path = base.isEmpty() ? subKey : base + QLatin1Char('\\') + subKey;
-    return path.toLower();
+    std::string base;
+    if (root != ClassesRoot) {
+        const auto it = m_handles.find(root);
+        if (it != m_handles.end())
+            base = it->second;
+    }
+    return lower(base.empty() ? subKey : base + '\\' + subKey);
 }
 
-long MemoryRegistry::createKey(Key root, const std::string& subKeyBytes, Key* result)
+long MemoryRegistry::createKey(Key root, const std::string& subKey, Key* result)
 {
-    const QString subKey = held(subKeyBytes);
-    calls << QStringLiteral("createKey ") + subKey;
-    const QStringList parts = pathOf(root, subKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    QString path;
-    for (const QString& part : parts) {
-        path = path.isEmpty() ? part : path + QLatin1Char('\\') + part;
-        if (!m_keys.contains(path))
-            m_keys.insert(path, QString());
+    calls.push_back("createKey " + subKey);
+    const std::string full = pathOf(root, subKey);
+    std::string path;
+    // Every key on the way exists afterwards; empty parts (doubled or outer separators) name none.
+    for (std::size_t start = 0; start <= full.size();) {
+        const std::size_t end = std::min(full.find('\\', start), full.size());
+        if (end > start) {
+            path += (path.empty() ? "" : "\\") + full.substr(start, end - start);
+            m_keys.try_emplace(path);
+        }
+        start = end + 1;
     }
     *result = m_nextHandle++;
-    m_handles.insert(*result, path);
+    m_handles[*result] = path;
     return RegistryStatus::Success;
 }
 
 long MemoryRegistry::setValue(Key root, const std::string& subKey, int, const std::string& data)
 {
-    calls << QStringLiteral("setValue ") + held(subKey) + QStringLiteral(" = ") + held(data);
+    calls.push_back("setValue " + subKey + " = " + data);
     Key key = NoKey;
     createKey(root, subKey, &key);
-    m_keys[m_handles.value(key)] = held(data);
-    m_handles.remove(key);
+    m_keys[m_handles[key]] = data;
+    m_handles.erase(key);
     return RegistryStatus::Success;
 }
 
-long MemoryRegistry::openKey(Key root, const std::string& subKeyBytes, int, int, Key* result)
+long MemoryRegistry::openKey(Key root, const std::string& subKey, int, int, Key* result)
 {
-    const QString subKey = held(subKeyBytes);
-    calls << QStringLiteral("openKey ") + subKey;
-    const QString path = pathOf(root, subKey);
+    calls.push_back("openKey " + subKey);
+    const std::string path = pathOf(root, subKey);
     if (!m_keys.contains(path))
         return RegistryStatus::FileNotFound;
     *result = m_nextHandle++;
-    m_handles.insert(*result, path);
+    m_handles[*result] = path;
     return RegistryStatus::Success;
 }
 
-long MemoryRegistry::deleteKey(Key key, const std::string& nameBytes)
+long MemoryRegistry::deleteKey(Key key, const std::string& name)
 {
-    const QString name = held(nameBytes);
-    calls << QStringLiteral("deleteKey ") + name;
-    if (!m_handles.contains(key))
+    calls.push_back("deleteKey " + name);
+    const auto handle = m_handles.find(key);
+    if (handle == m_handles.end())
         return RegistryStatus::InvalidHandle;
-    const QString path = (m_handles.value(key) + QLatin1Char('\\') + name).toLower();
+    const std::string path = lower(handle->second + '\\' + name);
     if (!m_keys.contains(path))
         return RegistryStatus::FileNotFound;
-    for (auto it = m_keys.cbegin(); it != m_keys.cend(); ++it)
-        if (it.key().startsWith(path + QLatin1Char('\\')))
+    for (const auto& [other, value] : m_keys)
+        if (other.starts_with(path + '\\'))
             return RegistryStatus::AccessDenied;
-    m_keys.remove(path);
+    m_keys.erase(path);
     return RegistryStatus::Success;
 }
 
 long MemoryRegistry::closeKey(Key key)
 {
-    return m_handles.remove(key) ? RegistryStatus::Success : RegistryStatus::InvalidHandle;
+    return m_handles.erase(key) ? RegistryStatus::Success : RegistryStatus::InvalidHandle;
 }
 
-bool MemoryRegistry::hasKey(const QString& path) const
+bool MemoryRegistry::hasKey(const std::string& path) const
 {
-    return m_keys.contains(path.toLower());
+    return m_keys.contains(lower(path));
 }
 
-QString MemoryRegistry::value(const QString& path) const
+std::string MemoryRegistry::value(const std::string& path) const
 {
-    return m_keys.value(path.toLower());
+    const auto it = m_keys.find(lower(path));
+    return it == m_keys.end() ? std::string() : it->second;
 }

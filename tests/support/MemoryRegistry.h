@@ -3,13 +3,13 @@
 
 #include "platform/Registry.h"
 
-#include <QHash>
-#include <QMap>
-#include <QStringList>
+#include <map>
+#include <string>
+#include <vector>
 
 // A registry of keys held in memory, enough for the context-menu module: case-insensitive paths below
-// HKEY_CLASSES_ROOT, default values, subkeys. Every call is logged. Paths and values are held as NativePath
-// keeps a path's bytes.
+// HKEY_CLASSES_ROOT (ASCII letters fold, as in every key the program writes), default values, subkeys.
+// Every call is logged. Paths and values are held as the bytes they were given.
 class MemoryRegistry : public Registry
 {
 public:
@@ -19,15 +19,15 @@ public:
     long deleteKey(Key key, const std::string& name) override;
     long closeKey(Key key) override;
 
-    bool hasKey(const QString& path) const;
-    QString value(const QString& path) const;
+    bool hasKey(const std::string& path) const;
+    std::string value(const std::string& path) const;
 
-    QStringList calls;
+    std::vector<std::string> calls;
 
 private:
-    QString pathOf(Key root, const QString& subKey) const;
+    std::string pathOf(Key root, const std::string& subKey) const;
 
-    QMap<QString, QString> m_keys; // lower-case path => default value
-    QHash<Key, QString> m_handles;
+    std::map<std::string, std::string> m_keys; // lower-case path => default value
+    std::map<Key, std::string> m_handles;
     Key m_nextHandle = 1;
 };

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/RecordingFileSystem.h"
 
-#include "platform/CoreBridge.h"
 #include "platform/FileError.h"
-#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 
 void RecordingFileSystem::recordYield()
@@ -23,11 +22,11 @@ std::vector<RecordingFileSystem::Call> RecordingFileSystem::callsOf(Kind kind) c
     return found;
 }
 
-QStringList RecordingFileSystem::pathsOf(Kind kind) const
+std::vector<std::string> RecordingFileSystem::pathsOf(Kind kind) const
 {
-    QStringList paths;
+    std::vector<std::string> paths;
     for (const Call& call : callsOf(kind))
-        paths.append(call.path);
+        paths.push_back(call.path);
     return paths;
 }
 
@@ -40,7 +39,7 @@ FileError fileError(const FileSystem::Path& path, int errorNumber, const char* o
 
 std::int64_t RecordingFileSystem::fileLength(const Path& path)
 {
-    calls.push_back({Kind::FileLength, CoreBridge::fromPath(path)});
+    calls.push_back({Kind::FileLength, path.string()});
     if (lengthError)
         throw fileError(path, lengthError, "Reading the length");
     return length;
@@ -48,7 +47,7 @@ std::int64_t RecordingFileSystem::fileLength(const Path& path)
 
 int RecordingFileSystem::attributes(const Path& path)
 {
-    calls.push_back({Kind::Attributes, CoreBridge::fromPath(path)});
+    calls.push_back({Kind::Attributes, path.string()});
     if (attributesError)
         throw fileError(path, attributesError, "Reading the attributes");
     return attributeWord;
@@ -56,7 +55,7 @@ int RecordingFileSystem::attributes(const Path& path)
 
 void RecordingFileSystem::setAttributes(const Path& path, int word)
 {
-    calls.push_back({Kind::SetAttributes, CoreBridge::fromPath(path), 0, word});
+    calls.push_back({Kind::SetAttributes, path.string(), 0, word});
     if (setAttributesError)
         throw fileError(path, setAttributesError, "Changing the attributes");
     attributeWord = word;
@@ -64,7 +63,7 @@ void RecordingFileSystem::setAttributes(const Path& path, int word)
 
 FileSystem::OpenResult RecordingFileSystem::openExclusive(const Path& path, const FileIdentity&)
 {
-    calls.push_back({Kind::Open, CoreBridge::fromPath(path)});
+    calls.push_back({Kind::Open, path.string()});
     OpenResult result;
     result.status = openStatus;
     if (openStatus != OpenStatus::Opened) {
@@ -128,9 +127,13 @@ bool RecordingFileSystem::close(Handle handle)
 
 FileSystem::Path RecordingFileSystem::longPathName(const Path& path)
 {
-    const QString text = CoreBridge::fromPath(path);
-    calls.push_back({Kind::LongPathName, text});
-    return nameExists(text) ? path : Path();
+    calls.push_back({Kind::LongPathName, path.string()});
+    // The name itself, a dangling link included.
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found &&
+                   !error
+               ? path
+               : Path();
 }
 
 StorageMap RecordingFileSystem::storageMap(Handle handle)
@@ -142,7 +145,7 @@ StorageMap RecordingFileSystem::storageMap(Handle handle)
 
 StorageMap RecordingFileSystem::storageMapOf(const Path& path)
 {
-    calls.push_back({Kind::StorageMap, CoreBridge::fromPath(path)});
+    calls.push_back({Kind::StorageMap, path.string()});
     return storage;
 }
 
@@ -160,36 +163,37 @@ void RecordingFileSystem::checkHandle(Handle handle)
         ++strayHandleUses;
 }
 
-QString describe(const RecordingFileSystem::Call& call)
+std::string describe(const RecordingFileSystem::Call& call)
 {
     using Kind = RecordingFileSystem::Kind;
     switch (call.kind) {
     case Kind::FileLength:
-        return QStringLiteral("FileLength");
+        return "FileLength";
     case Kind::Attributes:
-        return QStringLiteral("Attributes");
+        return "Attributes";
     case Kind::SetAttributes:
-        return QStringLiteral("SetAttributes:%1").arg(call.value);
+        return "SetAttributes:" + std::to_string(call.value);
     case Kind::Open:
-        return QStringLiteral("Open");
+        return "Open";
     case Kind::Write:
         if (call.value < 0)
-            return QStringLiteral("W%1").arg(call.size);
-        return QStringLiteral("W%1:0x%2").arg(call.size).arg(call.value, 2, 16, QLatin1Char('0'));
+            return "W" + std::to_string(call.size);
+        return "W" + std::to_string(call.size) + ":0x" + "0123456789abcdef"[(call.value >> 4) & 0xf] +
+               "0123456789abcdef"[call.value & 0xf];
     case Kind::Seek:
-        return QStringLiteral("Seek");
+        return "Seek";
     case Kind::Sync:
-        return QStringLiteral("Sync");
+        return "Sync";
     case Kind::RemoveName:
-        return QStringLiteral("RemoveName");
+        return "RemoveName";
     case Kind::Close:
-        return QStringLiteral("Close");
+        return "Close";
     case Kind::LongPathName:
-        return QStringLiteral("LongPathName");
+        return "LongPathName";
     case Kind::StorageMap:
-        return QStringLiteral("StorageMap");
+        return "StorageMap";
     case Kind::Yield:
-        return QStringLiteral("Yield");
+        return "Yield";
     }
-    return QString();
+    return {};
 }

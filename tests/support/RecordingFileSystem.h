@@ -3,13 +3,14 @@
 
 #include "platform/FileSystem.h"
 
-#include <QString>
-#include <QStringList>
+#include <cstdint>
 #include <set>
+#include <string>
 #include <vector>
 
 // A FileSystem double that records every call in order and answers from its configuration, touching no
 // file; only the long-form lookup looks at the real disk (the path itself when something exists there).
+// Paths are recorded as their bytes.
 // A test's yield callback calls recordYield() so that yields land in the same log.
 class RecordingFileSystem : public FileSystem
 {
@@ -32,20 +33,20 @@ public:
     struct Call
     {
         Kind kind;
-        QString path;    // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
-        qint64 size = 0; // Write: the byte count
-        int value = -1;  // Write: the byte when all bytes are equal (-1 when mixed or empty);
-                         // SetAttributes: the word
+        std::string path;      // FileLength, Attributes, SetAttributes, Open, LongPathName, StorageMap
+        std::int64_t size = 0; // Write: the byte count
+        int value = -1;        // Write: the byte when all bytes are equal (-1 when mixed or empty);
+                               // SetAttributes: the word
         Handle handle = InvalidHandle; // Write, Seek, Sync, Close
     };
 
     // Configuration -----------------------------------------------------------------------------------
-    qint64 length = 0;          // what fileLength answers
-    qint64 openedLength = -1;   // what the open reports; -1: the same as length
-    int attributeWord = 0;      // what attributes answers (setAttributes changes it)
-    int lengthError = 0;        // errno: fileLength throws FileError when non-zero
-    int attributesError = 0;    // errno: attributes throws FileError when non-zero
-    int setAttributesError = 0; // errno: setAttributes throws FileError when non-zero
+    std::int64_t length = 0;        // what fileLength answers
+    std::int64_t openedLength = -1; // what the open reports; -1: the same as length
+    int attributeWord = 0;          // what attributes answers (setAttributes changes it)
+    int lengthError = 0;            // errno: fileLength throws FileError when non-zero
+    int attributesError = 0;        // errno: attributes throws FileError when non-zero
+    int setAttributesError = 0;     // errno: setAttributes throws FileError when non-zero
     OpenStatus openStatus = OpenStatus::Opened;
     std::set<int> failingWrites;           // 0-based numbers of the writes that report failure
     std::set<int> failingSyncs;            // 0-based numbers of the syncs that report failure
@@ -59,7 +60,7 @@ public:
     std::vector<Call> calls;
 
     // Where the simulated position went furthest: a correct run never passes the opened length.
-    qint64 furthestPosition = 0;
+    std::int64_t furthestPosition = 0;
     // Calls made with a handle other than the one the open gave out, or after the close.
     int strayHandleUses = 0;
 
@@ -67,7 +68,7 @@ public:
     // The recorded calls of one kind, in order.
     std::vector<Call> callsOf(Kind kind) const;
     // The paths of the recorded calls of one kind, in order.
-    QStringList pathsOf(Kind kind) const;
+    std::vector<std::string> pathsOf(Kind kind) const;
 
     // FileSystem ----------------------------------------------------------------------------------------
     std::int64_t fileLength(const Path& path) override;
@@ -91,11 +92,11 @@ private:
     void checkHandle(Handle handle);
 
     bool m_open = false;
-    qint64 m_position = 0;
+    std::int64_t m_position = 0;
     int m_writes = 0;
     int m_syncs = 0;
     int m_seeks = 0;
 };
 
 // A short text for a recorded call, for failure messages: "W32768:0x00", "W1:0x5a", "Seek", "Yield" ...
-QString describe(const RecordingFileSystem::Call& call);
+std::string describe(const RecordingFileSystem::Call& call);

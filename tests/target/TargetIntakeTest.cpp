@@ -32,69 +32,6 @@ QString commandLineTarget(const QStringList& arguments, const QString& workingFo
         TargetIntake::commandLineTarget(CoreBridge::toNative(arguments), p(workingFolder), fileSystem));
 }
 
-struct CommandLineCase
-{
-    const char* name;
-    QStringList arguments;
-    QString expected;
-};
-
-void PrintTo(const CommandLineCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CommandLineText : public ::testing::TestWithParam<CommandLineCase>
-{
-};
-
-// Texts without "~": no lookup takes place, so nothing depends on the disk.
-TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
-{
-    RecordingFileSystem fileSystem;
-    const CommandLineCase& c = GetParam();
-    EXPECT_EQ(commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
-    // At most the look whether the text names something as it stands; no "~" lookup.
-    EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CommandLineText,
-    ::testing::Values(CommandLineCase{"none", {}, ""}, CommandLineCase{"oneEmpty", {""}, ""},
-                      CommandLineCase{"onlyBlanks", {"   "}, ""},
-                      CommandLineCase{"blankArguments", {" ", " "}, ""},
-                      CommandLineCase{"blanksAround", {"  /a b/c.txt  "}, "/a b/c.txt"},
-                      CommandLineCase{"splitPathJoined", {"/a", "b/c.txt"}, "/a b/c.txt"},
-                      CommandLineCase{"quotedAround", {"\"/a b/c.txt\""}, "/a b/c.txt"},
-                      CommandLineCase{"quotesInside", {"/a\"b/c\".txt"}, "/ab/c.txt"},
-                      CommandLineCase{"quotesThenBlanks", {" \" /a.txt\" "}, "/work/dir/ /a.txt"},
-                      CommandLineCase{"tabKept", {" /a/c.txt\t "}, "/a/c.txt\t"},
-                      CommandLineCase{"leadingTabMakesItRelative", {"\t/a.txt"}, "/work/dir/\t/a.txt"},
-                      CommandLineCase{"contextMenuWord", {"1%", "/path/file"}, "/path/file"},
-                      CommandLineCase{"contextMenuWordOneArgument", {"1% /path/file"}, "/path/file"},
-                      CommandLineCase{"contextMenuWordExtraBlanks", {"1%", "", " /path/file"}, "/path/file"},
-                      CommandLineCase{"contextMenuWordQuotedPath", {"1%", "\"/a b/file\""}, "/a b/file"},
-                      CommandLineCase{"contextMenuWordOnlyIsAName", {"1%", ""}, "/work/dir/1%"},
-                      CommandLineCase{"wordBeforeRelativeNameIsPartOfIt", {"1% foo"}, "/work/dir/1% foo"},
-                      CommandLineCase{"separateWordBeforeRelativeName", {"1%", "foo"}, "/work/dir/1% foo"},
-                      CommandLineCase{"wordBeforeQuotedRelativeName", {"1%", "\"foo\""}, "/work/dir/1% foo"},
-                      CommandLineCase{"wordBeforeBlankThenSlash", {"1%", "\" /x\""}, "/work/dir/1%  /x"},
-                      CommandLineCase{"percentWordNotFollowedByBlank", {"1%x"}, "/work/dir/1%x"},
-                      CommandLineCase{"bareWordIsAName", {"1%"}, "/work/dir/1%"},
-                      CommandLineCase{"wordNotAtVeryStart", {" 1% a"}, "/work/dir/1% a"},
-                      CommandLineCase{"wordOnlyOnce", {"1%", "1%", "/p"}, "/work/dir/1% 1% /p"},
-                      CommandLineCase{"relative", {"file.txt"}, "/work/dir/file.txt"},
-                      CommandLineCase{"relativeQuoted", {"\"rel name.txt\""}, "/work/dir/rel name.txt"},
-                      CommandLineCase{"dotDotKeptRelative", {"sub/../file.txt"}, "/work/dir/sub/../file.txt"},
-                      CommandLineCase{"dotDotKeptAbsolute", {"/a/b/../c"}, "/a/b/../c"},
-                      CommandLineCase{"missingFileWithoutTildeKept", {"/no/such/file"}, "/no/such/file"}));
-
-TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
-{
-    RecordingFileSystem fileSystem;
-    EXPECT_EQ(commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
-}
-
 // "~" cases against real files: the lookup keeps a path that exists and empties one that does not.
 class CommandLineTilde : public ::testing::Test
 {
@@ -129,7 +66,7 @@ TEST_F(CommandLineTilde, ExistingPathIsKept)
     EXPECT_EQ(target({root + "/a~b.txt"}), root + "/a~b.txt");
     EXPECT_EQ(target({"  " + root + "/a~b.txt "}), root + "/a~b.txt");
     EXPECT_EQ(target({"1%", root + "/a~b.txt"}), root + "/a~b.txt");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4); // the padded text is looked up twice
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 4u); // the padded text is looked up twice
 }
 
 // "1% foo" beside "foo": the word belongs to the name unless an absolute path follows it.
@@ -160,7 +97,7 @@ TEST_F(CommandLineTilde, RelativePathIsLookedUpInTheWorkingFolder)
 TEST_F(CommandLineTilde, LiteralTildeIsANameNotTheHomeFolder)
 {
     EXPECT_EQ(target({"~/file"}, root), root + "/~/file");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName), QStringList{root + "/~/file"});
+    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName), std::vector<std::string>{t(root + "/~/file")});
 }
 
 TEST_F(CommandLineTilde, LongPathIsNotCut)
@@ -174,14 +111,6 @@ TEST_F(CommandLineTilde, LongPathIsNotCut)
     ASSERT_TRUE(touch(path));
     EXPECT_EQ(target({path}), path);
     EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, p(path)), p(path));
-}
-
-TEST(GetLongPath, EmptyForNothingAndForEmptyText)
-{
-    RecordingFileSystem fileSystem;
-    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, "/no/such/thing~1"), "");
-    EXPECT_EQ(modLongPathName::GetLongPath(fileSystem, ""), "");
-    EXPECT_EQ(fileSystem.pathsOf(Kind::LongPathName).size(), 1); // nothing to ask about the empty path
 }
 
 // The choice's line for a look-alike: the name escaped, and its size and time written as the window's locale

@@ -46,7 +46,7 @@ TEST_F(StartupTest, FirstRunWritesNothingAndStartsWhite)
 {
     open();
     EXPECT_TRUE(settings.saves.isEmpty());
-    EXPECT_TRUE(registry.calls.isEmpty());
+    EXPECT_TRUE(registry.calls.empty());
     EXPECT_EQ(shellEntries.broughtInLine, 0); // no entry is wanted: not even its files are looked at
     EXPECT_FALSE(window->chkExplorer->isChecked());
     EXPECT_FALSE(window->chkQuit->isChecked());
@@ -59,7 +59,7 @@ TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
     settings.preset(App, QStringLiteral("ExplorerMnu"), QStringLiteral("1"));
     open();
     EXPECT_TRUE(window->chkExplorer->isChecked());
-    EXPECT_TRUE(registry.calls.isEmpty());
+    EXPECT_TRUE(registry.calls.empty());
     EXPECT_TRUE(settings.saves.isEmpty());
     EXPECT_EQ(shellEntries.broughtInLine, 1); // only what is missing of the files is written again
 }
@@ -159,14 +159,14 @@ TEST_F(StartupTest, ExplorerOptionRegistersAndRemovesTheEntry)
     open();
     window->chkExplorer->click();
     EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("1"));
-    ASSERT_TRUE(registry.hasKey(CommandKey));
-    EXPECT_EQ(registry.value(CommandKey),
+    ASSERT_TRUE(registry.hasKey(CoreBridge::toText(CommandKey)));
+    EXPECT_EQ(CoreBridge::fromText(registry.value(CoreBridge::toText(CommandKey))),
               CoreBridge::fromPath(program.programFolder) + QStringLiteral("/tilgomatic 1% %1"));
 
     window->chkExplorer->click();
     EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("0"));
-    EXPECT_FALSE(registry.hasKey(CommandKey));
-    EXPECT_FALSE(registry.hasKey(QStringLiteral("*\\shell\\Tilgomatic")));
+    EXPECT_FALSE(registry.hasKey(CoreBridge::toText(CommandKey)));
+    EXPECT_FALSE(registry.hasKey("*\\shell\\Tilgomatic"));
     // The wish is stored before the registry is touched.
     EXPECT_EQ(settings.saves.size(), 2);
 }
@@ -179,7 +179,7 @@ TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
     EXPECT_TRUE(window->chkExplorer->toolTip().contains(QLatin1String("root")));
     EXPECT_EQ(window->focusWidget(), window->chkQuit);
     window->chkExplorer->click();
-    EXPECT_TRUE(registry.calls.isEmpty());
+    EXPECT_TRUE(registry.calls.empty());
     EXPECT_TRUE(settings.saves.isEmpty());
     EXPECT_EQ(shellEntries.broughtInLine, 0);
     // A file dropped on it goes to the frame behind, which takes it the same way.
