@@ -54,9 +54,9 @@ std::string toText(const QString& text)
     return text.toStdString();
 }
 
-QString fromText(const std::string& text)
+QString fromText(std::string_view text)
 {
-    return QString::fromStdString(text);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QStringList fromTexts(const std::vector<std::string>& texts)

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QLocale;
@@ -32,7 +33,7 @@ std::vector<std::string> toNative(const QStringList& texts);
 QDateTime toDateTime(const std::optional<std::chrono::system_clock::time_point>& time);
 
 std::string toText(const QString& text);
-QString fromText(const std::string& text);
+QString fromText(std::string_view text);
 QStringList fromTexts(const std::vector<std::string>& texts);
 
 // The locale's decimal and group separators.

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/LabelMeasure.h"
 
+#include "platform/CoreBridge.h"
 #include "ui/PanelLabel.h"
-#include "ui/ViewText.h"
 
 #include <QFontMetrics>
 
-using ViewText::qText;
+using CoreBridge::fromText;
 
 LabelMeasure::LabelMeasure(const PanelLabel& label)
     : m_label(label)
@@ -15,10 +15,10 @@ LabelMeasure::LabelMeasure(const PanelLabel& label)
 
 bool LabelMeasure::fitsWhole(std::string_view utf8) const
 {
-    return m_label.fitsWhole(qText(utf8));
+    return m_label.fitsWhole(fromText(utf8));
 }
 
 bool LabelMeasure::linesFit(std::string_view utf8) const
 {
-    return m_label.linesFit(qText(utf8));
+    return m_label.linesFit(fromText(utf8));
 }

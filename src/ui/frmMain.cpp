@@ -27,7 +27,6 @@
 #include "ui/LookAlikeScan.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
-#include "ui/ViewText.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -57,7 +56,7 @@
 #include <exception>
 #include <initializer_list>
 
-using ViewText::qText;
+using CoreBridge::fromText;
 
 namespace {
 
@@ -140,7 +139,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
     AccessibleControls::install();
     setObjectName(QStringLiteral("frmMain"));
     setFont(dialogFont());
-    setWindowTitle(qText(WindowLayout::FirstTitle));
+    setWindowTitle(fromText(WindowLayout::FirstTitle));
     setWindowIcon(skullIcon());
     setWindowColor(this, QColor::fromRgb(WindowLayout::WindowColor));
     setFixedSize(twipsToPixels(WindowLayout::ClientWidth), twipsToPixels(WindowLayout::ClientHeight));
@@ -161,7 +160,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
         connect(new QShortcut(key, this), &QShortcut::activated, this, handler);
     };
     const auto keyOf = [](const char* name) {
-        return QKeySequence(qText(WindowLayout::control(name).shortcut), QKeySequence::PortableText);
+        return QKeySequence(fromText(WindowLayout::control(name).shortcut), QKeySequence::PortableText);
     };
     bindKey(Image1, keyOf("Image1"), &frmMain::Image1_Click);
     bindKey(Image2, keyOf("Image2"), &frmMain::Image2_Click);
@@ -175,12 +174,12 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
 
     if (!m_options.explorerEntryChangeable()) {
         chkExplorer->setEnabled(false);
-        chkExplorer->setToolTip(qText(WindowLayout::RootForOtherUserToolTip));
+        chkExplorer->setToolTip(fromText(WindowLayout::RootForOtherUserToolTip));
     }
 
     const auto order = WindowLayout::tabOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(findChild<QWidget*>(qText(order[i - 1])), findChild<QWidget*>(qText(order[i])));
+        setTabOrder(findChild<QWidget*>(fromText(order[i - 1])), findChild<QWidget*>(fromText(order[i])));
     // The first control of the tab order takes the focus; a disabled one passes it on.
     (chkExplorer->isEnabled() ? chkExplorer : chkQuit)->setFocus(Qt::OtherFocusReason);
 
@@ -215,15 +214,15 @@ void frmMain::createControls()
     for (const ControlLayout& row : WindowLayout::controls()) {
         QWidget* parent = row.inPanel ? static_cast<QWidget*>(Frame1) : this;
         QWidget* control = createControl(row, parent);
-        control->setObjectName(qText(row.name));
+        control->setObjectName(fromText(row.name));
         control->setGeometry(twipsToPixels(row.left), twipsToPixels(row.top) - twipsToPixels(row.raise),
                              twipsToPixels(row.width), twipsToPixels(row.height));
         if (!row.toolTip.empty())
-            control->setToolTip(qText(row.toolTip));
+            control->setToolTip(fromText(row.toolTip));
         if (!row.accessibleName.empty())
-            control->setAccessibleName(qText(row.accessibleName));
+            control->setAccessibleName(fromText(row.accessibleName));
         if (!row.accessibleDescription.empty())
-            control->setAccessibleDescription(qText(row.accessibleDescription));
+            control->setAccessibleDescription(fromText(row.accessibleDescription));
         if (row.textColor) {
             QPalette palette = control->palette();
             palette.setColor(QPalette::WindowText, QColor::fromRgb(*row.textColor));
@@ -262,8 +261,8 @@ void frmMain::createControls()
     m_progressValue = static_cast<QProgressBar*>(byName.value(QStringLiteral("progressValue")));
     for (const ControlLayout& row : WindowLayout::controls()) {
         if (!row.title.empty())
-            static_cast<PanelLabel*>(byName.value(qText(row.name)))
-                ->setTitle(static_cast<PanelLabel*>(byName.value(qText(row.title))));
+            static_cast<PanelLabel*>(byName.value(fromText(row.name)))
+                ->setTitle(static_cast<PanelLabel*>(byName.value(fromText(row.title))));
     }
 
     connect(cboLookAlike, &QComboBox::currentIndexChanged, this, &frmMain::lookAlikeChosen);
@@ -281,9 +280,9 @@ void frmMain::createControls()
     acceptDropsFor(this);
     for (const ControlLayout& row : WindowLayout::controls()) {
         if (row.drops == ControlLayout::Drops::Take)
-            acceptDropsFor(byName.value(qText(row.name)));
+            acceptDropsFor(byName.value(fromText(row.name)));
         else if (row.drops == ControlLayout::Drops::Refuse)
-            refuseDropsFor(byName.value(qText(row.name)));
+            refuseDropsFor(byName.value(fromText(row.name)));
     }
 }
 
@@ -292,7 +291,7 @@ QWidget* frmMain::createControl(const ControlLayout& row, QWidget* parent)
 {
     switch (row.kind) {
     case ControlLayout::Kind::Button: {
-        auto* button = new QPushButton(qText(row.caption), parent);
+        auto* button = new QPushButton(fromText(row.caption), parent);
         button->setFocusPolicy(Qt::StrongFocus);
         // Enter on the focused button presses it, as Space does.
         button->setAutoDefault(true);
@@ -307,7 +306,7 @@ QWidget* frmMain::createControl(const ControlLayout& row, QWidget* parent)
         return frame;
     }
     case ControlLayout::Kind::CheckBox: {
-        auto* box = new QCheckBox(qText(row.caption), parent);
+        auto* box = new QCheckBox(fromText(row.caption), parent);
         box->setFocusPolicy(Qt::StrongFocus);
         // A check box fills its background with the button colour by default; ours takes the window colour
         // like the frame around it.
@@ -316,13 +315,13 @@ QWidget* frmMain::createControl(const ControlLayout& row, QWidget* parent)
     }
     case ControlLayout::Kind::Picture: {
         auto* picture = new PictureBox(parent);
-        picture->setPixmap(QPixmap(QStringLiteral(":/icons/") + qText(row.picture)));
+        picture->setPixmap(QPixmap(QStringLiteral(":/icons/") + fromText(row.picture)));
         picture->setCursor(handCursor());
         return picture;
     }
     case ControlLayout::Kind::Label: {
         auto* label = new PanelLabel(parent);
-        label->setText(qText(row.caption));
+        label->setText(fromText(row.caption));
         if (row.notice) {
             label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
             label->setNotice(true);
@@ -378,7 +377,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ToolTip:
         if (watched == chkExplorer && m_shellEntries)
             chkExplorer->setToolTip(
-                qText(modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate())));
+                fromText(modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate())));
         // lblEmpty has no tool tip of its own and must not show the frame's behind it.
         if (watched == lblEmpty) {
             QToolTip::hideText();
@@ -462,25 +461,25 @@ void frmMain::RefreshTarget()
                                                  .count = std::size_t(m_lookAlikes.size()),
                                                  .chosen = cboLookAlike->currentIndex() > 0};
     const PanelState& state =
-        m_model.refresh(ViewText::nativePath(TargetPath), lookAlikes, LabelMeasure(*lblFileName));
-    setWindowTitle(qText(state.title));
-    lblFileName->setText(qText(state.fileName));
-    lblFileName->setAccessibleName(qText(state.fileNameWhole));
-    lblFilePath->setText(qText(modCompactPath::CompactPath(FontWidth(QFontMetrics(font())), state.folder,
-                                                           WindowLayout::FilePathWidth, m_twipsPerPixel)));
+        m_model.refresh(CoreBridge::toPath(TargetPath), lookAlikes, LabelMeasure(*lblFileName));
+    setWindowTitle(fromText(state.title));
+    lblFileName->setText(fromText(state.fileName));
+    lblFileName->setAccessibleName(fromText(state.fileNameWhole));
+    lblFilePath->setText(fromText(modCompactPath::CompactPath(FontWidth(QFontMetrics(font())), state.folder,
+                                                              WindowLayout::FilePathWidth, m_twipsPerPixel)));
     lblEmpty->setVisible(state.empty);
     for (PanelLabel* label : {lblFileAttribute, lblFileAttributeTitle, lblFileNameTitle, lblFilePath,
                               lblFilePathTitle, lblFileSize, lblMsg})
         label->setVisible(!state.empty);
     if (state.attributes)
-        lblFileAttribute->setText(qText(*state.attributes));
+        lblFileAttribute->setText(fromText(*state.attributes));
     if (state.sizeText)
-        lblFileSize->setText(qText(*state.sizeText));
+        lblFileSize->setText(fromText(*state.sizeText));
     else if (state.sizeBytes)
-        lblFileSize->setText(
-            qText(PanelText::sizeText(*state.sizeBytes, CoreBridge::numberFormat(QLocale()),
-                                      FontWidth(QFontMetrics(lblFileSize->font())), state.sizeRoomPixels)));
-    lblMsg->setText(qText(state.message));
+        lblFileSize->setText(fromText(
+            PanelText::sizeText(*state.sizeBytes, CoreBridge::numberFormat(QLocale()),
+                                FontWidth(QFontMetrics(lblFileSize->font())), state.sizeRoomPixels)));
+    lblMsg->setText(fromText(state.message));
     cmdDelete->setEnabled(state.deleteEnabled);
     cboLookAlike->setVisible(state.choiceVisible);
     lblFileName->setVisible(state.fileNameVisible);
@@ -519,7 +518,7 @@ void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates
     m_lookAlikes = candidates;
     const QSignalBlocker quiet(cboLookAlike);
     cboLookAlike->clear();
-    cboLookAlike->addItem(qText(WindowLayout::ChoicePrompt));
+    cboLookAlike->addItem(fromText(WindowLayout::ChoicePrompt));
     const FontWidth font(QFontMetrics(cboLookAlike->font()));
     const NumberFormat format = CoreBridge::numberFormat(QLocale());
     const int room = cboLookAlike->width() - twipsToPixels(WindowLayout::ChoiceChrome);
@@ -532,11 +531,11 @@ void frmMain::lookAlikesFound(const QString& path, const QStringList& candidates
             // Shown as unknown; loading it then tells why.
         }
         const auto modified = m_fileSystem.modifiedTime(path);
-        cboLookAlike->addItem(qText(TargetIntake::candidateText(path, size, modified, format, font, room)),
+        cboLookAlike->addItem(fromText(TargetIntake::candidateText(path, size, modified, format, font, room)),
                               candidate);
         // Whole, for the mouse pointer and for screen readers.
         const QString whole =
-            qText(TargetIntake::candidateText(path, size, modified, format, font, INT_MAX / 2));
+            fromText(TargetIntake::candidateText(path, size, modified, format, font, INT_MAX / 2));
         cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::ToolTipRole);
         cboLookAlike->setItemData(cboLookAlike->count() - 1, whole, Qt::AccessibleTextRole);
     }
@@ -560,7 +559,7 @@ void frmMain::ApplyBackColor()
         return;
     // A text that does not convert, or a system colour the toolkit does not know, keeps the colours the
     // window has rather than painting it black.
-    const auto number = ColorNumber::fromText(qText(*stored));
+    const auto number = ColorNumber::fromText(fromText(*stored));
     if (!number)
         return;
     const auto color = ColorNumber::toColor(*number, QApplication::palette());
@@ -569,7 +568,7 @@ void frmMain::ApplyBackColor()
     setWindowColor(this, *color);
     for (const ControlLayout& row : WindowLayout::controls())
         if (row.schemed)
-            setWindowColor(findChild<QWidget*>(qText(row.name)), *color);
+            setWindowColor(findChild<QWidget*>(fromText(row.name)), *color);
 }
 
 void frmMain::cmdDelete_Click()
@@ -590,7 +589,7 @@ void frmMain::cmdDelete_Click()
         if (alive) {
             RefreshTarget();
             if (const auto text = m_model.runFailedMessage())
-                lblMsg->setText(qText(*text));
+                lblMsg->setText(fromText(*text));
             endRun();
             announce(lblMsg);
         }
@@ -607,17 +606,17 @@ void frmMain::cmdDelete_Click()
         return;
     }
     if (end.notice)
-        lblEmpty->setText(qText(*end.notice));
+        lblEmpty->setText(fromText(*end.notice));
     RefreshTarget();
     if (const auto text = m_model.runMessage(result, run, LabelMeasure(*lblMsg)))
-        lblMsg->setText(qText(*text));
+        lblMsg->setText(fromText(*text));
     endRun();
     announce(result.nameRemoved ? lblEmpty : lblMsg);
 }
 
 MainWindowModel::Run frmMain::currentRun() const
 {
-    return {.fileName = ViewText::utf8(m_runFileName),
+    return {.fileName = CoreBridge::toText(m_runFileName),
             .targetChanged = TargetPath != m_runPath,
             .quitWanted = chkQuit->isChecked()};
 }
@@ -632,7 +631,7 @@ modShredder::ShredResult frmMain::runShredder(const QString& path, const FileIde
                  [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
 
     m_run = &run;
-    m_runFileName = qText(PanelText::fileName(CoreBridge::toText(NativePath::displayText(path))));
+    m_runFileName = fromText(PanelText::fileName(CoreBridge::toText(NativePath::displayText(path))));
     m_runPath = path;
     m_progressLine = ProgressLine();
     m_progressShown = false;
@@ -666,8 +665,8 @@ void frmMain::showProgress()
     const qint64 now = m_runClock.elapsed();
     m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
     const ProgressState state = m_model.progress(m_progressLine, currentRun(), now, LabelMeasure(*lblMsg));
-    lblMsg->setText(qText(state.message));
-    setWindowTitle(qText(state.title));
+    lblMsg->setText(fromText(state.message));
+    setWindowTitle(fromText(state.title));
     m_progressValue->setValue(state.percent);
     m_progressValue->show();
 }
