@@ -35,6 +35,8 @@ InstallDir "$LOCALAPPDATA\Programs\Tilgomatic"
 ; An earlier setup's folder wins, so that a newer version replaces it in place.
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Tilgomatic ${VERSION}"
+; The uninstall lists what it removed and that the settings stay.
+ShowUninstDetails show
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -60,7 +62,8 @@ BrandingText "Tilgomatic ${VERSION}"
 !define MUI_FINISHPAGE_RUN_TEXT "Tilgomatic jetzt starten"
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "Tilgomatic wird aus dem folgenden Ordner entfernt, mit seinem Eintrag im Startmenü und, wenn er auf dieses Programm zeigt, dem Eintrag Tilgomatic im Kontextmenü von Explorer.$\r$\n$\r$\nIhre Einstellungen (Nach Löschen schliessen, die Hintergrundfarbe) bleiben erhalten; die Explorererweiterung steht danach auf aus."
+; The page has room for three lines.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Tilgomatic wird aus diesem Ordner entfernt, samt seinem Eintrag im Startmenü und der Explorererweiterung. Ihre Einstellungen bleiben erhalten."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -85,11 +88,23 @@ FunctionEnd
 
 Section
     SetOutPath "$INSTDIR"
+    ; A running program cannot be replaced. Ask before anything is written: a silent setup would otherwise
+    ; skip the file and name the new version over the old program.
+    retry:
+    Delete "$INSTDIR\${EXE}"
+    ${If} ${FileExists} "$INSTDIR\${EXE}"
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Tilgomatic läuft noch. Schliessen Sie das Programm und klicken Sie auf Wiederholen." /SD IDCANCEL IDRETRY retry
+        Abort "Tilgomatic läuft noch; es wurde nichts installiert."
+    ${EndIf}
+    ClearErrors
     File "${FILES}\${EXE}"
     File "${FILES}\TGHilfe.chm"
     File "${FILES}\COPYING.txt"
     File "${FILES}\LIESMICH.txt"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+    ${If} ${Errors}
+        Abort "Tilgomatic konnte nicht vollständig installiert werden."
+    ${EndIf}
 
     ; One entry, no folder of its own: the skull is the program's own icon.
     CreateShortcut "$SMPROGRAMS\Tilgomatic.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0 SW_SHOWNORMAL "" \
@@ -128,12 +143,19 @@ Function un.SamePath
 FunctionEnd
 
 ; $0: the file that the context-menu command starts ("" if none): the quoted path at the head of the
-; command key's data, as the program writes it.
+; command key's data, as the program writes it, or this installation's program when the data begins with
+; its path unquoted and a blank.
 Function un.VerbTarget
     StrCpy $0 ""
     ReadRegStr $1 HKCU "${VERB_KEY}\command" ""
     StrCpy $2 $1 1
     ${If} $2 != '"'
+        StrCpy $5 "$INSTDIR\${EXE} "
+        StrLen $3 $5
+        StrCpy $2 $1 $3
+        ${If} $2 == $5
+            StrCpy $0 "$INSTDIR\${EXE}"
+        ${EndIf}
         Return
     ${EndIf}
     StrLen $3 $1
@@ -185,6 +207,7 @@ Section "Uninstall"
     ; The entry stays off while it is gone, so that the program's box says so.
     ${If} $R1 == 1
         DeleteRegKey HKCU "${VERB_KEY}"
+        DetailPrint "Explorererweiterung entfernt"
         ReadRegStr $0 HKCU "${SETTINGS_KEY}" "ExplorerMnu"
         ${If} $0 != ""
             WriteRegStr HKCU "${SETTINGS_KEY}" "ExplorerMnu" "0"
@@ -194,5 +217,7 @@ Section "Uninstall"
     ; Another installation's entry is left alone.
     ${If} $R2 == 1
         DeleteRegKey HKCU "${UNINSTALL_KEY}"
+        DetailPrint "Eintrag in der Liste der installierten Programme entfernt"
     ${EndIf}
+    DetailPrint "Ihre Einstellungen bleiben erhalten."
 SectionEnd
