@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 
 namespace {
@@ -18,8 +17,7 @@ std::optional<std::string> localeText(const wchar_t* locale, LCTYPE type)
     const int length = GetLocaleInfoEx(locale, type, buffer, static_cast<int>(std::size(buffer)));
     if (length <= 0)
         return std::nullopt;
-    return NativeText::bytes(
-        std::filesystem::path(std::wstring(buffer, static_cast<std::size_t>(length - 1))));
+    return NativeText::fromUtf16(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)));
 }
 
 NumberFormat formatOf(const wchar_t* locale)
@@ -42,6 +40,6 @@ NumberFormat LocaleNumbers::user()
 
 NumberFormat LocaleNumbers::of(const std::string& localeName)
 {
-    const std::wstring name = NativeText::path(localeName).native();
+    const std::wstring name = NativeText::toUtf16(localeName);
     return formatOf(name.c_str());
 }

@@ -44,6 +44,8 @@ fs::path show(HWND owner, const std::wstring& title, const fs::path& start)
     request.nMaxFile = static_cast<DWORD>(file.size());
     request.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
     request.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    // Every file; the type box names the pattern itself, which needs no words in any language.
+    request.lpstrFilter = L"*.*\0*.*\0";
     request.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                     OFN_NOCHANGEDIR | OFN_DONTADDTORECENT | OFN_NODEREFERENCELINKS;
     if (!GetOpenFileNameW(&request))
@@ -56,7 +58,7 @@ fs::path show(HWND owner, const std::wstring& title, const fs::path& start)
 fs::path OpenFileDialog::exec(const Request& request)
 {
     const HWND owner = static_cast<HWND>(request.owner);
-    const std::wstring title = NativeText::path(request.title).native();
+    const std::wstring title = NativeText::toUtf16(request.title);
     fs::path start = request.startPath;
     if (!request.rootPath.empty() && (start.empty() || !within(start, request.rootPath)))
         start = request.rootPath;

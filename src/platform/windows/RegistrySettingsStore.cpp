@@ -5,16 +5,11 @@
 
 #include <windows.h>
 
-#include <filesystem>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace {
-
-std::wstring wide(const std::string& text)
-{
-    return NativeText::path(text).native();
-}
 
 // A name that would land on another key than its own: none at all, or a path of several.
 bool usableName(const std::string& name)
@@ -33,7 +28,7 @@ std::wstring RegistrySettingsStore::sectionKey(const std::string& application,
 {
     if (!usableName(application) || !usableName(section))
         return {};
-    return wide(m_baseKey + '\\' + application + '\\' + section);
+    return NativeText::toUtf16(m_baseKey + '\\' + application + '\\' + section);
 }
 
 std::string RegistrySettingsStore::read(const std::string& application, const std::string& section,
@@ -42,7 +37,7 @@ std::string RegistrySettingsStore::read(const std::string& application, const st
     const std::wstring path = sectionKey(application, section);
     if (path.empty())
         return defaultValue;
-    const std::wstring name = wide(key);
+    const std::wstring name = NativeText::toUtf16(key);
     // The value may change between asking its size and reading it: ask again while it grows.
     std::vector<wchar_t> buffer(64);
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -52,8 +47,7 @@ std::string RegistrySettingsStore::read(const std::string& application, const st
         if (status == ERROR_SUCCESS) {
             // bytes counts the terminating NUL, which RegGetValueW guarantees.
             const std::size_t length = bytes / sizeof(wchar_t);
-            return NativeText::bytes(
-                std::filesystem::path(std::wstring(buffer.data(), length > 0 ? length - 1 : 0)));
+            return NativeText::fromUtf16(std::wstring_view(buffer.data(), length > 0 ? length - 1 : 0));
         }
         if (status != ERROR_MORE_DATA)
             return defaultValue;
@@ -72,8 +66,8 @@ bool RegistrySettingsStore::save(const std::string& application, const std::stri
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, &sectionHandle, nullptr) != ERROR_SUCCESS)
         return false;
-    const std::wstring name = wide(key);
-    const std::wstring text = wide(value);
+    const std::wstring name = NativeText::toUtf16(key);
+    const std::wstring text = NativeText::toUtf16(value);
     const long status =
         RegSetValueExW(sectionHandle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));

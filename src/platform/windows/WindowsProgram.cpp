@@ -66,7 +66,7 @@ ProgramInfo info()
     const std::wstring_view text = argumentText(GetCommandLineW());
     std::vector<std::string> arguments;
     if (!text.empty())
-        arguments.push_back(NativeText::bytes(std::filesystem::path(std::wstring(text))));
+        arguments.push_back(NativeText::fromUtf16(text));
     return ProgramInfo::of(executableOfProcess(), std::move(arguments), workingFolderOfProcess());
 }
 

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::wstring wide(const std::string& text)
-{
-    return NativeText::path(text).native();
-}
-
 Registry::Key keyOf(HKEY key)
 {
     return reinterpret_cast<Registry::Key>(key);
@@ -48,10 +43,10 @@ long WindowsRegistry::place(Key key, const std::string& subKey, Place* result) c
 {
     if (key == ClassesRoot) {
         result->base = HKEY_CURRENT_USER;
-        result->path = wide(subKey.empty() ? m_classesKey : m_classesKey + '\\' + subKey);
+        result->path = NativeText::toUtf16(subKey.empty() ? m_classesKey : m_classesKey + '\\' + subKey);
     } else if (m_open.contains(key)) {
         result->base = handleOf(key);
-        result->path = wide(subKey);
+        result->path = NativeText::toUtf16(subKey);
     } else {
         return ERROR_INVALID_HANDLE;
     }
@@ -85,7 +80,7 @@ long WindowsRegistry::setValue(Key root, const std::string& subKey, int type, co
                                   KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    const std::wstring text = wide(data);
+    const std::wstring text = NativeText::toUtf16(data);
     // The terminating NUL is part of a REG_SZ's data.
     status = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));

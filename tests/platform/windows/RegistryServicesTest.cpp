@@ -63,7 +63,7 @@ TEST_F(RegistryServicesTest, TheExplorerBoxWritesTheUsersEntryAndRemovesItWhole)
 {
     const ProgramInfo program =
         ProgramInfo::of(L"C:\\Program Files\\Tilgom\u00e4tic 1.0\\tilgomatic-test.exe", {}, L"C:\\");
-    const std::wstring command = L"\"C:\\Program Files\\Tilgom\u00e4tic 1.0\\tilgomatic-test.exe\" 1% \"%1\"";
+    const std::wstring command = L"\"C:\\Program Files\\Tilgom\u00e4tic 1.0\\tilgomatic-test.exe\" \"%1\"";
     WindowsRegistry registry;
     RegistrySettingsStore settings;
     WindowOptions options(settings, registry, program, false);
