@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace {
 
-// A name that would land on another key than its own: none at all, or a path of several.
+const std::string BaseKey = "Software\\VB and VBA Program Settings";
+
+// A name of one key: an empty one or a path of several would land on another key.
 bool usableName(const std::string& name)
 {
     return !name.empty() && name.find('\\') == std::string::npos;
@@ -19,16 +20,11 @@ bool usableName(const std::string& name)
 
 } // namespace
 
-RegistrySettingsStore::RegistrySettingsStore(std::string baseKey)
-    : m_baseKey(std::move(baseKey))
-{}
-
-std::wstring RegistrySettingsStore::sectionKey(const std::string& application,
-                                               const std::string& section) const
+std::wstring RegistrySettingsStore::sectionKey(const std::string& application, const std::string& section)
 {
     if (!usableName(application) || !usableName(section))
         return {};
-    return NativeText::toUtf16(m_baseKey + '\\' + application + '\\' + section);
+    return NativeText::toUtf16(BaseKey + '\\' + application + '\\' + section);
 }
 
 std::string RegistrySettingsStore::read(const std::string& application, const std::string& section,

@@ -11,10 +11,6 @@
 class RegistrySettingsStore : public SettingsStore
 {
 public:
-    RegistrySettingsStore() = default;
-    // Keeps the applications below baseKey (a path under HKEY_CURRENT_USER) instead.
-    explicit RegistrySettingsStore(std::string baseKey);
-
     // The stored text; defaultValue when the value or its key is missing, is no text (REG_SZ), cannot be
     // read, or when application or section is no usable key name (empty, or holding a backslash).
     std::string read(const std::string& application, const std::string& section, const std::string& key,
@@ -25,7 +21,5 @@ public:
 
 private:
     // The key path of application's section (UTF-16); empty when a name is unusable.
-    std::wstring sectionKey(const std::string& application, const std::string& section) const;
-
-    std::string m_baseKey = "Software\\VB and VBA Program Settings";
+    static std::wstring sectionKey(const std::string& application, const std::string& section);
 };

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include <utility>
+#include <string>
 
 namespace {
+
+const std::string ClassesKey = "Software\\Classes";
 
 Registry::Key keyOf(HKEY key)
 {
@@ -28,10 +30,6 @@ struct WindowsRegistry::Place
     std::wstring path;
 };
 
-WindowsRegistry::WindowsRegistry(std::string classesKey)
-    : m_classesKey(std::move(classesKey))
-{}
-
 WindowsRegistry::~WindowsRegistry()
 {
     for (const Key key : m_open)
@@ -43,7 +41,7 @@ long WindowsRegistry::place(Key key, const std::string& subKey, Place* result) c
 {
     if (key == ClassesRoot) {
         result->base = HKEY_CURRENT_USER;
-        result->path = NativeText::toUtf16(subKey.empty() ? m_classesKey : m_classesKey + '\\' + subKey);
+        result->path = NativeText::toUtf16(subKey.empty() ? ClassesKey : ClassesKey + '\\' + subKey);
     } else if (m_open.contains(key)) {
         result->base = handleOf(key);
         result->path = NativeText::toUtf16(subKey);

@@ -14,8 +14,6 @@ class WindowsRegistry : public Registry
 {
 public:
     WindowsRegistry() = default;
-    // Takes classesKey (below HKEY_CURRENT_USER) as the classes root instead.
-    explicit WindowsRegistry(std::string classesKey);
     ~WindowsRegistry() override;
     WindowsRegistry(const WindowsRegistry&) = delete;
     WindowsRegistry& operator=(const WindowsRegistry&) = delete;
@@ -33,6 +31,5 @@ private:
     struct Place;
     long place(Key key, const std::string& subKey, Place* result) const;
 
-    std::string m_classesKey = "Software\\Classes";
     std::set<Key> m_open; // handles given out and not yet closed
 };

@@ -23,6 +23,7 @@ namespace {
 const wchar_t* const Title = L"Datei zum l\u00f6schen suchen";
 
 // Waits for the dialog by its title, types name into its file box unless name is null, then presses button.
+// A dialog that stays open (it refused the answer) is cancelled, so that the test fails instead of hanging.
 void answer(const wchar_t* name, int button)
 {
     HWND dialog = nullptr;
@@ -40,8 +41,15 @@ void answer(const wchar_t* name, int button)
             box = GetDlgItem(dialog, edt1);
         SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
     }
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    const auto press = [dialog](int id) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    };
+    press(button);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (IsWindow(dialog))
+        press(IDCANCEL);
 }
 
 } // namespace

@@ -52,6 +52,10 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, VerbKey.c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, (Settings + L"tilgomatic-test").c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, (Settings + UmlautApplicationWide).c_str());
+        // The keys above them go only while empty: then nothing else had put anything there.
+        for (const wchar_t* key : {L"Software\\Classes\\*\\shell", L"Software\\Classes\\*",
+                                   L"Software\\VB and VBA Program Settings"})
+            RegDeleteKeyW(HKEY_CURRENT_USER, key);
     }
 };
 
