@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The open-file dialog shown for real (needs an X display under Wine) and answered by a second thread as a
-// user would: a name typed into the file box and OK, OK alone, or Cancel.
+// The open-file dialog shown for real (under Wine it needs an X display), answered by a second thread as
+// a user would: a name typed into the file box and OK, OK on what it shows, or Cancel.
 #include "platform/windows/OpenFileDialog.h"
 
 #include <windows.h>
@@ -11,9 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -22,29 +20,20 @@ namespace {
 
 const wchar_t* const Title = L"Datei zum l\u00f6schen suchen";
 
-// Waits for the dialog by its title, types name into its file box unless name is null, then presses button.
-// A dialog that stays open (it refused the answer) is cancelled, so that the test fails instead of hanging.
-void answer(const wchar_t* name, int button)
+// Finds the dialog by its title, types name (unless empty) and presses button. A dialog that stays open
+// after that is cancelled, so that the test fails instead of hanging.
+void answer(const std::wstring& name, int button)
 {
     HWND dialog = nullptr;
-    for (int i = 0; i < 300 && dialog == nullptr; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 300 && !dialog; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100)))
         dialog = FindWindowW(L"#32770", Title);
-    }
-    if (dialog == nullptr)
-        return; // the test then hangs in the dialog: ctest's timeout ends it
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    if (name != nullptr) {
-        // The file box is a combo box (cmb13) in the newer layout, an edit field (edt1) in the older one.
-        HWND box = GetDlgItem(dialog, cmb13);
-        if (box == nullptr)
-            box = GetDlgItem(dialog, edt1);
-        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
-    }
     const auto press = [dialog](int id) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
     };
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (!name.empty()) // the file box: a combo box in the newer layout, an edit field in the older
+        SendMessageW(GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1),
+                     WM_SETTEXT, 0, LPARAM(name.c_str()));
     press(button);
     for (int i = 0; i < 100 && IsWindow(dialog); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -56,16 +45,14 @@ void answer(const wchar_t* name, int button)
 
 TEST(OpenFileDialogTest, TheChosenFileComesBackWholeAndCancelGivesNothing)
 {
-    if (std::getenv("DISPLAY") == nullptr)
+    if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
     const fs::path folder = fs::temp_directory_path() / L"tilgomatic dialog \u00e4";
-    fs::remove_all(folder);
-    fs::create_directories(folder / L"Unter Ordner");
     const fs::path chosen = folder / L"Gr\u00fc\u00dfe an alle.txt";
     const fs::path other = folder / L"Unter Ordner" / L"zweite Datei.bin";
+    fs::create_directories(other.parent_path());
     std::ofstream(chosen) << "x";
     std::ofstream(other) << "y";
-
     const struct
     {
         fs::path start;
@@ -78,17 +65,13 @@ TEST(OpenFileDialogTest, TheChosenFileComesBackWholeAndCancelGivesNothing)
         {chosen, L"", IDOK, chosen},           // a file to start with is filled in
         {folder, chosen.filename().native(), IDCANCEL, fs::path()},
     };
-    OpenFileDialog dialog;
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.result.string());
         BrowseDialog::Request request;
         request.title = "Datei zum l\u00f6schen suchen";
         request.startPath = row.start;
-        request.includeFiles = true;
-        std::thread user(answer, row.typed.empty() ? nullptr : row.typed.c_str(), row.button);
-        const fs::path result = dialog.exec(request);
+        std::thread user(answer, row.typed, row.button);
+        EXPECT_EQ(OpenFileDialog().exec(request), row.result);
         user.join();
-        EXPECT_EQ(result, row.result);
     }
     fs::remove_all(folder);
 }
