@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32/GdiTextMeasure.h"
 
+#include "platform/NativeText.h"
 #include "platform/PathDisplay.h"
-#include "win32/WideText.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int GdiTextMeasure::widthOf(std::wstring_view text) const
 
 int GdiTextMeasure::width(std::string_view utf8) const
 {
-    return widthOf(WideText::fromUtf8(utf8));
+    return widthOf(NativeText::toUtf16(utf8));
 }
 
 SIZE GdiTextMeasure::layout(std::wstring_view text) const
@@ -97,13 +97,13 @@ SIZE GdiTextMeasure::layout(std::wstring_view text) const
 
 bool GdiTextMeasure::fitsWhole(std::string_view utf8) const
 {
-    const SIZE size = layout(WideText::fromUtf8(utf8));
+    const SIZE size = layout(NativeText::toUtf16(utf8));
     return size.cx <= m_boxWidth && size.cy <= m_boxHeight;
 }
 
 bool GdiTextMeasure::linesFit(std::string_view utf8) const
 {
-    return layout(WideText::fromUtf8(utf8)).cy <= m_boxHeight;
+    return layout(NativeText::toUtf16(utf8)).cy <= m_boxHeight;
 }
 
 std::vector<std::size_t> GdiTextMeasure::graphemeBoundaries(std::string_view utf8) const
@@ -132,8 +132,8 @@ std::string GdiTextMeasure::elideMiddle(std::string_view utf8, int pixels) const
     cuts.push_back(utf8.size());
     const std::size_t characters = cuts.size() - 1;
     const auto candidate = [&](std::size_t left, std::size_t right) {
-        return WideText::fromUtf8(utf8.substr(0, cuts[left])) + std::wstring(Ellipsis) +
-               WideText::fromUtf8(utf8.substr(cuts[characters - right]));
+        return NativeText::toUtf16(utf8.substr(0, cuts[left])) + std::wstring(Ellipsis) +
+               NativeText::toUtf16(utf8.substr(cuts[characters - right]));
     };
     // A character from the start and one from the end at a time while both fit, then one more from the start
     // where it fits alone.
@@ -145,7 +145,7 @@ std::string GdiTextMeasure::elideMiddle(std::string_view utf8, int pixels) const
     }
     if (left + right + 1 <= characters && widthOf(candidate(left + 1, right)) <= pixels)
         ++left;
-    return std::string(utf8.substr(0, cuts[left])) + WideText::toUtf8(Ellipsis) +
+    return std::string(utf8.substr(0, cuts[left])) + NativeText::fromUtf16(Ellipsis) +
            std::string(utf8.substr(cuts[characters - right]));
 }
 

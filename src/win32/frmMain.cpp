@@ -5,13 +5,13 @@
 #include "engine/Shredder.h"
 #include "model/WindowLayout.h"
 #include "platform/ColorText.h"
+#include "platform/NativeText.h"
 #include "shell/BrowseFolders.h"
 #include "target/CompactPath.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
 #include "win32/GdiTextMeasure.h"
 #include "win32/ResourceIds.h"
-#include "win32/WideText.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -30,10 +30,12 @@ constexpr UINT RunFinishedMessage = WM_APP + 1;
 constexpr UINT_PTR ProgressTimer = 1;
 constexpr int FirstControlId = 100;
 
-// The dialog face at 8 points: Microsoft Sans Serif on Windows, Tahoma under Wine. One line of it fits the
-// 15-pixel labels at 96 dots per inch, and the widest caption, "Nach Löschen schliessen", its check box.
+// The dialog face (Microsoft Sans Serif on Windows, Tahoma under Wine) at 7.5 points, 10 pixels at 96 dots
+// per inch as the Linux window's font, rounded down at other densities: one line fits the one-line labels,
+// "Nach Löschen schliessen" its check box and the three lines of the success text lblEmpty. At 8 points
+// Tahoma's success text takes a line more than lblEmpty holds at 96 and 120 dots per inch.
 constexpr wchar_t DialogFace[] = L"MS Shell Dlg";
-constexpr int DialogPoints = 8;
+constexpr int DialogPixelsAt96 = 10;
 
 HINSTANCE instance()
 {
@@ -47,7 +49,7 @@ COLORREF colorOf(std::uint32_t rgb)
 
 std::wstring wide(std::string_view utf8)
 {
-    return WideText::fromUtf8(utf8);
+    return NativeText::toUtf16(utf8);
 }
 
 std::wstring windowText(HWND hwnd)
@@ -155,9 +157,9 @@ frmMain::frmMain(const WindowServices& services)
         throw std::runtime_error("the main window cannot be created");
 
     createControls();
+    addToolTips();
     const UINT dpi = GetDpiForWindow(m_hwnd);
     applyDpi(dpi ? dpi : USER_DEFAULT_SCREEN_DPI, nullptr);
-    addToolTips();
 
     // Centred on the work area of its screen.
     RECT window{};
@@ -315,8 +317,6 @@ void frmMain::addToolTips()
     m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, instance(), nullptr);
-    // Long tips break onto lines rather than running across the screen.
-    SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, twipsToPixels(WindowLayout::ClientWidth));
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         const Control& control = m_controls[i];
         if (control.row->toolTip.empty())
@@ -340,7 +340,7 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
     m_model.setTwipsPerPixel(1440.0 / dpi);
 
     LOGFONTW face{};
-    face.lfHeight = -MulDiv(DialogPoints, int(dpi), 72);
+    face.lfHeight = -int(DialogPixelsAt96 * dpi / USER_DEFAULT_SCREEN_DPI);
     face.lfWeight = FW_NORMAL;
     face.lfCharSet = DEFAULT_CHARSET;
     wcscpy_s(face.lfFaceName, DialogFace);
@@ -358,9 +358,11 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
     }
-    if (old)
-        DeleteObject(old);
     if (m_toolTip) {
+        // The tips measure and draw in the window's font; long ones break onto lines rather than running
+        // across the screen.
+        SendMessageW(m_toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, twipsToPixels(WindowLayout::ClientWidth));
         for (std::size_t i = 0; i < m_controls.size(); ++i) {
             if (m_controls[i].hwnd || m_controls[i].row->toolTip.empty())
                 continue;
@@ -372,6 +374,8 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
             SendMessageW(m_toolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
         }
     }
+    if (old)
+        DeleteObject(old);
     loadIcons();
 
     const DWORD style = DWORD(GetWindowLongPtrW(m_hwnd, GWL_STYLE));
@@ -381,6 +385,15 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
     SetWindowPos(m_hwnd, nullptr, suggested ? suggested->left : 0, suggested ? suggested->top : 0,
                  frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE));
+    // Where the border is not drawn at this density (a system that scales only the client area), the client
+    // area is made exact all the same.
+    RECT client{};
+    GetClientRect(m_hwnd, &client);
+    const int missingWidth = twipsToPixels(WindowLayout::ClientWidth) - client.right;
+    const int missingHeight = twipsToPixels(WindowLayout::ClientHeight) - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0)
+        SetWindowPos(m_hwnd, nullptr, 0, 0, frame.right - frame.left + missingWidth,
+                     frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 
     // The name, the folder and the size are fitted to the labels' new widths; a run's outcome stays.
     if (m_loaded) {
