@@ -668,8 +668,9 @@ void frmMain::Image1_Click()
     const std::filesystem::path chosen = modBrowseFolders::BrowseForFolder(
         m_browseDialog, std::string(WindowLayout::BrowseTitle), modBrowseFolders::startFolder(TargetPath),
         m_hwnd, false, std::nullopt, true, true);
-    // A cancel keeps the loaded target, so the target and the panel still agree.
-    if (chosen.empty())
+    // A cancel keeps the loaded target, so the target and the panel still agree. A run that ended while the
+    // dialog was open may have closed the window.
+    if (chosen.empty() || !m_hwnd)
         return;
     TargetPath = chosen;
     RefreshTarget();

@@ -333,4 +333,46 @@ TEST_F(WindowTest, AnswersDuringARunAndClosesOnlyOnceTheFileIsDestroyed)
     EXPECT_EQ(fileSystem.callsOf(RecordingFileSystem::Kind::RemoveName).size(), 1U);
 }
 
+// The name's shortening keeps its start and its extension and never splits what is drawn as one character.
+TEST(GdiTextMeasureTest, ElidesInTheMiddleBetweenWholeCharacters)
+{
+    const HFONT font =
+        CreateFontW(-10, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
+    {
+        const GdiTextMeasure measure(font);
+        // e + combining acute, a surrogate pair, a zero-width-joiner sequence, CR LF.
+        EXPECT_EQ(measure.graphemeBoundaries("ae\xCC\x81"
+                                             "b"),
+                  (std::vector<std::size_t>{1, 4}));
+        EXPECT_EQ(measure.graphemeBoundaries("a\xF0\x9F\x98\x80"
+                                             "b"),
+                  (std::vector<std::size_t>{1, 5}));
+        EXPECT_EQ(measure.graphemeBoundaries("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB"
+                                             "x\r\ny"),
+                  (std::vector<std::size_t>{11, 12, 14}));
+        const std::string name = "Jahresbericht 2025 über die Prüfung der Heizungsanlagen Nordstadt.pdf";
+        EXPECT_EQ(measure.elideMiddle(name, 10000), name);
+        EXPECT_EQ(measure.elideMiddle(name, 0), "");
+        for (const int pixels : {20, 60, 150}) {
+            SCOPED_TRACE(pixels);
+            const std::string shown = measure.elideMiddle(name, pixels);
+            EXPECT_LE(measure.width(shown), pixels);
+            const std::size_t ellipsis = shown.find("\xE2\x80\xA6");
+            ASSERT_NE(ellipsis, std::string::npos);
+            EXPECT_TRUE(name.starts_with(shown.substr(0, ellipsis)));
+            EXPECT_TRUE(name.ends_with(shown.substr(ellipsis + 3)));
+            EXPECT_GT(measure.width(measure.elideMiddle(name, pixels + 30)), measure.width(shown));
+        }
+        EXPECT_TRUE(measure.elideMiddle(name, 150).ends_with(".pdf"));
+        // Accents stay on their letters.
+        std::string accents;
+        for (int i = 0; i < 8; ++i)
+            accents += "e\xCC\x81";
+        const std::string cut = measure.elideMiddle(accents, measure.width(accents) / 2);
+        EXPECT_FALSE(cut.starts_with("\xCC\x81"));
+        EXPECT_EQ(cut.find("\xE2\x80\xA6\xCC\x81"), std::string::npos);
+    }
+    DeleteObject(font);
+}
+
 } // namespace
