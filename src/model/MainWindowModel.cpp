@@ -10,6 +10,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
+#include "platform/NativeText.h"
 #include "platform/PathDisplay.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
@@ -134,7 +135,7 @@ void MainWindowModel::ShowNameAndFolder(PanelState& state, const std::filesystem
 {
     // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them. A name too long for its
     // line keeps its start and its extension; screen readers get it whole.
-    const std::string shown = PathDisplay::displayText(target.native());
+    const std::string shown = PathDisplay::displayText(NativeText::bytes(target));
     state.fileNameWhole = PanelText::fileName(shown);
     state.fileName = nameMeasure.elideMiddle(state.fileNameWhole,
                                              twipsToPixels(WindowLayout::control("lblFileName").width));

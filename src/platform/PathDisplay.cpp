@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PathDisplay.h"
 
+#include "platform/NativeText.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -137,8 +139,10 @@ std::string displayText(std::string_view bytes)
             continue;
         }
         at += std::size_t(length);
-        if (codePoint == U'\\')
-            shown += "\\\\"; // so that a name spelling "\u200B" is not taken for one holding it
+        // So that a name spelling "\u200B" is not taken for one holding it. On Windows the backslash
+        // separates the names and no name holds one.
+        if (codePoint == U'\\' && !NativeText::WindowsPaths)
+            shown += "\\\\";
         else if (drawsNothing(codePoint))
             shown += codePoint > 0xFFFF ? escape("\\U", codePoint, 8) : escape("\\u", codePoint, 4);
         else

@@ -3,15 +3,27 @@
 
 namespace PathLimits {
 
+namespace {
+
+// The length the system counts: bytes on Linux, UTF-16 units on Windows.
+std::size_t systemLength(std::string_view bytes)
+{
+    if constexpr (NativeText::WindowsPaths)
+        return NativeText::toUtf16(bytes).size();
+    return bytes.size();
+}
+
+} // namespace
+
 Limit limitExceeded(std::string_view bytes)
 {
-    if (bytes.size() + 1 > PathMax)
+    if (systemLength(bytes) + 1 > PathMax)
         return Limit::PathTooLong;
     for (std::size_t begin = 0; begin <= bytes.size();) {
-        std::size_t end = bytes.find('/', begin);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        if (end - begin > NameMax)
+        std::size_t end = begin;
+        while (end < bytes.size() && !NativeText::isSeparator(bytes[end]))
+            ++end;
+        if (systemLength(bytes.substr(begin, end - begin)) > NameMax)
             return Limit::NameTooLong;
         begin = end + 1;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ProgramInfo.h"
 
+#include "platform/NativeText.h"
+
 #include <utility>
 
 ProgramInfo ProgramInfo::of(const std::filesystem::path& executablePath, std::vector<std::string> arguments,
@@ -9,7 +11,7 @@ ProgramInfo ProgramInfo::of(const std::filesystem::path& executablePath, std::ve
     ProgramInfo info;
     info.executablePath = executablePath;
     // Name and folder from the exact path, byte for byte: the settings are stored under the name.
-    const std::string fileName = executablePath.filename().native();
+    const std::string fileName = NativeText::bytes(executablePath.filename());
     // The name without its extension: up to its last dot.
     const std::size_t dot = fileName.rfind('.');
     info.executableName = dot == std::string::npos ? fileName : fileName.substr(0, dot);

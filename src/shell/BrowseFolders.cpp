@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/BrowseFolders.h"
 
+#include "platform/NativeText.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
@@ -18,33 +21,33 @@ fs::path cleanAbsolute(const fs::path& path)
     fs::path absolute = fs::absolute(path, error);
     if (error)
         return {};
-    std::string clean = absolute.lexically_normal().native();
-    while (clean.size() > 1 && clean.back() == '/')
-        clean.pop_back();
-    return fs::path(clean);
+    return NativeText::path(
+        NativeText::withoutTrailingSeparators(NativeText::bytes(absolute.lexically_normal())));
 }
 
 // The folder that holds path's last name (trailing separators ignored); empty for the root or a bare name.
 fs::path parentFolder(const fs::path& path)
 {
-    std::string trimmed = path.native();
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    const std::size_t separator = trimmed.rfind('/');
-    if (separator == std::string::npos || trimmed == "/")
+    const std::string trimmed = NativeText::withoutTrailingSeparators(NativeText::bytes(path));
+    const std::size_t root = NativeText::rootLength(trimmed);
+    std::size_t separator = trimmed.size();
+    while (separator > 0 && !NativeText::isSeparator(trimmed[separator - 1]))
+        --separator;
+    if (separator == 0 || root == trimmed.size())
         return {};
-    std::string folder = trimmed.substr(0, separator + 1);
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    return fs::path(folder);
+    return NativeText::path(
+        NativeText::withoutTrailingSeparators(trimmed.substr(0, std::max(separator, root))));
 }
 
-// $HOME, or the root folder when it is unset or empty.
+// $HOME (%USERPROFILE% on Windows), or the root folder when it is unset or empty.
 fs::path homeFolder()
 {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0')
-        return fs::path("/");
+    const char* home = std::getenv(NativeText::WindowsPaths ? "USERPROFILE" : "HOME");
+    if (home == nullptr || *home == '\0') {
+        std::error_code error;
+        const fs::path root = fs::current_path(error).root_path();
+        return root.empty() ? fs::path("/") : root;
+    }
     return cleanAbsolute(fs::path(home));
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ExplorerKontext.h"
 
+#include "platform/NativeText.h"
 #include "platform/ProgramInfo.h"
 #include "platform/Registry.h"
 
@@ -61,7 +62,7 @@ void RemoveExplorerMenu(Registry& registry, const std::string& verb)
 
 std::string programCommand(const ProgramInfo& program)
 {
-    return program.executablePath.native() + " 1%";
+    return NativeText::bytes(program.executablePath) + " 1%";
 }
 
 std::string commandValue(const std::string& command)

@@ -7,7 +7,7 @@ namespace HelpFile {
 
 std::filesystem::path htmlPath(const std::filesystem::path& programFolder)
 {
-    return std::filesystem::path(programFolder.native() + "/TGHilfe/index.html");
+    return programFolder / "TGHilfe" / "index.html";
 }
 
 std::filesystem::path startPage(const std::filesystem::path& programFolder)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "target/CompactPath.h"
 
+#include "platform/NativeText.h"
 #include "platform/TextWidth.h"
 
 #include <climits>
@@ -84,7 +85,7 @@ std::string compactToPixels(const TextWidth& font, const std::string& path, int 
     // and not a trailing one (it would keep nothing).
     std::vector<std::size_t> cuts;
     for (std::size_t i = 1; i + 1 < path.size(); ++i) {
-        if (path[i] == '/')
+        if (NativeText::isSeparator(path[i]))
             cuts.push_back(i);
     }
 
@@ -98,7 +99,7 @@ std::string compactToPixels(const TextWidth& font, const std::string& path, int 
             const std::size_t headEnd = cuts.front();
             const std::size_t cut = cuts[index];
             if (cut > headEnd) {
-                const std::string withHead = path.substr(0, headEnd) + '/' + Ellipsis + path.substr(cut);
+                const std::string withHead = path.substr(0, headEnd + 1) + Ellipsis + path.substr(cut);
                 if (font.width(withHead) <= pixels)
                     return withHead;
             }

@@ -2,19 +2,11 @@
 #include "target/PanelText.h"
 
 #include "Version.h"
+#include "platform/NativeText.h"
 #include "platform/PathLimits.h"
 #include "platform/TextWidth.h"
 
 namespace {
-
-// path without its trailing separators, unless it is made of separators only.
-std::string withoutTrailingSeparators(const std::string& path)
-{
-    std::size_t end = path.size();
-    while (end > 1 && path[end - 1] == '/')
-        --end;
-    return path.substr(0, end);
-}
 
 // bytes / 2^shift in the locale with exactly two decimals, no grouping, halves away from zero. Worked
 // out in whole hundredths so that the rounding is exact for every 64-bit size (a double would misplace
@@ -44,6 +36,16 @@ std::string amount(std::int64_t bytes, int shift, const NumberFormat& format,
     return number;
 }
 
+// Where the last separator of path stands; npos for none.
+std::size_t lastSeparator(const std::string& path)
+{
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (NativeText::isSeparator(path[i]))
+            return i;
+    }
+    return std::string::npos;
+}
+
 } // namespace
 
 namespace PanelText {
@@ -57,22 +59,24 @@ std::string windowTitle()
 // The last name of path ("/a/b/c.txt" gives "c.txt", "/a/b/" gives "b"); "" for "" and for "/".
 std::string fileName(const std::string& path)
 {
-    const std::string trimmed = withoutTrailingSeparators(path);
-    if (trimmed == "/")
+    const std::string trimmed = NativeText::withoutTrailingSeparators(path);
+    const std::size_t root = NativeText::rootLength(trimmed);
+    if (root == trimmed.size() && root > 0)
         return {};
-    const std::size_t separator = trimmed.rfind('/');
-    return separator == std::string::npos ? trimmed : trimmed.substr(separator + 1);
+    const std::size_t separator = lastSeparator(trimmed);
+    return separator == std::string::npos ? trimmed.substr(root) : trimmed.substr(separator + 1);
 }
 
 // The folder that holds the last name ("/a/b/c.txt" gives "/a/b", "/c.txt" gives "/", "/a/b/" gives
 // "/a"); "" for "", for "/" and for a bare name without folder.
 std::string parentFolder(const std::string& path)
 {
-    const std::string trimmed = withoutTrailingSeparators(path);
-    const std::size_t separator = trimmed.rfind('/');
-    if (separator == std::string::npos || trimmed == "/")
+    const std::string trimmed = NativeText::withoutTrailingSeparators(path);
+    const std::size_t root = NativeText::rootLength(trimmed);
+    const std::size_t separator = lastSeparator(trimmed);
+    if (separator == std::string::npos || root == trimmed.size())
         return {};
-    return withoutTrailingSeparators(trimmed.substr(0, separator + 1));
+    return NativeText::withoutTrailingSeparators(trimmed.substr(0, std::max(separator + 1, root)));
 }
 
 // The row of the sixteen-row table for exactly this value. Every other value, one that does not fit
@@ -166,13 +170,13 @@ std::string notDescribableText()
 // Nothing is written for such a path: the system calls would refuse it or act on a cut one.
 std::string notDescribableText(const std::filesystem::path& path)
 {
-    switch (PathLimits::limitExceeded(path.native())) {
+    switch (PathLimits::limitExceeded(NativeText::bytes(path))) {
     case PathLimits::Limit::PathTooLong:
-        return std::string("Der Pfad dieser Datei ist länger, als Linux es zulässt (4095\u00A0Bytes). "
-                           "Sie kann so nicht gelöscht werden.");
+        return std::string("Der Pfad dieser Datei ist länger, als ") + PathLimits::SystemName +
+               " es zulässt (" + PathLimits::PathMaxText + "). Sie kann so nicht gelöscht werden.";
     case PathLimits::Limit::NameTooLong:
-        return std::string("Ein Name im Pfad dieser Datei ist länger, als Linux es zulässt (255\u00A0Bytes). "
-                           "Sie kann so nicht gelöscht werden.");
+        return std::string("Ein Name im Pfad dieser Datei ist länger, als ") + PathLimits::SystemName +
+               " es zulässt (" + PathLimits::NameMaxText + "). Sie kann so nicht gelöscht werden.";
     case PathLimits::Limit::None:
         break;
     }

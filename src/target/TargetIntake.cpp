@@ -2,6 +2,7 @@
 #include "target/TargetIntake.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NativeText.h"
 #include "platform/PathDisplay.h"
 #include "platform/TextWidth.h"
 #include "target/LongPathName.h"
@@ -38,11 +39,19 @@ std::string withoutQuotes(std::string text)
 // could name another file than the one the kernel will open.
 std::string absoluteAgainst(const std::string& path, const std::string& workingFolder)
 {
-    if (path.empty() || path.starts_with('/') || workingFolder.empty())
+    if (path.empty() || NativeText::rootLength(path) > 0)
         return path;
-    if (workingFolder.ends_with('/'))
-        return workingFolder + path;
-    return workingFolder + '/' + path;
+    return NativeText::joined(workingFolder, path);
+}
+
+// Where the last separator of path stands; npos for none.
+std::size_t lastSeparator(std::string_view path)
+{
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (NativeText::isSeparator(path[i]))
+            return i;
+    }
+    return std::string_view::npos;
 }
 
 // One character of a name: a valid UTF-8 sequence, or a single byte that is part of none (escaped).
@@ -105,8 +114,8 @@ namespace TargetIntake {
 std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path, FileSystem& fileSystem,
                                               const std::atomic<bool>* cancelled)
 {
-    const std::string& bytes = path.native();
-    const std::size_t slash = bytes.rfind('/');
+    const std::string bytes = NativeText::bytes(path);
+    const std::size_t slash = lastSeparator(bytes);
     if (slash == std::string::npos)
         return {};
     const std::string name = bytes.substr(slash + 1);
@@ -114,7 +123,7 @@ std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path,
     const auto firstReplacement = std::find(nameUnits.begin(), nameUnits.end(), Unit{Replacement, false});
     if (firstReplacement == nameUnits.end())
         return {};
-    const std::string folder = slash == 0 ? std::string("/") : bytes.substr(0, slash);
+    const std::string folder = NativeText::withoutTrailingSeparators(bytes.substr(0, slash + 1));
     // The plain text before the first U+FFFD and after the last one must stand as it is: a cheap test that
     // spares most names of a large folder the full match.
     const std::string_view head(name.data(), std::size_t(firstReplacement->bytes.data() - name.data()));
@@ -124,13 +133,13 @@ std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path,
                                 std::size_t(name.data() + name.size() - lastReplacement.data()) -
                                     lastReplacement.size());
     std::vector<std::filesystem::path> found;
-    for (const std::filesystem::path& otherPath : fileSystem.namesIn(folder)) {
+    for (const std::filesystem::path& otherPath : fileSystem.namesIn(NativeText::path(folder))) {
         if (cancelled && cancelled->load(std::memory_order_relaxed))
             break;
-        const std::string& other = otherPath.native();
+        const std::string other = NativeText::bytes(otherPath);
         if (other.size() > head.size() + tail.size() && other.starts_with(head) && other.ends_with(tail) &&
             other != name && mayStandFor(nameUnits, other))
-            found.emplace_back(bytes.substr(0, slash + 1) + other);
+            found.push_back(NativeText::path(bytes.substr(0, slash + 1) + other));
     }
     return found;
 }
@@ -163,13 +172,19 @@ std::string candidateText(const std::filesystem::path& path, std::int64_t size,
             std::chrono::floor<std::chrono::seconds>(*modified).time_since_epoch().count();
         std::tm local{};
         char text[64] = {};
-        if (localtime_r(&seconds, &local) != nullptr &&
-            std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) > 0)
+#ifdef _WIN32
+        const bool converted = localtime_s(&local, &seconds) == 0;
+#else
+        const bool converted = localtime_r(&seconds, &local) != nullptr;
+#endif
+        if (converted && std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) > 0)
             detail += std::string(", ") + text;
     }
     detail = "  (" + detail + ")";
-    const std::string& bytes = path.native();
-    const std::string name = PathDisplay::displayText(std::string_view(bytes).substr(bytes.rfind('/') + 1));
+    const std::string bytes = NativeText::bytes(path);
+    const std::size_t slash = lastSeparator(bytes);
+    const std::string name =
+        PathDisplay::displayText(std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
     return font.elideMiddle(name, std::max(width - font.width(detail), 0)) + detail;
 }
 
@@ -178,7 +193,7 @@ std::filesystem::path commandLineTarget(const std::vector<std::string>& argument
                                         const std::filesystem::path& workingFolderPath,
                                         FileSystem& fileSystem)
 {
-    const std::string& workingFolder = workingFolderPath.native();
+    const std::string workingFolder = NativeText::bytes(workingFolderPath);
     std::string text;
     for (std::size_t i = 0; i < arguments.size(); ++i)
         text += (i == 0 ? "" : " ") + arguments[i];
@@ -190,15 +205,15 @@ std::filesystem::path commandLineTarget(const std::vector<std::string>& argument
     // the working folder, never "foo"); a relative path cannot start with "/", so the rule is exact.
     const bool fromContextMenu =
         text.starts_with(ContextMenuWord) &&
-        withoutQuotes(trimBlanks(text.substr(ContextMenuWord.size()))).starts_with('/');
+        NativeText::isAbsolute(withoutQuotes(trimBlanks(text.substr(ContextMenuWord.size()))));
 
     // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
     // names something as it stands, that is the file the user chose: the cleaning below could name
     // another one ("t.txt " a neighbour "t.txt", 'a"b.txt' a neighbour "ab.txt").
     const std::string exact =
         absoluteAgainst(fromContextMenu ? text.substr(ContextMenuWord.size()) : text, workingFolder);
-    if (!exact.empty() && !fileSystem.longPathName(exact).empty())
-        return exact;
+    if (!exact.empty() && !fileSystem.longPathName(NativeText::path(exact)).empty())
+        return NativeText::path(exact);
 
     if (fromContextMenu)
         text.erase(0, ContextMenuWord.size() - 1);
@@ -209,9 +224,10 @@ std::filesystem::path commandLineTarget(const std::vector<std::string>& argument
     // reaches us is part of a name (the shell expands the home folder before we start), and the
     // lookup is taken against the working folder like the final path.
     if (text.find('~') != std::string::npos)
-        text = modLongPathName::GetLongPath(fileSystem, absoluteAgainst(text, workingFolder)).native();
+        text = NativeText::bytes(
+            modLongPathName::GetLongPath(fileSystem, NativeText::path(absoluteAgainst(text, workingFolder))));
 
-    return absoluteAgainst(withoutQuotes(text), workingFolder);
+    return NativeText::path(absoluteAgainst(withoutQuotes(text), workingFolder));
 }
 
 } // namespace TargetIntake

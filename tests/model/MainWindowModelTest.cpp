@@ -10,6 +10,7 @@
 #include "model/WindowLayout.h"
 #include "platform/FileAttributes.h"
 #include "platform/NumberFormat.h"
+#include "support/OsPath.h"
 #include "support/RecordingFileSystem.h"
 #include "target/PanelText.h"
 #include "target/TargetIntake.h"
@@ -77,7 +78,7 @@ public:
     bool openersMayBeUnseen(const std::filesystem::path&) override { return unseenOpeners; }
 };
 
-const std::filesystem::path Target = "/home/anna/Belege/Kontoauszug März.pdf";
+const std::filesystem::path Target = osPath("/home/anna/Belege/Kontoauszug März.pdf");
 const std::string Question(WindowLayout::Question);
 
 struct Fixture : testing::Test
@@ -139,7 +140,7 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
         EXPECT_EQ(panel.deleteEnabled, row.deleteEnabled);
         EXPECT_FALSE(panel.empty);
         EXPECT_EQ(panel.fileNameWhole, "Kontoauszug März.pdf");
-        EXPECT_EQ(panel.folder, "/home/anna/Belege");
+        EXPECT_EQ(panel.folder, osText("/home/anna/Belege"));
     }
     const PanelState& folder = load([](PanelFileSystem& f) { f.attributeWord = FileAttributes::Directory; });
     EXPECT_EQ(folder.attributes, PanelText::folderAttributeText());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The target named on the command line, on the recording file system.
+#include "support/OsPath.h"
 #include "support/RecordingFileSystem.h"
 #include "target/LongPathName.h"
 #include "target/TargetIntake.h"
@@ -14,7 +15,7 @@ namespace {
 
 using Kind = RecordingFileSystem::Kind;
 
-const std::filesystem::path WorkingFolder = "/work/dir";
+const std::filesystem::path WorkingFolder = osPath("/work/dir");
 
 struct CommandLineCase
 {
@@ -37,7 +38,10 @@ TEST_P(CommandLineText, IsCleanedAndMadeAbsolute)
 {
     RecordingFileSystem fileSystem;
     const CommandLineCase& c = GetParam();
-    EXPECT_EQ(TargetIntake::commandLineTarget(c.arguments, WorkingFolder, fileSystem), c.expected);
+    std::vector<std::string> arguments;
+    for (const std::string& argument : c.arguments)
+        arguments.push_back(osText(argument));
+    EXPECT_EQ(TargetIntake::commandLineTarget(arguments, WorkingFolder, fileSystem), osPath(c.expected));
     // At most the look whether the text names something as it stands; no "~" lookup.
     EXPECT_LE(fileSystem.pathsOf(Kind::LongPathName).size(), 1u);
 }
@@ -76,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
 {
     RecordingFileSystem fileSystem;
-    EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, "/", fileSystem), "/x.txt");
+    EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, osPath("/"), fileSystem), osPath("/x.txt"));
 }
 
 TEST(GetLongPath, EmptyForNothingAndForEmptyText)

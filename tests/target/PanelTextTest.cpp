@@ -2,6 +2,7 @@
 #include "target/PanelText.h"
 
 #include "platform/NumberFormat.h"
+#include "support/OsPath.h"
 
 #include <gtest/gtest.h>
 
@@ -119,8 +120,8 @@ class NameAndFolder : public ::testing::TestWithParam<PathCase>
 TEST_P(NameAndFolder, FromTheTextAlone)
 {
     const PathCase& c = GetParam();
-    EXPECT_EQ(PanelText::fileName(c.path), c.name) << c.path;
-    EXPECT_EQ(PanelText::parentFolder(c.path), c.folder) << c.path;
+    EXPECT_EQ(PanelText::fileName(osText(c.path)), osText(c.name)) << c.path;
+    EXPECT_EQ(PanelText::parentFolder(osText(c.path)), osText(c.folder)) << c.path;
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, NameAndFolder,
