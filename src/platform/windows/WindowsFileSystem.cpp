@@ -193,26 +193,25 @@ std::shared_ptr<const NativeHandle> shared(HANDLE handle)
                                                });
 }
 
-// Sets the word's settable attributes on the file open as handle (with access to write attributes),
-// keeping its other ones. Nothing is done when they are already as asked; a reparse point is never
-// changed. Throws FileError naming path.
-void changeAttributes(HANDLE handle, const FileSystem::Path& path, int attributeWord)
+// Sets the word's settable attributes on the file open as handle, keeping its other ones. Nothing is done
+// when they are already as asked; a reparse point is never changed. The error, or none.
+std::error_code changeAttributes(HANDLE handle, int attributeWord)
 {
-    static const char* const operation = "Changing the attributes";
     FILE_BASIC_INFO basic{};
     if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
-        throw fileError(path, ::GetLastError(), operation);
+        return systemError(::GetLastError());
     const DWORD wanted =
         (basic.FileAttributes & KeptAttributes) | (DWORD(attributeWord) & SettableAttributes);
     if ((basic.FileAttributes & (KeptAttributes | SettableAttributes)) == wanted)
-        return;
+        return {};
     if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        throw FileError(path, std::make_error_code(std::errc::too_many_symbolic_link_levels), operation);
+        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
     FILE_BASIC_INFO change{}; // times of 0 stay as they are
     // Attributes of 0 would mean "unchanged"; NORMAL is the word for none.
     change.FileAttributes = wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL;
     if (!::SetFileInformationByHandle(handle, FileBasicInfo, &change, sizeof change))
-        throw fileError(path, ::GetLastError(), operation);
+        return systemError(::GetLastError());
+    return {};
 }
 
 // Whether filling the holes of the file open as handle fits the free space. Only a file that holds fewer
@@ -321,13 +320,15 @@ int WindowsFileSystem::attributes(const Path& path)
 
 void WindowsFileSystem::setAttributes(const Path& path, int attributeWord)
 {
+    static const char* const operation = "Changing the attributes";
     if (LongPath::namesDevice(path))
-        throw fileError(path, ERROR_BAD_DEVICE, "Changing the attributes");
+        throw fileError(path, ERROR_BAD_DEVICE, operation);
     const FileHandle file =
         openAttributes(LongPath::forApi(path), false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
     if (!file)
-        throw fileError(path, ::GetLastError(), "Changing the attributes");
-    changeAttributes(file.get(), path, attributeWord);
+        throw fileError(path, ::GetLastError(), operation);
+    if (const std::error_code error = changeAttributes(file.get(), attributeWord))
+        throw FileError(path, error, operation);
 }
 
 int WindowsFileSystem::heldAttributes(const Path& path, const FileIdentity& identity)
@@ -340,19 +341,32 @@ int WindowsFileSystem::heldAttributes(const Path& path, const FileIdentity& iden
     return wordOf(basic.FileAttributes);
 }
 
-// Through a second handle of the held file, which may write its attributes: a file put under the name
-// meanwhile keeps its own.
+// Through the held file, never through the name: a file put under the name meanwhile keeps its own. The
+// identity's handle may write attributes where the file's rights allow it; where it may not, a second
+// handle of the held file is taken, and checked to be one (Wine reopens by the name).
 void WindowsFileSystem::setHeldAttributes(const Path& path, const FileIdentity& identity, int attributeWord)
 {
     if (!identity.holdsFile()) {
         setAttributes(path, attributeWord);
         return;
     }
-    const FileHandle file(::ReOpenFile(native(*identity.file), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                       ShareAll, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-    if (!file)
-        throw fileError(path, ::GetLastError(), "Changing the attributes");
-    changeAttributes(file.get(), path, attributeWord);
+    static const char* const operation = "Changing the attributes";
+    const HANDLE held = native(*identity.file);
+    std::error_code error = changeAttributes(held, attributeWord);
+    if (error == std::error_code(ERROR_ACCESS_DENIED, std::system_category())) {
+        const FileHandle file(::ReOpenFile(held, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll,
+                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+        const std::optional<FileKey> reopened = file ? keyOf(file.get()) : std::nullopt;
+        const std::optional<FileKey> original = keyOf(held);
+        if (!file)
+            error = systemError(::GetLastError());
+        else if (!reopened || !original || *reopened != *original)
+            error = systemError(ChangedError);
+        else
+            error = changeAttributes(file.get(), attributeWord);
+    }
+    if (error)
+        throw FileError(path, error, operation);
 }
 
 RunOutlook WindowsFileSystem::outlook(const FileIdentity& identity)
@@ -426,7 +440,11 @@ FileIdentity WindowsFileSystem::identify(const Path& path)
     if (path.empty() || LongPath::namesDevice(path))
         return {};
     const std::wstring apiPath = LongPath::forApi(path);
-    FileHandle held = openAttributes(apiPath, false);
+    // With leave to change its attributes where the file's rights give it, so that the run can take off and
+    // give back its write protection through this very handle.
+    FileHandle held = openAttributes(apiPath, false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!held && ::GetLastError() == ERROR_ACCESS_DENIED)
+        held = openAttributes(apiPath, false);
     const std::optional<FileKey> key = held ? keyOf(held.get()) : std::nullopt;
     if (!key)
         return {};

@@ -254,6 +254,9 @@ TEST_F(WindowsFileSystemTest, WritesInPlaceAndKeepsTheNameUntilRemoved)
     EXPECT_TRUE(map.known);
     EXPECT_EQ(map.size, 40000);
     EXPECT_EQ(map.otherNames, 0u);
+    // As a run whose name could not be removed gives the write protection back, before its close.
+    fs.setHeldAttributes(target, identity, FileAttributes::ReadOnly | FileAttributes::Archive);
+    EXPECT_EQ(fs.attributes(target), FileAttributes::ReadOnly | FileAttributes::Archive);
     EXPECT_TRUE(fs.close(opened.handle));
 
     Bytes expected(40000, 'a');
@@ -432,6 +435,16 @@ TEST_F(WindowsFileSystemTest, AttributesNamesTimesAndLongForms)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<Path>{L"Grösse.txt", L"folder"}));
     EXPECT_TRUE(fs.namesIn(dir / L"missing").empty());
+
+    // Through the file held, never through the name: a file put under the name meanwhile keeps its own.
+    const Path loaded = file(L"loaded.txt", 1);
+    const FileIdentity identity = fs.identify(loaded);
+    ASSERT_TRUE(::MoveFileW(loaded.c_str(), (dir / L"moved.txt").c_str()));
+    writeFile(loaded, Bytes(1, 'n'));
+    fs.setHeldAttributes(loaded, identity, FileAttributes::ReadOnly | FileAttributes::Archive);
+    EXPECT_EQ(fs.heldAttributes(loaded, identity), FileAttributes::ReadOnly | FileAttributes::Archive);
+    EXPECT_EQ(fs.attributes(dir / L"moved.txt"), FileAttributes::ReadOnly | FileAttributes::Archive);
+    EXPECT_EQ(fs.attributes(loaded), FileAttributes::Archive);
 
     const auto age = std::chrono::system_clock::now() - fs.modifiedTime(target).value();
     EXPECT_LT(std::chrono::abs(age), std::chrono::minutes(5));
