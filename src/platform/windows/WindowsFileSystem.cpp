@@ -443,10 +443,11 @@ FileIdentity WindowsFileSystem::identify(const Path& path)
     // With leave to change its attributes where the file's rights give it, so that the run can take off and
     // give back its write protection through this very handle.
     FileHandle held = openAttributes(apiPath, false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
-    if (!held && ::GetLastError() == ERROR_ACCESS_DENIED)
+    if (!held)
         held = openAttributes(apiPath, false);
     const std::optional<FileKey> key = held ? keyOf(held.get()) : std::nullopt;
-    if (!key)
+    // Some file systems (shares of some servers among them) give every file the ID 0: it tells nothing.
+    if (!key || key->id == FileKey().id)
         return {};
     FileIdentity identity;
     identity.known = true;
