@@ -60,14 +60,25 @@ void RemoveExplorerMenu(Registry& registry, const std::string& verb)
     registry.closeKey(shell);
 }
 
+// On Windows the shell splits the command at blanks: the program's path goes in quotes, or one under
+// "C:\Program Files" would be taken for "C:\Program" and its arguments. It gets no "1%" there: the shell
+// takes the text between that "%" and the placeholder's for a variable's name and eats the placeholder ("1
+// "1"" arrives).
 std::string programCommand(const ProgramInfo& program)
 {
-    return NativeText::bytes(program.executablePath) + " 1%";
+    if constexpr (NativeText::WindowsPaths)
+        return '"' + NativeText::bytes(program.executablePath) + '"';
+    else
+        return NativeText::bytes(program.executablePath) + " 1%";
 }
 
+// On Windows the placeholder goes in quotes too, so that a chosen file's path with blanks arrives whole.
 std::string commandValue(const std::string& command)
 {
-    return command + " %1";
+    if constexpr (NativeText::WindowsPaths)
+        return command + " \"%1\"";
+    else
+        return command + " %1";
 }
 
 std::string restartHint(const std::vector<std::string>& runningFileManagers)

@@ -16,9 +16,9 @@ void CreateExplorerMenu(Registry& registry, const std::string& verb, const std::
 void RemoveExplorerMenu(Registry& registry, const std::string& verb);
 
 // The command the main window registers: the executable's path (its whole name: a name with a dot would
-// otherwise name another file) + " 1%".
+// otherwise name another file) + " 1%"; on Windows the path in double quotes, nothing after it.
 std::string programCommand(const ProgramInfo& program);
-// The data of the command key for command: command + " %1".
+// The data of the command key for command: command + " %1"; on Windows command + " \"%1\"".
 std::string commandValue(const std::string& command);
 
 // The check box's tool tip while file managers run that show a change of the entry only after a restart

@@ -17,4 +17,9 @@ std::filesystem::path startPage(const std::filesystem::path& programFolder)
     return std::filesystem::is_regular_file(page, error) ? page : std::filesystem::path();
 }
 
+std::filesystem::path chmPath(const std::filesystem::path& programFolder)
+{
+    return programFolder / "TGHilfe.chm";
+}
+
 } // namespace HelpFile

@@ -210,8 +210,12 @@ std::filesystem::path commandLineTarget(const std::vector<std::string>& argument
     // On Linux every argument arrives exact, quotes and blanks included. When the text after the word
     // names something as it stands, that is the file the user chose: the cleaning below could name
     // another one ("t.txt " a neighbour "t.txt", 'a"b.txt' a neighbour "ab.txt").
-    const std::string exact =
-        absoluteAgainst(fromContextMenu ? text.substr(ContextMenuWord.size()) : text, workingFolder);
+    // On Windows no name holds a quote, and the Explorer's entry quotes every path: the quotes go first,
+    // so that a chosen name with "~" ("Kopie~1.txt") is taken as it is, not looked up as a short name.
+    std::string asGiven = fromContextMenu ? text.substr(ContextMenuWord.size()) : text;
+    if constexpr (NativeText::WindowsPaths)
+        asGiven = withoutQuotes(trimBlanks(asGiven));
+    const std::string exact = absoluteAgainst(asGiven, workingFolder);
     if (!exact.empty() && !fileSystem.longPathName(NativeText::path(exact)).empty())
         return NativeText::path(exact);
 

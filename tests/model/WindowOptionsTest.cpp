@@ -2,6 +2,7 @@
 // The "Explorererweiterung" box's decision without a window: what is stored, what the registry gets, and
 // the state the box shows afterwards.
 #include "model/WindowOptions.h"
+#include "platform/NativeText.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SettingsStore.h"
 #include "support/MemoryRegistry.h"
@@ -47,6 +48,8 @@ public:
 
 const std::string CommandKey = "*\\shell\\Tilgomatic\\command";
 const std::string Stored = "tilgo/Options/ExplorerMnu";
+// The command key's data for the program below: on Windows its path and the placeholder quoted.
+const std::string Entry = NativeText::WindowsPaths ? "\"/opt/tilgo/tilgo\" \"%1\"" : "/opt/tilgo/tilgo 1% %1";
 
 TEST(WindowOptionsTest, TheExplorerBoxStoresTheWishAndChangesTheEntryUnlessRootActsForAnotherUser)
 {
@@ -81,8 +84,7 @@ TEST(WindowOptionsTest, TheExplorerBoxStoresTheWishAndChangesTheEntryUnlessRootA
         EXPECT_EQ(settings.values.count(Stored) ? settings.values[Stored] : "none",
                   c.after ? c.after : "none");
         EXPECT_EQ(registry.hasKey(CommandKey), c.entry);
-        EXPECT_EQ(registry.value(CommandKey),
-                  c.entry ? std::string("/opt/tilgo/tilgo 1% %1") : std::string());
+        EXPECT_EQ(registry.value(CommandKey), c.entry ? Entry : std::string());
         EXPECT_EQ(registry.calls.empty(), c.rootForOtherUser);
     }
 }

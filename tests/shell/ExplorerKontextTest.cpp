@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ExplorerKontext.h"
 
+#include "platform/NativeText.h"
+#include "platform/ProgramInfo.h"
 #include "support/MemoryRegistry.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,9 @@
 namespace {
 
 using Key = Registry::Key;
+
+// What commandValue puts behind the command: Windows' shell needs the file's placeholder in quotes.
+const std::string Placeholder = NativeText::WindowsPaths ? " \"%1\"" : " %1";
 
 // Passes every call on to another registry, writes down what was asked, keeps count of open handles and can
 // make one operation fail.
@@ -83,10 +88,10 @@ TEST_F(ExplorerKontextTest, RegisteringWritesTheCommandKeyWithThePlaceholder)
     modExplorerKontext::SetExplorerMenu(registry, verb, command);
 
     EXPECT_TRUE(memory.value("*\\shell\\Tilgomatic").empty()); // the menu shows its name
-    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), std::string("/opt/tilgomatic/tilgomatic 1% %1"));
-    EXPECT_EQ(registry.calls, (std::vector<std::string>{
-                                  "create *\\shell\\Tilgomatic\\command", "close",
-                                  "set *\\shell\\Tilgomatic\\command 1 = /opt/tilgomatic/tilgomatic 1% %1"}));
+    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), command + Placeholder);
+    EXPECT_EQ(registry.calls,
+              (std::vector<std::string>{"create *\\shell\\Tilgomatic\\command", "close",
+                                        "set *\\shell\\Tilgomatic\\command 1 = " + command + Placeholder}));
     EXPECT_TRUE(registry.open.empty());
 }
 
@@ -96,13 +101,13 @@ TEST_F(ExplorerKontextTest, RegisteringTwiceLeavesOneEntryWithTheSecondCommand)
     modExplorerKontext::SetExplorerMenu(registry, verb, "/usr/lib/tilgomatic/tilgomatic 1%");
 
     EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"),
-              std::string("/usr/lib/tilgomatic/tilgomatic 1% %1"));
+              "/usr/lib/tilgomatic/tilgomatic 1%" + Placeholder);
 }
 
 TEST_F(ExplorerKontextTest, AnEmptyCommandRemovesAndASingleBlankRegisters)
 {
     modExplorerKontext::SetExplorerMenu(registry, verb, " ");
-    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), std::string("  %1"));
+    EXPECT_EQ(memory.value("*\\shell\\Tilgomatic\\command"), " " + Placeholder);
 
     modExplorerKontext::SetExplorerMenu(registry, verb, "");
     EXPECT_FALSE(memory.hasKey("*\\shell\\Tilgomatic"));
@@ -131,7 +136,7 @@ TEST_F(ExplorerKontextTest, RemovingWithoutVerbKeyChangesNothing)
 
     modExplorerKontext::RemoveExplorerMenu(registry, verb);
     EXPECT_EQ(registry.calls, std::vector<std::string>{"open *\\shell\\Tilgomatic 2"});
-    EXPECT_EQ(memory.value("*\\shell\\Other\\command"), command + " %1");
+    EXPECT_EQ(memory.value("*\\shell\\Other\\command"), command + Placeholder);
 }
 
 TEST_F(ExplorerKontextTest, AVerbKeyWithoutCommandKeyStays)
@@ -169,4 +174,20 @@ TEST_F(ExplorerKontextTest, AFailedDeletionStopsTheRemovalAndStillClosesTheHandl
               (std::vector<std::string>{"open *\\shell\\Tilgomatic 2", "delete Command", "close"}));
     EXPECT_TRUE(memory.hasKey("*\\shell\\Tilgomatic\\command"));
     EXPECT_TRUE(registry.open.empty());
+}
+
+// The entry the main window registers: on Linux the path and "1%", which the intake drops again; on
+// Windows path and file in quotes, so that blanks in either keep them whole and no "%" stands alone.
+TEST(ExplorerKontextCommandTest, TheProgramsEntryFitsThePlatformsShell)
+{
+    if constexpr (NativeText::WindowsPaths) {
+        const ProgramInfo program =
+            ProgramInfo::of(L"C:\\Program Files\\Tilgomatic 1.0\\tilgo.matic.exe", {}, L"C:\\");
+        EXPECT_EQ(modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)),
+                  "\"C:\\Program Files\\Tilgomatic 1.0\\tilgo.matic.exe\" \"%1\"");
+    } else {
+        const ProgramInfo program = ProgramInfo::of("/opt/Tilgomatic 1.0/tilgo.matic", {}, "/");
+        EXPECT_EQ(modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)),
+                  "/opt/Tilgomatic 1.0/tilgo.matic 1% %1");
+    }
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The target named on the command line, on the recording file system.
+#include "platform/NativeText.h"
 #include "support/OsPath.h"
 #include "support/RecordingFileSystem.h"
 #include "target/LongPathName.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,23 @@ TEST(CommandLineTarget, JoinsAgainstAWorkingFolderWithTrailingSeparator)
 {
     RecordingFileSystem fileSystem;
     EXPECT_EQ(TargetIntake::commandLineTarget({"x.txt"}, osPath("/"), fileSystem), osPath("/x.txt"));
+}
+
+// The Explorer's entry quotes every path; on Windows, where no name holds a quote, a quoted name with "~"
+// is the file itself, not a short name to look up.
+TEST(CommandLineTarget, QuotedWindowsNameWithTildeIsTakenAsItIs)
+{
+    if constexpr (!NativeText::WindowsPaths)
+        GTEST_SKIP() << "Linux names may hold quotes";
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tilgo intake";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "Kopie~1 März.txt";
+    std::ofstream(file) << "x";
+    RecordingFileSystem fileSystem;
+    EXPECT_EQ(
+        TargetIntake::commandLineTarget({"\"" + NativeText::bytes(file) + "\""}, WorkingFolder, fileSystem),
+        file);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(GetLongPath, EmptyForNothingAndForEmptyText)
