@@ -7,6 +7,8 @@
 #include "platform/NativeText.h"
 #include "platform/SettingsStore.h"
 #include "platform/gui/BrowseDialog.h"
+#include "platform/windows/WindowsFileSystem.h"
+#include "shell/ExplorerKontext.h"
 #include "support/MemoryRegistry.h"
 #include "support/RecordingFileSystem.h"
 #include "target/PanelText.h"
@@ -18,6 +20,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -71,6 +74,8 @@ std::string drawnCaption(std::string_view caption)
     return text;
 }
 
+const std::filesystem::path ProgramPath = "C:\\Programme\\Tilgomatic\\tilgomatic.exe";
+
 class WindowTest : public ::testing::Test
 {
 protected:
@@ -81,16 +86,15 @@ protected:
         window.reset();
     }
 
-    frmMain& open(std::vector<std::string> arguments = {})
+    frmMain& open(std::vector<std::string> arguments = {}, FileSystem* files = nullptr)
     {
-        const WindowServices services{
-            fileSystem,
-            settings,
-            registry,
-            browseDialog,
-            ProgramInfo::of("C:\\Programme\\Tilgomatic\\tilgomatic.exe", std::move(arguments), "C:\\"),
-            {},
-            [this](HWND) { ++helpOpened; }};
+        const WindowServices services{files ? *files : fileSystem,
+                                      settings,
+                                      registry,
+                                      browseDialog,
+                                      ProgramInfo::of(ProgramPath, std::move(arguments), "C:\\"),
+                                      {},
+                                      [this](HWND) { ++helpOpened; }};
         window = std::make_unique<frmMain>(services);
         window->Form_Initialize();
         window->Form_Load();
@@ -198,6 +202,29 @@ TEST_F(WindowTest, DescribesTheStartFileAndDestroysItOnAltD)
     EXPECT_EQ(GetFocus(), window->control("chkExplorer"));
 }
 
+TEST_F(WindowTest, DestroysARealFile)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("tilgomatic-window-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path real = folder / file.filename();
+    std::ofstream(real, std::ios::binary) << std::string(5000, 'x');
+    WindowsFileSystem windows;
+    open({NativeText::bytes(real)}, &windows);
+    EXPECT_EQ(text("lblFileName"), "Bericht über Käse.txt");
+    EXPECT_EQ(text("lblFileAttribute"), PanelText::attributeText(windows.attributes(real)));
+
+    pressDelete();
+    EXPECT_FALSE(std::filesystem::exists(real));
+    EXPECT_TRUE(window->TargetPath.empty());
+    // What the notice says of the file depends on what the file system lets the run see.
+    EXPECT_TRUE(visible("lblEmpty"));
+    EXPECT_NE(text("lblEmpty"), WindowLayout::control("lblEmpty").caption);
+    EXPECT_FALSE(IsWindowEnabled(window->control("cmdDelete")));
+    window.reset();
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(WindowTest, TheExplorerBoxWritesAndRemovesTheContextMenuEntry)
 {
     open();
@@ -205,8 +232,10 @@ TEST_F(WindowTest, TheExplorerBoxWritesAndRemovesTheContextMenuEntry)
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(settings.values["ExplorerMnu"], "1");
+    // The entry starts this very program with the file.
+    const ProgramInfo program = ProgramInfo::of(ProgramPath, {}, "C:\\");
     EXPECT_EQ(registry.value("*\\shell\\Tilgomatic\\command"),
-              "C:\\Programme\\Tilgomatic\\tilgomatic.exe 1% %1");
+              modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)));
 
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_EQ(settings.values["ExplorerMnu"], "0");
