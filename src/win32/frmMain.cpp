@@ -126,6 +126,7 @@ frmMain::frmMain(const WindowServices& services)
     , m_program(services.program)
     , m_numbers(services.numbers)
     , m_openHelp(services.openHelp)
+    // 96 dots per inch until the window knows its screen (applyDpi).
     , m_model(m_fileSystem, 15.0, m_numbers)
     // Windows knows no root acting for another user: the context-menu entry is always the user's own.
     , m_options(services.settings, services.registry, m_program, false)
