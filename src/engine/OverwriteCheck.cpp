@@ -50,6 +50,12 @@ FileSystemWays waysOf(const FileStorage& storage)
         return {WriteMode::CopyOnWrite, "bcachefs"};
     case FileSystemKind::Nilfs:
         return {WriteMode::CopyOnWrite, "NILFS"};
+    case FileSystemKind::Ntfs:
+        return {WriteMode::InPlace, "NTFS"};
+    // ReFS writes its metadata, and the data of files with integrity streams, to new places, and clones
+    // blocks between files: no map shows the old copies.
+    case FileSystemKind::Refs:
+        return {WriteMode::CopyOnWrite, "ReFS"};
     case FileSystemKind::Other:
         break;
     }
@@ -160,6 +166,10 @@ Result judgeFile(const FileStorage& before, const FileStorage& after, bool pendi
         return notReached(Reason::Inline);
     if (ways.mode == WriteMode::CopyOnWrite || (flags & StorageExtent::Encoded))
         return notReached(Reason::CopyOnWrite);
+    // EFS overwrites in place, but encrypting a file that held plain data leaves a plain backup of it
+    // behind in free clusters. Other file systems' encrypted extents hold no such copy.
+    if (before.kind == FileSystemKind::Ntfs && (flags & StorageExtent::Encrypted))
+        return notReached(Reason::Encrypted);
     if (journalsData(before))
         return notReached(Reason::Journalled);
 

@@ -26,6 +26,7 @@ enum class Reason {
     LowerLayer,    // overlay: the original lies in a lower layer, which no write reaches
     Unreadable,    // the image file beneath could not be looked at
     MayKeepCopies, // a device beneath may keep old blocks (snapshots, thin pools, caches), or is not known
+    Encrypted,     // NTFS encryption (EFS) may have left a plain copy behind when it encrypted the file
 };
 
 // Where the outcome was decided.

@@ -51,6 +51,8 @@ std::string reasonPhrase(const OverwriteCheck::Result& check)
         return name + " hält kleine Dateien in seinen Verwaltungsdaten";
     case Reason::Journalled:
         return name + " schreibt die Daten auch in sein Journal";
+    case Reason::Encrypted:
+        return name + " kann beim Verschlüsseln (EFS) unverschlüsselte Kopien hinterlassen haben";
     default:
         break;
     }

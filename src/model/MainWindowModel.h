@@ -57,6 +57,8 @@ public:
 
     // Pixels for a figure in twips, rounded half away from zero.
     int twipsToPixels(int twips) const;
+    // The window moved to a screen of another pixel density.
+    void setTwipsPerPixel(double twipsPerPixel) { m_twipsPerPixel = twipsPerPixel; }
 
     // RefreshTarget's decisions: describes target afresh (and takes its identity first, so that a file
     // swapped in meanwhile is never the one destroyed). nameMeasure measures the name's label.
@@ -109,7 +111,7 @@ private:
     void ShowFileSize(PanelState& state, const std::filesystem::path& target);
 
     FileSystem& m_fileSystem;
-    const double m_twipsPerPixel;
+    double m_twipsPerPixel;
     const NumberFormat m_numbers;
     PanelState m_panel;
     std::unique_ptr<FileIdentity> m_identity;

@@ -44,6 +44,8 @@ enum class FileSystemKind {
     Zfs,
     Bcachefs,
     Nilfs,
+    Ntfs,
+    Refs,
 };
 
 // Where one file's data lies and how its file system treats it, read without writing anything.

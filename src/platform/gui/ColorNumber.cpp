@@ -1,24 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gui/ColorNumber.h"
 
+#include "platform/ColorText.h"
+
 #include <QPalette>
 
 namespace {
-
-constexpr quint32 SystemColorFlag = 0x80000000u;
-
-// The value of one hexadecimal digit (either case), or -1 for any other character.
-int hexDigit(QChar character)
-{
-    const char16_t c = character.unicode();
-    if (c >= u'0' && c <= u'9')
-        return int(c - u'0');
-    if (c >= u'a' && c <= u'f')
-        return int(c - u'a' + 10);
-    if (c >= u'A' && c <= u'F')
-        return int(c - u'A' + 10);
-    return -1;
-}
 
 // Palette entries for the system colour indices that have a counterpart in Qt, paired the way Qt's own
 // Windows theme fills its palette from those colours. Returns nothing for any other index.
@@ -62,38 +49,21 @@ std::optional<QColor> systemColor(quint32 index, const QPalette& palette)
 
 namespace ColorNumber {
 
-// "&H" or "&h" and one to eight hexadecimal digits; the digits are those of the 32-bit number, so
-// "&H8000000F" is 0x8000000F, negative as a signed number. Anything else (no prefix, no digits, more
-// than eight digits, blanks, a sign) returns nullopt.
+// The text's parsing and the number's meaning are the core's (ColorText); only the palette is Qt's.
 std::optional<qint32> fromText(const QString& text)
 {
-    if (text.size() < 3 || text.size() > 10 || text.at(0) != QLatin1Char('&') ||
-        (text.at(1) != QLatin1Char('H') && text.at(1) != QLatin1Char('h')))
-        return std::nullopt;
-    quint32 number = 0;
-    for (qsizetype i = 2; i < text.size(); ++i) {
-        const int digit = hexDigit(text.at(i));
-        if (digit < 0)
-            return std::nullopt;
-        number = number << 4 | quint32(digit);
-    }
-    return qint32(number);
+    const QByteArray utf8 = text.toUtf8();
+    return ColorText::number(std::string_view(utf8.constData(), std::size_t(utf8.size())));
 }
 
-// A plain colour 0x00BBGGRR as that colour; with the top bit set, the system colour whose index is the
-// rest of the number, taken from palette. nullopt for a number the toolkit would refuse: a plain colour
-// with bits in its top byte, or an unknown system colour index.
 std::optional<QColor> toColor(qint32 number, const QPalette& palette)
 {
-    const quint32 bits = quint32(number);
-    if (bits & SystemColorFlag) {
-        if ((bits & 0x7F000000u) != 0)
-            return std::nullopt;
-        return systemColor(bits & 0x00FFFFFFu, palette);
-    }
-    if ((bits & 0xFF000000u) != 0)
+    const auto color = ColorText::color(number);
+    if (!color)
         return std::nullopt;
-    return QColor(int(bits & 0xFF), int(bits >> 8 & 0xFF), int(bits >> 16 & 0xFF));
+    if (color->system)
+        return systemColor(color->index, palette);
+    return QColor(color->red, color->green, color->blue);
 }
 
 } // namespace ColorNumber

@@ -1,0 +1,617 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/windows/WindowsFileSystem.h"
+
+#include "platform/FileAttributes.h"
+#include "platform/FileError.h"
+#include "platform/windows/ClusterMap.h"
+#include "platform/windows/FileHandle.h"
+#include "platform/windows/LongPath.h"
+#include "platform/windows/StorageQuery.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The attributes of the word, which has Windows' own values for them.
+constexpr DWORD WordAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
+static_assert(WordAttributes == (FileAttributes::ReadOnly | FileAttributes::Hidden | FileAttributes::System |
+                                 FileAttributes::Directory | FileAttributes::Archive));
+// Those of them a program may set, and the settable ones outside the word, which a change keeps.
+constexpr DWORD SettableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD KeptAttributes =
+    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// The error that stands for a name that no longer names the file identified (Changed).
+constexpr DWORD ChangedError = ERROR_FILE_INVALID;
+// MinGW's headers name this class only for later versions of Windows 10.
+constexpr auto DispositionInfoEx = FILE_INFO_BY_HANDLE_CLASS(21);
+
+HANDLE native(NativeHandle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+std::error_code systemError(DWORD error)
+{
+    return {int(error), std::system_category()};
+}
+
+FileError fileError(const FileSystem::Path& path, DWORD error, const char* operation)
+{
+    return FileError(path, systemError(error), operation);
+}
+
+int wordOf(DWORD attributes)
+{
+    return int(attributes & WordAttributes);
+}
+
+// Which file a handle reaches: its volume's serial number and its ID, 128 bits on ReFS.
+struct FileKey
+{
+    std::uint64_t volume = 0;
+    std::array<unsigned char, 16> id{};
+
+    bool operator==(const FileKey&) const = default;
+    // The ID in 64 bits: NTFS IDs (whose upper half is 0) stay as they are.
+    std::uint64_t folded() const
+    {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::memcpy(&low, id.data(), sizeof low);
+        std::memcpy(&high, id.data() + sizeof low, sizeof high);
+        return low ^ high;
+    }
+};
+
+std::optional<FileKey> keyOf(HANDLE handle)
+{
+    FileKey key;
+    FILE_ID_INFO info{};
+    if (::GetFileInformationByHandleEx(handle, FileIdInfo, &info, sizeof info)) {
+        key.volume = info.VolumeSerialNumber;
+        std::memcpy(key.id.data(), info.FileId.Identifier, key.id.size());
+        return key;
+    }
+    // Before Windows 8, and on file systems that do not answer the 128-bit form.
+    BY_HANDLE_FILE_INFORMATION older{};
+    if (!::GetFileInformationByHandle(handle, &older))
+        return std::nullopt;
+    key.volume = older.dwVolumeSerialNumber;
+    const std::uint64_t index = (std::uint64_t(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
+    std::memcpy(key.id.data(), &index, sizeof index);
+    return key;
+}
+
+// A handle for the attributes of path alone, which admits every other opener and blocks none (not even an
+// exclusive open: access to attributes only is no use of the file's data); a folder too. A reparse point
+// itself unless follow.
+FileHandle openAttributes(const std::wstring& apiPath, bool follow, DWORD access = FILE_READ_ATTRIBUTES)
+{
+    if (apiPath.empty()) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return FileHandle(
+        ::CreateFileW(apiPath.c_str(), access, ShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+}
+
+// What a name names, looked at through a handle for its attributes.
+struct Named
+{
+    DWORD error = 0; // why it could not be looked at
+    FileKey key;
+    DWORD attributes = 0;
+    bool onDisk = false; // a file of a file system, not a device, pipe or console
+
+    bool regular() const
+    {
+        return onDisk && !(attributes &
+                           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+    }
+    // The error a run on something that is no regular file ends with.
+    DWORD irregularError() const
+    {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                   ? ERROR_DIRECTORY
+                   : ERROR_CANT_ACCESS_FILE;
+    }
+};
+
+// Fills named from an open handle; false (with the error) when it cannot be read.
+bool describe(HANDLE handle, Named& named)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    const std::optional<FileKey> key = keyOf(handle);
+    if (!key || !::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) {
+        named.error = ::GetLastError();
+        if (named.error == 0)
+            named.error = ERROR_GEN_FAILURE;
+        return false;
+    }
+    named.key = *key;
+    named.attributes = tag.FileAttributes;
+    named.onDisk = ::GetFileType(handle) == FILE_TYPE_DISK;
+    return true;
+}
+
+// What path names now. A device is never opened, not even for its attributes: that alone can act on it.
+Named lookAt(const FileSystem::Path& path, const std::wstring& apiPath)
+{
+    Named named;
+    if (path.empty()) {
+        named.error = ERROR_PATH_NOT_FOUND;
+        return named;
+    }
+    if (LongPath::namesDevice(path)) {
+        named.error = ERROR_BAD_DEVICE;
+        return named;
+    }
+    const FileHandle handle = openAttributes(apiPath, false);
+    if (!handle)
+        named.error = ::GetLastError();
+    else
+        describe(handle.get(), named);
+    return named;
+}
+
+// True when key is the key of the file identity names: by the full ID of the file it holds, else by the
+// numbers it keeps.
+bool isIdentified(const FileKey& key, const FileIdentity& identity)
+{
+    if (identity.holdsFile()) {
+        const std::optional<FileKey> held = keyOf(native(*identity.file));
+        return held && *held == key;
+    }
+    return key.volume == identity.device && key.folded() == identity.inode;
+}
+
+// True when the folder of apiPath is the one identity was found in (or identity knows none).
+bool inIdentifiedFolder(const std::wstring& apiPath, const FileIdentity& identity)
+{
+    if (identity.folderDevice == 0 && identity.folderInode == 0)
+        return true;
+    const FileHandle folder = openAttributes(LongPath::folderOf(apiPath), true);
+    const std::optional<FileKey> key = folder ? keyOf(folder.get()) : std::nullopt;
+    return key && key->volume == identity.folderDevice && key->folded() == identity.folderInode;
+}
+
+// A handle shared by the copies of an identity, closed with the last of them.
+std::shared_ptr<const NativeHandle> shared(HANDLE handle)
+{
+    return std::shared_ptr<const NativeHandle>(new NativeHandle(reinterpret_cast<NativeHandle>(handle)),
+                                               [](const NativeHandle* held) {
+                                                   ::CloseHandle(native(*held));
+                                                   delete held;
+                                               });
+}
+
+// Sets the word's settable attributes on the file open as handle, keeping its other ones. Nothing is done
+// when they are already as asked; a reparse point is never changed. The error, or none.
+std::error_code changeAttributes(HANDLE handle, int attributeWord)
+{
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+        return systemError(::GetLastError());
+    const DWORD wanted =
+        (basic.FileAttributes & KeptAttributes) | (DWORD(attributeWord) & SettableAttributes);
+    if ((basic.FileAttributes & (KeptAttributes | SettableAttributes)) == wanted)
+        return {};
+    if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    FILE_BASIC_INFO change{}; // times of 0 stay as they are
+    // Attributes of 0 would mean "unchanged"; NORMAL is the word for none.
+    change.FileAttributes = wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(handle, FileBasicInfo, &change, sizeof change))
+        return systemError(::GetLastError());
+    return {};
+}
+
+// Whether filling the holes of the file open as handle fits the free space. Only a file that holds fewer
+// clusters than its length has holes (a compressed one holds fewer too, but the sweeps' blocks of one byte
+// value compress to almost nothing). NTFS records the new runs in the file's record and, once they outgrow
+// it, in further records: one cluster in 1,024 and 16 more leave room for them.
+RunOutlook spaceOutlook(HANDLE handle)
+{
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) ||
+        !::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) || standard.Directory ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_COMPRESSED))
+        return {};
+    const std::int64_t holes = standard.EndOfFile.QuadPart - standard.AllocationSize.QuadPart;
+    std::int64_t free = 0;
+    std::int64_t cluster = 0;
+    if (holes <= 0 || !StorageQuery::freeSpace(StorageQuery::volumeRoot(handle), free, cluster))
+        return {};
+    const std::int64_t clusters = (holes + cluster - 1) / cluster;
+    RunOutlook outlook;
+    outlook.spaceNeeded = (clusters + clusters / 1024 + 16) * cluster;
+    outlook.spaceFree = free;
+    if (outlook.spaceNeeded > outlook.spaceFree)
+        outlook.status = OpenStatus::NoSpace;
+    return outlook;
+}
+
+FileSystem::OpenResult openFailure(OpenStatus status, DWORD error)
+{
+    FileSystem::OpenResult result;
+    result.status = status;
+    result.error = systemError(error);
+    return result;
+}
+
+FileSystem::OpenResult openFailure(DWORD error)
+{
+    return openFailure(WindowsFileSystem::statusForError(error), error);
+}
+
+} // namespace
+
+OpenStatus WindowsFileSystem::statusForError(unsigned long error)
+{
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+        return OpenStatus::InUse;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_FILE_READ_ONLY:
+        return OpenStatus::AccessDenied;
+    case ERROR_DIRECTORY:
+    case ERROR_CANT_ACCESS_FILE:
+    case ERROR_CANT_RESOLVE_FILENAME:
+    case ERROR_BAD_DEVICE:
+        return OpenStatus::NotRegularFile;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_NOT_READY:
+    case ERROR_DELETE_PENDING:
+        return OpenStatus::NotFound;
+    case ChangedError:
+        return OpenStatus::Changed;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return OpenStatus::NoSpace;
+    default:
+        return OpenStatus::Failed;
+    }
+}
+
+// The length of the file path leads to, a link followed. Throws FileError when it cannot be read, and for a
+// folder.
+std::int64_t WindowsFileSystem::fileLength(const Path& path)
+{
+    static const char* const operation = "Reading the length";
+    if (LongPath::namesDevice(path))
+        throw fileError(path, ERROR_BAD_DEVICE, operation);
+    const FileHandle file = openAttributes(LongPath::forApi(path), true);
+    FILE_STANDARD_INFO standard{};
+    if (!file || !::GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof standard))
+        throw fileError(path, ::GetLastError(), operation);
+    if (standard.Directory)
+        throw FileError(path, std::make_error_code(std::errc::is_a_directory), operation);
+    return standard.EndOfFile.QuadPart;
+}
+
+// The word of the name itself: a link's own attributes, never those of what it leads to.
+int WindowsFileSystem::attributes(const Path& path)
+{
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(LongPath::forApi(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        throw fileError(path, path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(),
+                        "Reading the attributes");
+    return wordOf(attributes);
+}
+
+void WindowsFileSystem::setAttributes(const Path& path, int attributeWord)
+{
+    static const char* const operation = "Changing the attributes";
+    if (LongPath::namesDevice(path))
+        throw fileError(path, ERROR_BAD_DEVICE, operation);
+    const FileHandle file =
+        openAttributes(LongPath::forApi(path), false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!file)
+        throw fileError(path, ::GetLastError(), operation);
+    if (const std::error_code error = changeAttributes(file.get(), attributeWord))
+        throw FileError(path, error, operation);
+}
+
+int WindowsFileSystem::heldAttributes(const Path& path, const FileIdentity& identity)
+{
+    if (!identity.holdsFile())
+        return attributes(path);
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(native(*identity.file), FileBasicInfo, &basic, sizeof basic))
+        throw fileError(path, ::GetLastError(), "Reading the attributes");
+    return wordOf(basic.FileAttributes);
+}
+
+// Through the held file, never through the name: a file put under the name meanwhile keeps its own. The
+// identity's handle may write attributes where the file's rights allow it; where it may not, a second
+// handle of the held file is taken, and checked to be one (Wine reopens by the name).
+void WindowsFileSystem::setHeldAttributes(const Path& path, const FileIdentity& identity, int attributeWord)
+{
+    if (!identity.holdsFile()) {
+        setAttributes(path, attributeWord);
+        return;
+    }
+    static const char* const operation = "Changing the attributes";
+    const HANDLE held = native(*identity.file);
+    std::error_code error = changeAttributes(held, attributeWord);
+    if (error == std::error_code(ERROR_ACCESS_DENIED, std::system_category())) {
+        const FileHandle file(::ReOpenFile(held, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll,
+                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+        const std::optional<FileKey> reopened = file ? keyOf(file.get()) : std::nullopt;
+        const std::optional<FileKey> original = keyOf(held);
+        if (!file)
+            error = systemError(::GetLastError());
+        else if (!reopened || !original || *reopened != *original)
+            error = systemError(ChangedError);
+        else
+            error = changeAttributes(file.get(), attributeWord);
+    }
+    if (error)
+        throw FileError(path, error, operation);
+}
+
+RunOutlook WindowsFileSystem::outlook(const FileIdentity& identity)
+{
+    if (!identity.holdsFile())
+        return {};
+    return spaceOutlook(native(*identity.file));
+}
+
+// Opens path for writing with share mode 0, keeping its name. Returns status Opened with the handle and the
+// length read from it, or the reason of the failure with nothing written and the file untouched.
+FileSystem::OpenResult WindowsFileSystem::openExclusive(const Path& path, const FileIdentity& expected)
+{
+    // The name is looked at before anything is opened for writing: a folder, link or device never is.
+    const std::wstring apiPath = LongPath::forApi(path);
+    const Named named = lookAt(path, apiPath);
+    if (named.error != 0)
+        return openFailure(named.error);
+    if (!named.regular())
+        return openFailure(OpenStatus::NotRegularFile, named.irregularError());
+    if (expected.known && (!isIdentified(named.key, expected) || !inIdentifiedFolder(apiPath, expected)))
+        return openFailure(ChangedError);
+
+    // The held file itself is reopened, so that a file put under the name meanwhile is never opened; without
+    // one, the name, and what it reached is compared below. DELETE now: a file whose name could not be
+    // removed afterwards is not overwritten either.
+    constexpr DWORD access = GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES;
+    constexpr DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN;
+    FileHandle file(expected.holdsFile()
+                        ? ::ReOpenFile(native(*expected.file), access, 0, flags)
+                        : ::CreateFileW(apiPath.c_str(), access, 0, nullptr, OPEN_EXISTING, flags, nullptr));
+    if (!file)
+        return openFailure(::GetLastError());
+    Named opened;
+    if (!describe(file.get(), opened))
+        return openFailure(opened.error);
+    if (!opened.regular())
+        return openFailure(OpenStatus::NotRegularFile, opened.irregularError());
+    if (opened.key != named.key)
+        return openFailure(ChangedError);
+    // While we hold it nobody can rename or delete it, but it may have been just before the open.
+    const Named now = lookAt(path, apiPath);
+    if (now.error != 0)
+        return openFailure(now.error);
+    if (now.key != named.key)
+        return openFailure(ChangedError);
+
+    // Writing into a sparse file's holes allocates clusters: a run that ran out of space half-way would fill
+    // the disk for minutes and leave the rest of the file as it was.
+    OpenResult result;
+    if (const RunOutlook space = spaceOutlook(file.get()); space.status == OpenStatus::NoSpace) {
+        result = openFailure(OpenStatus::NoSpace, ERROR_DISK_FULL);
+        result.spaceNeeded = space.spaceNeeded;
+        result.spaceFree = space.spaceFree;
+        return result;
+    }
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file.get(), &length))
+        return openFailure(::GetLastError());
+
+    result.status = OpenStatus::Opened;
+    result.length = length.QuadPart;
+    result.handle = reinterpret_cast<Handle>(file.release());
+    const std::lock_guard<std::mutex> lock(m_namedLock);
+    m_named.insert(result.handle);
+    return result;
+}
+
+FileIdentity WindowsFileSystem::identify(const Path& path)
+{
+    if (path.empty() || LongPath::namesDevice(path))
+        return {};
+    const std::wstring apiPath = LongPath::forApi(path);
+    // With leave to change its attributes where the file's rights give it, so that the run can take off and
+    // give back its write protection through this very handle.
+    FileHandle held = openAttributes(apiPath, false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!held)
+        held = openAttributes(apiPath, false);
+    const std::optional<FileKey> key = held ? keyOf(held.get()) : std::nullopt;
+    // Some file systems (shares of some servers among them) give every file the ID 0: it tells nothing.
+    if (!key || key->id == FileKey().id)
+        return {};
+    FileIdentity identity;
+    identity.known = true;
+    identity.device = key->volume;
+    identity.inode = key->folded();
+    // The folder is not held: a handle of it would keep it from being renamed.
+    const FileHandle folder = openAttributes(LongPath::folderOf(apiPath), true);
+    if (const std::optional<FileKey> folderKey = folder ? keyOf(folder.get()) : std::nullopt) {
+        identity.folderDevice = folderKey->volume;
+        identity.folderInode = folderKey->folded();
+    }
+    identity.file = shared(held.release());
+    return identity;
+}
+
+bool WindowsFileSystem::isSameFile(const Path& path, const FileIdentity& identity)
+{
+    if (!identity.known)
+        return true;
+    const std::wstring apiPath = LongPath::forApi(path);
+    const Named named = lookAt(path, apiPath);
+    return named.error == 0 && isIdentified(named.key, identity) && inIdentifiedFolder(apiPath, identity);
+}
+
+std::optional<FileSystem::Time> WindowsFileSystem::modifiedTime(const Path& path)
+{
+    // FILETIME counts 100 ns from 1601; the clock counts from 1970.
+    constexpr std::int64_t TicksBefore1970 = 116444736000000000;
+    if (path.empty() || LongPath::namesDevice(path))
+        return std::nullopt;
+    const FileHandle file = openAttributes(LongPath::forApi(path), true);
+    FILE_BASIC_INFO basic{};
+    if (!file || !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+        return std::nullopt;
+    const std::chrono::duration<std::int64_t, std::ratio<1, 10000000>> ticks(basic.LastWriteTime.QuadPart -
+                                                                             TicksBefore1970);
+    return Time(std::chrono::duration_cast<Time::duration>(ticks));
+}
+
+std::vector<FileSystem::Path> WindowsFileSystem::namesIn(const Path& folder)
+{
+    std::vector<Path> names;
+    if (folder.empty())
+        return names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(LongPath::forApi(folder / L"*").c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.emplace_back(name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// Writes size bytes at the current position, completing partial writes. A size of 0 issues no call.
+bool WindowsFileSystem::write(Handle handle, const void* data, std::int64_t size)
+{
+    if (size < 0)
+        return false;
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = DWORD(std::min<std::int64_t>(size, std::int64_t(1) << 30));
+        DWORD written = 0;
+        if (!::WriteFile(native(handle), next, chunk, &written, nullptr) || written == 0)
+            return false;
+        next += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool WindowsFileSystem::seekToStart(Handle handle)
+{
+    return ::SetFilePointerEx(native(handle), LARGE_INTEGER{}, nullptr, FILE_BEGIN) != FALSE;
+}
+
+// FlushFileBuffers also has the device write out its own cache.
+bool WindowsFileSystem::sync(Handle handle)
+{
+    return ::FlushFileBuffers(native(handle)) != FALSE;
+}
+
+// Marks the open file itself for deletion, whatever name it has now: no other file can be hit. With POSIX
+// semantics the name goes when our handle closes; without (FAT, exFAT, older Windows, Wine) when the last
+// handle of the file closes, the identity's included, or when the process ends. Either way from now on
+// nothing can keep it, and nobody can open the file any more.
+bool WindowsFileSystem::removeName(Handle handle)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_namedLock);
+        if (m_named.erase(handle) == 0)
+            return false;
+    }
+    FILE_DISPOSITION_INFO_EX posix{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+    if (::SetFileInformationByHandle(native(handle), DispositionInfoEx, &posix, sizeof posix))
+        return true;
+    FILE_DISPOSITION_INFO classic{TRUE};
+    return ::SetFileInformationByHandle(native(handle), FileDispositionInfo, &classic, sizeof classic) !=
+           FALSE;
+}
+
+bool WindowsFileSystem::close(Handle handle)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_namedLock);
+        m_named.erase(handle);
+    }
+    return ::CloseHandle(native(handle)) != FALSE;
+}
+
+// The name still standing counts as the file's own, not as a further hard link.
+StorageMap WindowsFileSystem::storageMap(Handle handle)
+{
+    ::FlushFileBuffers(native(handle));
+    std::unique_lock<std::mutex> lock(m_namedLock);
+    const std::uint32_t ownNames = m_named.count(handle) ? 1 : 0;
+    lock.unlock();
+    return ClusterMap::translate(StorageQuery::answersFor(native(handle)), ownNames);
+}
+
+// Looked at through a handle for attributes only, and only when the name is a regular file.
+StorageMap WindowsFileSystem::storageMapOf(const Path& path)
+{
+    const std::wstring apiPath = LongPath::forApi(path);
+    if (path.empty() || LongPath::namesDevice(path))
+        return {};
+    const FileHandle file = openAttributes(apiPath, false);
+    if (!file) {
+        // A file nobody may look at can still lie on a medium that takes no writes.
+        StorageMap unreadable;
+        std::wstring root(apiPath.size() + MAX_PATH, L'\0');
+        DWORD flags = 0;
+        unreadable.readOnly =
+            ::GetVolumePathNameW(apiPath.c_str(), root.data(), DWORD(root.size())) &&
+            ::GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+            (flags & FILE_READ_ONLY_VOLUME);
+        return unreadable;
+    }
+    Named named;
+    if (!describe(file.get(), named) || !named.regular())
+        return {};
+    return ClusterMap::translate(StorageQuery::answersFor(file.get()), 1);
+}
+
+// The long form of every short (8.3) part of path; empty when path names nothing.
+FileSystem::Path WindowsFileSystem::longPathName(const Path& path)
+{
+    if (path.empty())
+        return {};
+    const std::wstring apiPath = LongPath::forApi(path);
+    std::wstring longName(apiPath.size() + MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = ::GetLongPathNameW(apiPath.c_str(), longName.data(), DWORD(longName.size()));
+        if (length == 0)
+            return {};
+        if (length < longName.size()) {
+            longName.resize(length);
+            return Path(LongPath::asGiven(longName, path));
+        }
+        longName.assign(length, L'\0');
+    }
+    return {};
+}
