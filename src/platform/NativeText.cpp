@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/NativeText.h"
 
+#include "platform/PathDisplay.h"
+
 #include <algorithm>
 #include <type_traits>
 
@@ -9,25 +11,6 @@ namespace NativeText {
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
-
-void appendUtf8(std::string& out, char32_t code)
-{
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | (code >> 18));
-        out += char(0x80 | ((code >> 12) & 0x3F));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-}
 
 void appendUtf16(std::wstring& out, char32_t code)
 {
@@ -56,12 +39,12 @@ std::string fromUtf16(std::wstring_view units)
         if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size()) {
             const char32_t low = char32_t(units[i + 1]) & 0xFFFF;
             if (low >= 0xDC00 && low < 0xE000) {
-                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                PathDisplay::appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
                 continue;
             }
         }
-        appendUtf8(out, unit); // a lone surrogate too: its three bytes bring it back
+        PathDisplay::appendUtf8(out, unit); // a lone surrogate too: its three bytes bring it back
     }
     return out;
 }
