@@ -410,7 +410,7 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
 
 void frmMain::loadIcons()
 {
-    const auto load = [this](int id, int size) {
+    const auto load = [](int id, int size) {
         return static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
     };
     const HICON big = load(IDI_SKULL, GetSystemMetricsForDpi(SM_CXICON, m_dpi));

@@ -15,7 +15,7 @@
 #include <objbase.h>
 
 // Starts Tilgomatic: the one window, loaded with the options and the file named on the command line.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nShowCmd)
 {
     // Laid out afresh on every screen it is moved to, at that screen's pixel density (the manifest says
     // so too, for the systems that read it there).
@@ -38,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         frmMain window(services);
         window.Form_Initialize();
         window.Form_Load();
-        window.show(showCommand);
+        window.show(nShowCmd);
         MSG message{};
         while (window.isOpen()) {
             const BOOL got = GetMessageW(&message, nullptr, 0, 0);

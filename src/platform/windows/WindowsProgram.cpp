@@ -15,7 +15,7 @@ namespace {
 std::filesystem::path executableOfProcess()
 {
     std::vector<wchar_t> buffer(MAX_PATH);
-    while (buffer.size() <= 32768 * 2) {
+    while (buffer.size() <= std::size_t(32768) * 2) {
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
