@@ -109,17 +109,36 @@ protected:
     {
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
+        // A folder of its own, never one an earlier run left: Wine hands out process IDs again.
         static int count = 0;
-        dir = Path(temp) /
-              (L"tilgomatic-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
-        std::filesystem::create_directories(dir);
+        do {
+            dir = Path(temp) / (L"tilgomatic-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(++count));
+        } while (!::CreateDirectoryW(dir.c_str(), nullptr) && ::GetLastError() == ERROR_ALREADY_EXISTS);
     }
-    void TearDown() override
+    void TearDown() override { removeTree(longForm(dir).native()); }
+
+    // Removes path and everything below it by the system's own calls: under Wine, std::filesystem cannot walk
+    // a folder deeper than 260 characters, and some tests make one.
+    static void removeTree(const std::wstring& path)
     {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(longForm(dir), ignored))
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(longForm(dir), ignored);
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring child = path + L"\\" + name;
+                ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    removeTree(child);
+                else
+                    ::DeleteFileW(child.c_str());
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryW(path.c_str());
     }
 
     Path file(const wchar_t* name, std::size_t size, unsigned char byte = 0x33)
