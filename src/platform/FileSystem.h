@@ -55,6 +55,21 @@ struct RunOutlook
     std::int64_t spaceNeeded =
         0;                      // NoSpace: bytes the sweeps would have to allocate, with room for bookkeeping
     std::int64_t spaceFree = 0; // NoSpace: bytes free for us on the file system
+
+    // Filling holes bytes of a sparse file in blocks of block bytes, with free bytes free for us: the file
+    // system also needs one block of its own for every perRecord new ones, and 16 more for the upper levels
+    // of its records.
+    static RunOutlook forHoles(std::int64_t holes, std::int64_t block, std::int64_t perRecord,
+                               std::int64_t free)
+    {
+        const std::int64_t blocks = (holes + block - 1) / block;
+        RunOutlook outlook;
+        outlook.spaceNeeded = (blocks + blocks / perRecord + 16) * block;
+        outlook.spaceFree = free;
+        if (outlook.spaceNeeded > outlook.spaceFree)
+            outlook.status = OpenStatus::NoSpace;
+        return outlook;
+    }
 };
 
 // The file operations the program needs from the platform. One instance serves the whole program;

@@ -159,6 +159,25 @@ std::string withoutTrailingSeparators(std::string_view text)
     return std::string(text.substr(0, end));
 }
 
+std::size_t lastSeparator(std::string_view text)
+{
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (isSeparator(text[i]))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+std::string parentFolder(std::string_view text)
+{
+    const std::string trimmed = withoutTrailingSeparators(text);
+    const std::size_t root = rootLength(trimmed);
+    const std::size_t separator = lastSeparator(trimmed);
+    if (separator == std::string::npos || root == trimmed.size())
+        return {};
+    return withoutTrailingSeparators(std::string_view(trimmed).substr(0, std::max(separator + 1, root)));
+}
+
 std::string joined(std::string_view folder, std::string_view name)
 {
     if (folder.empty() || isAbsolute(name))

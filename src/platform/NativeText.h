@@ -32,6 +32,11 @@ std::size_t rootLength(std::string_view text);
 bool isAbsolute(std::string_view text);
 // text without its trailing separators, but never shorter than its root.
 std::string withoutTrailingSeparators(std::string_view text);
+// Where the last separator of text stands; npos for none.
+std::size_t lastSeparator(std::string_view text);
+// The folder that holds text's last name, trailing separators ignored ("/a/b/c.txt" gives "/a/b", "/c.txt"
+// gives "/", "C:\x" gives "C:\"); "" for a root and for a bare name.
+std::string parentFolder(std::string_view text);
 // folder and name joined with one separator; name alone when it is absolute or folder is empty.
 std::string joined(std::string_view folder, std::string_view name);
 

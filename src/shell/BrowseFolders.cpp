@@ -3,7 +3,6 @@
 
 #include "platform/NativeText.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
@@ -28,15 +27,7 @@ fs::path cleanAbsolute(const fs::path& path)
 // The folder that holds path's last name (trailing separators ignored); empty for the root or a bare name.
 fs::path parentFolder(const fs::path& path)
 {
-    const std::string trimmed = NativeText::withoutTrailingSeparators(NativeText::bytes(path));
-    const std::size_t root = NativeText::rootLength(trimmed);
-    std::size_t separator = trimmed.size();
-    while (separator > 0 && !NativeText::isSeparator(trimmed[separator - 1]))
-        --separator;
-    if (separator == 0 || root == trimmed.size())
-        return {};
-    return NativeText::path(
-        NativeText::withoutTrailingSeparators(trimmed.substr(0, std::max(separator, root))));
+    return NativeText::path(NativeText::parentFolder(NativeText::bytes(path)));
 }
 
 // $HOME (%USERPROFILE% on Windows), or the root folder when it is unset or empty.

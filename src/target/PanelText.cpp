@@ -36,16 +36,6 @@ std::string amount(std::int64_t bytes, int shift, const NumberFormat& format,
     return number;
 }
 
-// Where the last separator of path stands; npos for none.
-std::size_t lastSeparator(const std::string& path)
-{
-    for (std::size_t i = path.size(); i-- > 0;) {
-        if (NativeText::isSeparator(path[i]))
-            return i;
-    }
-    return std::string::npos;
-}
-
 } // namespace
 
 namespace PanelText {
@@ -63,7 +53,7 @@ std::string fileName(const std::string& path)
     const std::size_t root = NativeText::rootLength(trimmed);
     if (root == trimmed.size() && root > 0)
         return {};
-    const std::size_t separator = lastSeparator(trimmed);
+    const std::size_t separator = NativeText::lastSeparator(trimmed);
     return separator == std::string::npos ? trimmed.substr(root) : trimmed.substr(separator + 1);
 }
 
@@ -71,12 +61,7 @@ std::string fileName(const std::string& path)
 // "/a"); "" for "", for "/" and for a bare name without folder.
 std::string parentFolder(const std::string& path)
 {
-    const std::string trimmed = NativeText::withoutTrailingSeparators(path);
-    const std::size_t root = NativeText::rootLength(trimmed);
-    const std::size_t separator = lastSeparator(trimmed);
-    if (separator == std::string::npos || root == trimmed.size())
-        return {};
-    return NativeText::withoutTrailingSeparators(trimmed.substr(0, std::max(separator + 1, root)));
+    return NativeText::parentFolder(path);
 }
 
 // The row of the sixteen-row table for exactly this value. Every other value, one that does not fit

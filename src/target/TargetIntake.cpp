@@ -44,16 +44,6 @@ std::string absoluteAgainst(const std::string& path, const std::string& workingF
     return NativeText::joined(workingFolder, path);
 }
 
-// Where the last separator of path stands; npos for none.
-std::size_t lastSeparator(std::string_view path)
-{
-    for (std::size_t i = path.size(); i-- > 0;) {
-        if (NativeText::isSeparator(path[i]))
-            return i;
-    }
-    return std::string_view::npos;
-}
-
 // One character of a name: a valid UTF-8 sequence, or a single byte that is part of none (escaped).
 struct Unit
 {
@@ -115,7 +105,7 @@ std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path,
                                               const std::atomic<bool>* cancelled)
 {
     const std::string bytes = NativeText::bytes(path);
-    const std::size_t slash = lastSeparator(bytes);
+    const std::size_t slash = NativeText::lastSeparator(bytes);
     if (slash == std::string::npos)
         return {};
     const std::string name = bytes.substr(slash + 1);
@@ -182,7 +172,7 @@ std::string candidateText(const std::filesystem::path& path, std::int64_t size,
     }
     detail = "  (" + detail + ")";
     const std::string bytes = NativeText::bytes(path);
-    const std::size_t slash = lastSeparator(bytes);
+    const std::size_t slash = NativeText::lastSeparator(bytes);
     const std::string name =
         PathDisplay::displayText(std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
     return font.elideMiddle(name, std::max(width - font.width(detail), 0)) + detail;

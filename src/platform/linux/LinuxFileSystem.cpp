@@ -165,13 +165,7 @@ RunOutlook spaceOutlook(int descriptor, const struct stat& file)
     const qint64 holes = qMax<qint64>(qint64(file.st_size) - qint64(file.st_blocks) * 512, 0);
     if (holes == 0)
         return {};
-    const qint64 blocks = (holes + block - 1) / block;
-    RunOutlook outlook;
-    outlook.spaceNeeded = (blocks + blocks / 128 + 16) * block;
-    outlook.spaceFree = qint64(space.f_bavail) * block;
-    if (outlook.spaceNeeded > outlook.spaceFree)
-        outlook.status = OpenStatus::NoSpace;
-    return outlook;
+    return RunOutlook::forHoles(holes, block, 128, qint64(space.f_bavail) * block);
 }
 
 // Renames from to to in folder unless to exists. Where the file system has no RENAME_NOREPLACE, a name

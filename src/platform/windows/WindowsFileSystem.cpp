@@ -231,13 +231,7 @@ RunOutlook spaceOutlook(HANDLE handle)
     std::int64_t cluster = 0;
     if (holes <= 0 || !StorageQuery::freeSpace(StorageQuery::volumeRoot(handle), free, cluster))
         return {};
-    const std::int64_t clusters = (holes + cluster - 1) / cluster;
-    RunOutlook outlook;
-    outlook.spaceNeeded = (clusters + clusters / 1024 + 16) * cluster;
-    outlook.spaceFree = free;
-    if (outlook.spaceNeeded > outlook.spaceFree)
-        outlook.status = OpenStatus::NoSpace;
-    return outlook;
+    return RunOutlook::forHoles(holes, cluster, 1024, free);
 }
 
 FileSystem::OpenResult openFailure(OpenStatus status, DWORD error)
