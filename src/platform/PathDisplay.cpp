@@ -3,10 +3,11 @@
 
 #include "platform/NativeText.h"
 
+#include "InvisibleCodePoints.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <utility>
 
 namespace {
 
@@ -15,48 +16,22 @@ bool isContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-using Range = std::pair<char32_t, char32_t>;
-
-// The format characters (general category Cf) of Unicode 14, the tables the window's toolkit draws with.
-constexpr Range FormatRanges[] = {
-    {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},
-    {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x202A, 0x202E},
-    {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
-    {0x110CD, 0x110CD}, {0x13430, 0x13438}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
-    {0xE0020, 0xE007F},
-};
-
-// Default-ignorable code points that are no format character: they draw nothing either, and a font
-// without them may draw nothing as well. Unicode's Default_Ignorable_Code_Point, less the Cf ones.
-constexpr Range IgnorableRanges[] = {
-    {0x034F, 0x034F},   // combining grapheme joiner
-    {0x115F, 0x1160},   // Hangul fillers
-    {0x17B4, 0x17B5},   // Khmer inherent vowels
-    {0x180B, 0x180F},   // Mongolian variation selectors and vowel separator
-    {0x2065, 0x2065},   // reserved among the invisible operators
-    {0x3164, 0x3164},   // Hangul filler
-    {0xFE00, 0xFE0F},   // variation selectors
-    {0xFFA0, 0xFFA0},   // halfwidth Hangul filler
-    {0xFFF0, 0xFFF8},   // reserved before the specials
-    {0xE0000, 0xE0FFF}, // tags, variation selectors supplement, reserved
-};
-
-template <std::size_t N>
-bool inRanges(const Range (&ranges)[N], char32_t codePoint)
-{
-    return std::any_of(std::begin(ranges), std::end(ranges), [codePoint](const Range& range) {
-        return codePoint >= range.first && codePoint <= range.second;
-    });
-}
+// Each range after the one before it, with a gap between: the search below relies on it.
+static_assert(std::adjacent_find(std::begin(InvisibleCodePoints::Ranges),
+                                 std::end(InvisibleCodePoints::Ranges), [](const auto& a, const auto& b) {
+                                     return b.first <= a.last + 1;
+                                 }) == std::end(InvisibleCodePoints::Ranges));
 
 // Whether codePoint shows as nothing, or changes how the rest of the line is drawn: every control (the
 // line break of "line\nbreak.txt" hides what follows), the line and paragraph separators, every format
-// character in any plane (U+FEFF, U+202E, the tags U+E0041 ...) and the other default-ignorables.
+// character in any plane (U+FEFF, U+202E, the tags U+E0041 ...) and the other default-ignorables, as the
+// Unicode Character Database of the build names them.
 bool drawsNothing(char32_t codePoint)
 {
-    const bool control = codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
-    const bool separator = codePoint == 0x2028 || codePoint == 0x2029;
-    return control || separator || inRanges(FormatRanges, codePoint) || inRanges(IgnorableRanges, codePoint);
+    const auto after =
+        std::upper_bound(std::begin(InvisibleCodePoints::Ranges), std::end(InvisibleCodePoints::Ranges),
+                         codePoint, [](char32_t value, const auto& range) { return value < range.first; });
+    return after != std::begin(InvisibleCodePoints::Ranges) && codePoint <= std::prev(after)->last;
 }
 
 // prefix and value in upper-case hexadecimal, digits long.
