@@ -180,6 +180,22 @@ std::string warningText(const OverwriteCheck::Result& expected)
     return {};
 }
 
+// What could not be finished is told first, as it asks the most of the user. The names are the program's own
+// (ASCII), shown as they are.
+std::string leftoverText(const LeftoverReport& report)
+{
+    if (!report.stuck.empty())
+        return "Ein abgebrochener Lauf hat hier „" + report.stuck.front().filename().string() +
+               "“ hinterlassen, das sich nicht aufräumen lässt. Prüfen Sie die Ordnerrechte und laden Sie "
+               "erneut.";
+    if (!report.putBack.empty())
+        return "Ein abgebrochener Lauf hat hier eine nicht fertig überschriebene Datei hinterlassen. Sie "
+               "heisst jetzt „" +
+               report.putBack.front().filename().string() + "“: Laden und löschen Sie sie.";
+    return "Ein abgebrochener Lauf hatte hier eine schon überschriebene Datei hinterlassen; sie ist jetzt "
+           "gelöscht. Laden Sie Ihre Datei erneut.";
+}
+
 // One sentence per reason; the empty string for Opened, which is no failure.
 std::string openFailureText(OpenStatus status)
 {
