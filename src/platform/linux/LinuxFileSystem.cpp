@@ -260,12 +260,12 @@ int makePrivateFolder(int folder, QByteArray& name)
     return -1;
 }
 
-// Removes the private folder held as privateFolder if name in folder still names it and it is empty; closes
-// it.
-void dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name)
+// Removes the private folder held as privateFolder if name in folder still names it and it is empty, and
+// closes it; true unless it stays open because it was not empty and keepIfNotEmpty asked for that.
+bool dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name, bool keepIfNotEmpty = false)
 {
     if (privateFolder < 0)
-        return;
+        return true;
     struct stat held
     {
     };
@@ -273,10 +273,12 @@ void dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name)
     {
     };
     if (::fstat(privateFolder, &held) == 0 &&
-        ::fstatat(folder, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named))
-        ::unlinkat(folder, name.constData(), AT_REMOVEDIR);
+        ::fstatat(folder, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named) &&
+        ::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0 && errno == ENOTEMPTY && keepIfNotEmpty)
+        return false;
     ::close(privateFolder);
     privateFolder = -1;
+    return true;
 }
 
 bool onBtrfs(int descriptor)
@@ -759,6 +761,13 @@ bool LinuxFileSystem::removeName(Handle handle)
     if (kept == m_keptNames.end())
         return false;
     const bool removed = removeKeptName(kept->second);
+    // A FUSE file system keeps an open file's removed name as a hidden one until the close.
+    if (kept->second.privateFolder >= 0) {
+        KeptName& later = m_emptiedAtClose[handle];
+        later.folder = ::fcntl(kept->second.folder, F_DUPFD_CLOEXEC, 0);
+        later.privateName = kept->second.privateName;
+        later.privateFolder = std::exchange(kept->second.privateFolder, -1);
+    }
     forget(handle, kept);
     return removed;
 }
@@ -825,7 +834,7 @@ bool LinuxFileSystem::removeKeptName(KeptName& kept)
         sameFile(current, kept.device, kept.inode) &&
         ::unlinkat(kept.privateFolder, kept.aside.constData(), 0) == 0) {
         kept.aside.clear();
-        dropPrivateFolder(kept.folder, kept.privateFolder, kept.privateName);
+        dropPrivateFolder(kept.folder, kept.privateFolder, kept.privateName, true);
         return true;
     }
     putBack(kept);
@@ -836,14 +845,24 @@ bool LinuxFileSystem::removeKeptName(KeptName& kept)
 // A name not removed stays, or goes back from the private folder.
 bool LinuxFileSystem::close(Handle handle)
 {
+    KeptName emptied;
     {
         const std::lock_guard<std::mutex> lock(m_keptNamesLock);
         if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end()) {
             putBack(kept->second);
             forget(handle, kept);
         }
+        if (const auto later = m_emptiedAtClose.find(handle); later != m_emptiedAtClose.end()) {
+            emptied = later->second;
+            m_emptiedAtClose.erase(later);
+        }
     }
-    return ::close(descriptor(handle)) == 0 || errno == EINTR;
+    const bool closed = ::close(descriptor(handle)) == 0 || errno == EINTR;
+    if (emptied.folder >= 0) {
+        dropPrivateFolder(emptied.folder, emptied.privateFolder, emptied.privateName);
+        ::close(emptied.folder);
+    }
+    return closed;
 }
 
 // Releases what openExclusive kept for handle; the caller holds m_keptNamesLock.

@@ -118,6 +118,8 @@ private:
     std::function<void()> m_afterNameAside;
     bool m_nameAsideForSweeps = false;
     std::map<Handle, KeptName> m_keptNames;
+    // Private folders of removed names that are emptied only by the close (folder, private folder, its name).
+    std::map<Handle, KeptName> m_emptiedAtClose;
     // A run may go on in a thread of its own while the window looks at other files.
     std::mutex m_keptNamesLock;
 };
