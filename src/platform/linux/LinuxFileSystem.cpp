@@ -952,7 +952,7 @@ LeftoverReport LinuxFileSystem::finishLeftovers(const Path& folderPath)
         struct stat held
         {
         };
-        if (inner.fd < 0 || ::fstat(inner.fd, &held) != 0 || !sameFile(held, info) ||
+        if (inner.fd < 0 || ::fstat(inner.fd, &held) != 0 || !sameFile(info, held) ||
             ::flock(inner.fd, LOCK_EX | LOCK_NB) != 0)
             continue;
         struct stat file
