@@ -185,15 +185,12 @@ std::string warningText(const OverwriteCheck::Result& expected)
 std::string leftoverText(const LeftoverReport& report)
 {
     if (!report.stuck.empty())
-        return "Ein abgebrochener Lauf hat hier „" + report.stuck.front().filename().string() +
-               "“ hinterlassen, das sich nicht aufräumen lässt. Prüfen Sie die Ordnerrechte und laden Sie "
-               "erneut.";
+        return "Ein abgebrochener Lauf hinterliess „" + report.stuck.front().filename().string() +
+               "“. Prüfen Sie die Ordnerrechte und laden Sie erneut.";
     if (!report.putBack.empty())
-        return "Ein abgebrochener Lauf hat hier eine nicht fertig überschriebene Datei hinterlassen. Sie "
-               "heisst jetzt „" +
-               report.putBack.front().filename().string() + "“: Laden und löschen Sie sie.";
-    return "Ein abgebrochener Lauf hatte hier eine schon überschriebene Datei hinterlassen; sie ist jetzt "
-           "gelöscht. Laden Sie Ihre Datei erneut.";
+        return "„" + report.putBack.front().filename().string() +
+               "“ ist nicht fertig überschrieben. Laden und löschen Sie sie.";
+    return "Rest eines abgebrochenen Laufs gelöscht (schon überschrieben). Laden Sie Ihre Datei erneut.";
 }
 
 // One sentence per reason; the empty string for Opened, which is no failure.
