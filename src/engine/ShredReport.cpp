@@ -180,6 +180,19 @@ std::string warningText(const OverwriteCheck::Result& expected)
     return {};
 }
 
+// What could not be finished is told first, as it asks the most of the user. The names are the program's own
+// (ASCII), shown as they are.
+std::string leftoverText(const LeftoverReport& report)
+{
+    if (!report.stuck.empty())
+        return "Ein abgebrochener Lauf hinterliess „" + report.stuck.front().filename().string() +
+               "“. Prüfen Sie die Ordnerrechte und laden Sie erneut.";
+    if (!report.putBack.empty())
+        return "„" + report.putBack.front().filename().string() +
+               "“ ist nicht fertig überschrieben. Laden und löschen Sie sie.";
+    return "Rest eines abgebrochenen Laufs gelöscht (schon überschrieben). Laden Sie Ihre Datei erneut.";
+}
+
 // One sentence per reason; the empty string for Opened, which is no failure.
 std::string openFailureText(OpenStatus status)
 {

@@ -44,6 +44,9 @@ std::string pseudoFileText();
 // bytes in German units (Byte, KB, MB, GB, TB, each 1024 of the one before), with one decimal in the
 // locale's notation (format) from KB on; no unit of the locale's language ever appears.
 std::string sizeText(std::int64_t bytes, const NumberFormat& format);
+// Shown in place of the question when loading a file found what runs that ended before their end (killed, a
+// crash, a power cut) had left in its folder, and what became of it (report not empty).
+std::string leftoverText(const LeftoverReport& report);
 // Why nothing was destroyed when the file system or the mount takes no writes.
 std::string readOnlyRefusalText();
 

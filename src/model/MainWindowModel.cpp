@@ -63,6 +63,9 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
                                            const TextMeasure& nameMeasure)
 {
     const bool empty = target.empty();
+    // What a killed run left beside the file is finished first, before the file is looked at.
+    const LeftoverReport leftovers =
+        empty ? LeftoverReport() : m_fileSystem.finishLeftovers(target.parent_path());
     *m_identity = empty ? FileIdentity() : m_fileSystem.identify(target);
     PanelState state;
     state.title = PanelText::windowTitle();
@@ -125,6 +128,11 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
             state.message = TargetIntake::ambiguityText(std::size_t(lookAlikes.count));
             state.deleteEnabled = false;
         }
+    }
+    // Told once, in place of whatever the file's own line is; loaded again, the file shows that line.
+    if (leftovers.any()) {
+        state.message = ShredReport::leftoverText(leftovers);
+        state.deleteEnabled = false;
     }
     m_panel = std::move(state);
     return m_panel;

@@ -72,6 +72,18 @@ struct RunOutlook
     }
 };
 
+// What runs that ended before removing their file's name (killed, or cut off by a crash or a power cut) had
+// left in a folder, and what became of it.
+struct LeftoverReport
+{
+    int removed = 0; // files overwritten in full, whose name is now removed
+    std::vector<std::filesystem::path>
+        putBack; // files not known to be overwritten, visible again by these names
+    std::vector<std::filesystem::path> stuck; // what could not be finished, where it lies
+
+    bool any() const { return removed > 0 || !putBack.empty() || !stuck.empty(); }
+};
+
 // The file operations the program needs from the platform. One instance serves the whole program;
 // tests substitute a recording double.
 class FileSystem
@@ -133,8 +145,9 @@ public:
     // blocks. With a known expected identity it opens the file only when path still names that very file
     // in that very folder (Changed otherwise). Refuses (NoSpace) a file whose sweeps could not be written
     // for want of free space, (PseudoFile) one that lies on no storage device, and (AccessDenied) one whose
-    // name could not be removed afterwards. The name stays: only removeName takes it, so a run that is killed
-    // or fails leaves the file where it was.
+    // name could not be removed afterwards. Only removeName takes the name: a run that fails gets the file
+    // back under it at the close, and one that is killed leaves it there or (where the platform keeps it
+    // under a neutral name during the sweeps) for finishLeftovers to find.
     virtual OpenResult openExclusive(const Path& path, const FileIdentity& expected) = 0;
     OpenResult openExclusive(const Path& path) { return openExclusive(path, FileIdentity()); }
 
@@ -160,6 +173,14 @@ public:
     }
     // The names in folder (without "." and ".."), each with its exact bytes; empty when it cannot be read.
     virtual std::vector<Path> namesIn(const Path& folder)
+    {
+        static_cast<void>(folder);
+        return {};
+    }
+
+    // Finishes what runs that ended before removing their file's name left in folder, and says what it
+    // found; never touches a file that no run of this user left, nor one whose run still goes on.
+    virtual LeftoverReport finishLeftovers(const Path& folder)
     {
         static_cast<void>(folder);
         return {};

@@ -278,6 +278,94 @@ TEST_F(ShredRealFile, FileSizeLimitFailsTheRunWithoutEndingTheProgram)
     EXPECT_TRUE(nameExists(target));
 }
 
+// True when user nobody could make a file in folder.
+bool othersCanWriteIn(const QString& folder)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const QByteArray name = QFile::encodeName(folder + QStringLiteral("/planted"));
+        const bool made = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                          ::open(name.constData(), O_CREAT | O_WRONLY, 0600) >= 0;
+        ::_exit(made ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A run killed with its file in the private folder (between moving the name aside and removing it, or during
+// the sweeps where the name goes there first, as on Btrfs): nobody else can reach it there, and the next load
+// of a file from that folder finishes it. Overwritten in full, it is removed; otherwise it is put back under
+// a name the user can see. A run killed with the name in place leaves nothing to finish.
+TEST_F(ShredRealFile, KilledRunIsFinishedAtTheNextLoad)
+{
+    struct Row
+    {
+        const char* name;
+        bool asideForSweeps;
+        bool killAtFirstSync;
+        int removed;
+        bool putBack;
+    };
+    const Row rows[] = {
+        {"between moving aside and removal", false, false, 1, false},
+        {"at that moment, moved aside for the sweeps", true, false, 1, false},
+        {"during the sweeps, moved aside for them", true, true, 0, true},
+        {"during the sweeps, under its name", false, true, 0, false},
+    };
+    struct Killed : LinuxFileSystem
+    {
+        bool atSync = false;
+        bool sync(Handle handle) override
+        {
+            return (atSync && ::raise(SIGKILL) != 0) || LinuxFileSystem::sync(handle);
+        }
+    };
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir work;
+        ASSERT_EQ(::chmod(QFile::encodeName(work.path()).constData(), 0777), 0); // a folder others write in
+        const QString target = work.filePath(QStringLiteral("A"));
+        writeFile(target, patterned(Block + 5));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Killed killed;
+            killed.atSync = row.killAtFirstSync;
+            killed.setNameAsideForSweeps(row.asideForSweeps);
+            killed.setAfterNameAside([] { ::raise(SIGKILL); });
+            ShredFile(p(target), 9, killed, {});
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        const bool underItsName = row.killAtFirstSync && !row.asideForSweeps;
+        EXPECT_EQ(nameExists(target), underItsName);
+        const QStringList left = QDir(work.path()).entryList(all);
+        ASSERT_EQ(left.size(), 1);
+        if (!underItsName) {
+            EXPECT_EQ(modeOf(work.filePath(left.front())) & 0777, mode_t(0700));
+            if (::geteuid() == 0) {
+                EXPECT_TRUE(othersCanWriteIn(work.path()) && !othersCanWriteIn(work.filePath(left.front())));
+                QFile::remove(work.filePath(QStringLiteral("planted")));
+            }
+        }
+
+        const LeftoverReport report = fs.finishLeftovers(p(work.path()));
+        EXPECT_EQ(report.removed, row.removed);
+        EXPECT_EQ(report.putBack.size(), row.putBack ? 1U : 0U);
+        EXPECT_TRUE(report.stuck.empty());
+        const QString putBack = QStringLiteral("Tilgomatic-abgebrochen-") + left.front().mid(12);
+        EXPECT_EQ(QDir(work.path()).entryList(all), underItsName  ? QStringList{QStringLiteral("A")}
+                                                    : row.putBack ? QStringList{putBack}
+                                                                  : QStringList());
+        if (row.putBack) {
+            EXPECT_EQ(readFile(work.filePath(putBack)), QByteArray(Block, 0) + QByteArray(5, 0x5A));
+        }
+    }
+}
+
 // Every regular file below folder with its content and mode, by path.
 // The content of unread is not read (it would wait out the run's lease): it stands as "".
 std::map<QString, std::pair<QByteArray, mode_t>> contentsBelow(const QString& folder,
@@ -298,7 +386,7 @@ std::map<QString, std::pair<QByteArray, mode_t>> contentsBelow(const QString& fo
 // identity lets the file be destroyed.
 TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
 {
-    enum Moment { BeforeRun, AfterCheck, AtRemoval };
+    enum Moment { BeforeRun, AfterCheck, AtRemoval, AsideAtRemoval };
     struct Swap
     {
         const char* name;
@@ -317,6 +405,10 @@ TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
          "mv sub/A sub/A.old && cp V sub/A && chmod 444 sub/A", AfterCheck},
         {"renamed before the removal", "mv sub/A sub/A.moved", AtRemoval},
         {"another file put in its place before the removal", "mv sub/A sub/A.moved && cp V sub/A", AtRemoval},
+        // Only root (or the user the run is of) can put a file in the private folder.
+        {"another file put under the aside name",
+         "d=$(echo sub/.tilgomatic-*) && mv $d/overwritten sub/A.moved && cp V $d/overwritten",
+         AsideAtRemoval},
         {"unchanged", "true"},
     };
     // fileLength is the first step after the identity check.
@@ -353,20 +445,27 @@ TEST_F(ShredRealFile, OnlyTheIdentifiedFileIsTouched)
             swapping.swap = swap;
         if (row.moment == AtRemoval)
             swapping.setBeforeNameRemoval(swap);
+        if (row.moment == AsideAtRemoval)
+            swapping.setAfterNameAside(swap);
 
         const ShredResult result = ShredFile(p(target), 9, swapping, {}, nullptr, identity);
         if (std::string(row.command) == "true") {
             EXPECT_TRUE(result.fullyOverwritten() && !nameExists(target)) << row.name;
             continue;
         }
-        if (row.moment != AtRemoval) {
+        if (row.moment != AtRemoval && row.moment != AsideAtRemoval) {
             EXPECT_EQ(result.open, OpenStatus::Changed) << row.name;
             EXPECT_EQ(contentsBelow(work.path()), before) << row.name;
             continue;
         }
-        // Overwritten, but its name elsewhere now: that name stays, and so does whatever took the old one.
+        // Overwritten, but its name elsewhere now: that name stays, and so does whatever took the old one;
+        // what was put under the aside name goes back under the file's.
         EXPECT_TRUE(result.opened() && result.writesOk && result.syncsOk && !result.nameRemoved) << row.name;
         before[moved].second = 0444; // its protection given back
+        for (auto it = before.begin(); it != before.end();)
+            it = it->first.contains(QStringLiteral("/.tilgomatic-"))
+                     ? (before[target] = it->second, before.erase(it))
+                     : std::next(it);
         EXPECT_EQ(contentsBelow(work.path(), moved), before) << row.name;
         EXPECT_NE(readFile(moved), patterned(Block + 5)) << row.name;
     }

@@ -76,6 +76,13 @@ public:
     bool unseenOpeners = false;
     RunOutlook outlook(const FileIdentity&) override { return seen; }
     bool openersMayBeUnseen(const std::filesystem::path&) override { return unseenOpeners; }
+    LeftoverReport leftovers;
+    std::filesystem::path leftoversLookedIn;
+    LeftoverReport finishLeftovers(const std::filesystem::path& folder) override
+    {
+        leftoversLookedIn = folder;
+        return leftovers;
+    }
 };
 
 const std::filesystem::path Target = osPath("/home/anna/Belege/Kontoauszug März.pdf");
@@ -132,6 +139,8 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
         {"copies kept", [&](PanelFileSystem& f) { f.storage = copies; }, copiesWarning, true},
         {"unseen openers", [](PanelFileSystem& f) { f.unseenOpeners = true; },
          PanelText::uncheckedOpenersQuestion(), true},
+        {"a killed run's leftover finished", [](PanelFileSystem& f) { f.leftovers.removed = 1; },
+         s(ShredReport::leftoverText({1, {}, {}})), false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -141,6 +150,7 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
         EXPECT_FALSE(panel.empty);
         EXPECT_EQ(panel.fileNameWhole, "Kontoauszug März.pdf");
         EXPECT_EQ(panel.folder, osText("/home/anna/Belege"));
+        EXPECT_EQ(files.leftoversLookedIn, Target.parent_path());
     }
     const PanelState& folder = load([](PanelFileSystem& f) { f.attributeWord = FileAttributes::Directory; });
     EXPECT_EQ(folder.attributes, PanelText::folderAttributeText());

@@ -168,31 +168,126 @@ RunOutlook spaceOutlook(int descriptor, const struct stat& file)
     return RunOutlook::forHoles(holes, block, 128, qint64(space.f_bavail) * block);
 }
 
-// Renames from to to in folder unless to exists. Where the file system has no RENAME_NOREPLACE, a name
-// found free just before stands in. False when nothing was renamed.
-bool renameNoReplace(int folder, const QByteArray& from, const QByteArray& to)
+// Renames from in fromFolder to to in toFolder unless to exists. Where the file system has no
+// RENAME_NOREPLACE, a name found free just before stands in. False when nothing was renamed.
+bool renameNoReplace(int fromFolder, const QByteArray& from, int toFolder, const QByteArray& to)
 {
-    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL)
         return false;
     struct stat taken
     {
     };
-    if (::fstatat(folder, to.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(toFolder, to.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
         errno = EEXIST;
         return false;
     }
-    return errno == ENOENT && ::renameat(folder, from.constData(), folder, to.constData()) == 0;
+    return errno == ENOENT && ::renameat(fromFolder, from.constData(), toFolder, to.constData()) == 0;
 }
 
-// A name nobody can foresee, for the moment between moving a file's name aside and removing it.
+// The private folder a run moves its file's name into: this prefix and 16 hexadecimal digits nobody can
+// foresee. In it the file is named SweepingName while the sweeps go on and OverwrittenName once the last one
+// is on the disk. A leftover not known to be overwritten is put back into the folder under PutBackPrefix and
+// the same digits, a name the user can see and load.
+constexpr char AsidePrefix[] = ".tilgomatic-";
+constexpr qsizetype AsideDigits = 16;
+constexpr char SweepingName[] = "sweeping";
+constexpr char OverwrittenName[] = "overwritten";
+constexpr char PutBackPrefix[] = "Tilgomatic-abgebrochen-";
+
 QByteArray asideName()
 {
     quint64 bits = 0;
     if (::getrandom(&bits, sizeof bits, 0) != ssize_t(sizeof bits))
         bits ^= quint64(::getpid()) * 0x9E3779B97F4A7C15ULL ^ quint64(::time(nullptr));
-    return QByteArray(".tilgomatic-") + QByteArray::number(bits, 16).rightJustified(16, '0');
+    return AsidePrefix + QByteArray::number(bits, 16).rightJustified(AsideDigits, '0');
+}
+
+bool isAsideName(const QByteArray& name)
+{
+    if (!name.startsWith(AsidePrefix) || name.size() != qsizetype(sizeof AsidePrefix) - 1 + AsideDigits)
+        return false;
+    return std::all_of(name.begin() + qsizetype(sizeof AsidePrefix) - 1, name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+QByteArray putBackName(const QByteArray& asideFolder)
+{
+    return PutBackPrefix + asideFolder.mid(qsizetype(sizeof AsidePrefix) - 1);
+}
+
+// True for a folder entry (status info) that this user may treat as its own in a folder (status outer):
+// made by this user, or on a file system that keeps no owners, bearing the folder owner's, who could
+// replace whatever lies in it anyway.
+bool madeByUs(const struct stat& info, const struct stat& outer)
+{
+    return info.st_uid == ::geteuid() || info.st_uid == outer.st_uid;
+}
+
+// A fresh private folder in folder, mode 0700, its name in name: held open and locked (so that
+// finishLeftovers leaves it alone while the run goes on). -1 with errno set when none could be made.
+int makePrivateFolder(int folder, QByteArray& name)
+{
+    struct stat outer
+    {
+    };
+    if (::fstat(folder, &outer) != 0)
+        return -1;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        name = asideName();
+        if (::mkdirat(folder, name.constData(), 0700) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        // Between the making and the opening another could have put a folder of theirs in its place.
+        const int fd = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat made
+        {
+        };
+        if (fd >= 0 && ::fstat(fd, &made) == 0 && madeByUs(made, outer) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::fchmod(fd, 0700);
+            return fd;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Removes the private folder held as privateFolder if name in folder still names it and it is empty, and
+// closes it; true unless it stays open because it was not empty and keepIfNotEmpty asked for that.
+bool dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name, bool keepIfNotEmpty = false)
+{
+    if (privateFolder < 0)
+        return true;
+    struct stat held
+    {
+    };
+    struct stat named
+    {
+    };
+    if (::fstat(privateFolder, &held) == 0 &&
+        ::fstatat(folder, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named) &&
+        ::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0 && errno == ENOTEMPTY && keepIfNotEmpty)
+        return false;
+    ::close(privateFolder);
+    privateFolder = -1;
+    return true;
+}
+
+bool onBtrfs(int descriptor)
+{
+    struct statfs fileSystem
+    {
+    };
+    return ::fstatfs(descriptor, &fileSystem) == 0 &&
+           quint64(fileSystem.f_type) == quint64(BTRFS_SUPER_MAGIC);
 }
 
 // True when the folder held open (O_PATH) allows removing the name of file: write and search permission,
@@ -526,6 +621,10 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& pa
         kept.device = quint64(opened.st_dev);
         kept.inode = quint64(opened.st_ino);
         kept.leased = leased;
+        // On Btrfs every sync writes the file's name into new metadata: the sweeps are to repeat only a
+        // neutral one. Where it cannot be moved, the run goes on with the name in place.
+        if (m_nameAsideForSweeps || onBtrfs(fd))
+            moveAside(kept, SweepingName);
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
@@ -662,52 +761,108 @@ bool LinuxFileSystem::removeName(Handle handle)
     if (kept == m_keptNames.end())
         return false;
     const bool removed = removeKeptName(kept->second);
+    // A FUSE file system keeps an open file's removed name as a hidden one until the close.
+    if (kept->second.privateFolder >= 0) {
+        KeptName& later = m_emptiedAtClose[handle];
+        later.folder = ::fcntl(kept->second.folder, F_DUPFD_CLOEXEC, 0);
+        later.privateName = kept->second.privateName;
+        later.privateFolder = std::exchange(kept->second.privateFolder, -1);
+    }
     forget(handle, kept);
     return removed;
 }
 
+// Moves the name (just seen to name the file held) into the private folder as neutral, made now unless the
+// run has one. Whatever else was moved, put under the name between that look and the move, goes back.
+bool LinuxFileSystem::moveAside(KeptName& kept, const char* neutral)
+{
+    if (kept.privateFolder < 0)
+        kept.privateFolder = makePrivateFolder(kept.folder, kept.privateName);
+    if (kept.privateFolder < 0)
+        return false;
+    if (!renameNoReplace(kept.folder, kept.name, kept.privateFolder, neutral)) {
+        dropPrivateFolder(kept.folder, kept.privateFolder, kept.privateName);
+        return false;
+    }
+    kept.aside = neutral;
+    struct stat moved
+    {
+    };
+    if (::fstatat(kept.privateFolder, neutral, &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(moved, kept.device, kept.inode))
+        return true;
+    putBack(kept);
+    return false;
+}
+
+// What lies under the neutral name goes back under the kept name, or where that was taken meanwhile, under a
+// name the user can see; the private folder goes.
+void LinuxFileSystem::putBack(KeptName& kept)
+{
+    if (!kept.aside.isEmpty() && !renameNoReplace(kept.privateFolder, kept.aside, kept.folder, kept.name))
+        renameNoReplace(kept.privateFolder, kept.aside, kept.folder, putBackName(kept.privateName));
+    kept.aside.clear();
+    dropPrivateFolder(kept.folder, kept.privateFolder, kept.privateName);
+}
+
 // A look at the name and its removal are two steps, between which another file could be put under the
-// name. So the name is first moved aside to one nobody can foresee, and only that is removed once it is
-// seen to name the file held; anything else is moved back. The caller holds m_keptNamesLock.
-bool LinuxFileSystem::removeKeptName(const KeptName& kept)
+// name. So the name is first moved into the run's private folder, where nobody else can put a file, and
+// removed there once it is seen to name the file held; anything else goes back. The caller holds
+// m_keptNamesLock.
+bool LinuxFileSystem::removeKeptName(KeptName& kept)
 {
     struct stat current
     {
     };
-    if (::fstatat(kept.folder, kept.name.constData(), &current, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !sameFile(current, kept.device, kept.inode))
-        return false;
-    if (m_beforeNameRemoval)
-        m_beforeNameRemoval();
-    QByteArray aside;
-    for (int attempt = 0; attempt < 4 && aside.isEmpty(); ++attempt) {
-        aside = asideName();
-        if (!renameNoReplace(kept.folder, kept.name, aside)) {
-            if (errno != EEXIST)
-                return false;
-            aside.clear();
-        }
+    if (kept.aside.isEmpty()) {
+        if (::fstatat(kept.folder, kept.name.constData(), &current, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !sameFile(current, kept.device, kept.inode))
+            return false;
+        if (m_beforeNameRemoval)
+            m_beforeNameRemoval();
+        if (!moveAside(kept, OverwrittenName))
+            return false;
+    } else if (::renameat(kept.privateFolder, kept.aside.constData(), kept.privateFolder, OverwrittenName) ==
+               0) {
+        // From here on a run killed before the removal leaves a file known to be overwritten.
+        kept.aside = OverwrittenName;
     }
-    if (aside.isEmpty())
-        return false;
-    if (::fstatat(kept.folder, aside.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
-        sameFile(current, kept.device, kept.inode) && ::unlinkat(kept.folder, aside.constData(), 0) == 0)
+    if (m_afterNameAside)
+        m_afterNameAside();
+    // Only root could have put another file in there; that one would go back.
+    if (::fstatat(kept.privateFolder, kept.aside.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(current, kept.device, kept.inode) &&
+        ::unlinkat(kept.privateFolder, kept.aside.constData(), 0) == 0) {
+        kept.aside.clear();
+        dropPrivateFolder(kept.folder, kept.privateFolder, kept.privateName, true);
         return true;
-    // Not ours (or not removable): it goes back under its name, unless that was taken meanwhile too.
-    renameNoReplace(kept.folder, aside, kept.name);
+    }
+    putBack(kept);
     return false;
 }
 
 // Closes the descriptor. False on failure; EINTR counts as closed, as Linux releases the descriptor anyway.
-// A name not removed stays.
+// A name not removed stays, or goes back from the private folder.
 bool LinuxFileSystem::close(Handle handle)
 {
+    KeptName emptied;
     {
         const std::lock_guard<std::mutex> lock(m_keptNamesLock);
-        if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end())
+        if (const auto kept = m_keptNames.find(handle); kept != m_keptNames.end()) {
+            putBack(kept->second);
             forget(handle, kept);
+        }
+        if (const auto later = m_emptiedAtClose.find(handle); later != m_emptiedAtClose.end()) {
+            emptied = later->second;
+            m_emptiedAtClose.erase(later);
+        }
     }
-    return ::close(descriptor(handle)) == 0 || errno == EINTR;
+    const bool closed = ::close(descriptor(handle)) == 0 || errno == EINTR;
+    if (emptied.folder >= 0) {
+        dropPrivateFolder(emptied.folder, emptied.privateFolder, emptied.privateName);
+        ::close(emptied.folder);
+    }
+    return closed;
 }
 
 // Releases what openExclusive kept for handle; the caller holds m_keptNamesLock.
@@ -715,6 +870,8 @@ void LinuxFileSystem::forget(Handle handle, std::map<Handle, KeptName>::iterator
 {
     if (kept->second.leased)
         ::fcntl(descriptor(handle), F_SETLEASE, F_UNLCK);
+    if (kept->second.privateFolder >= 0)
+        ::close(kept->second.privateFolder);
     ::close(kept->second.folder);
     m_keptNames.erase(kept);
 }
@@ -751,6 +908,73 @@ StorageMap LinuxFileSystem::storageMapOf(const FileSystem::Path& path)
     const StorageMap map = StorageProbe::probe(fd, false, 1);
     ::close(fd);
     return map;
+}
+
+// A leftover private folder holds OverwrittenName (removed now), or SweepingName (put back under a name the
+// user can see, as nobody knows how far its sweeps got). A private folder still locked belongs to a run that
+// goes on. A plain file under such a name (as earlier versions moved the name aside) is put back too.
+LeftoverReport LinuxFileSystem::finishLeftovers(const Path& folderPath)
+{
+    LeftoverReport report;
+    QByteArray native;
+    if (!toNative(folderPath, native) || native.isEmpty())
+        return report;
+    Descriptor folder;
+    folder.fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat outer
+    {
+    };
+    if (folder.fd < 0 || ::fstat(folder.fd, &outer) != 0)
+        return report;
+    std::vector<QByteArray> found;
+    if (DIR* dir = ::fdopendir(::fcntl(folder.fd, F_DUPFD_CLOEXEC, 0))) {
+        while (const dirent* entry = ::readdir(dir))
+            if (isAsideName(entry->d_name))
+                found.emplace_back(entry->d_name);
+        ::closedir(dir);
+    }
+    const auto path = [&folderPath](const QByteArray& name) { return folderPath / name.toStdString(); };
+    for (const QByteArray& name : found) {
+        struct stat info
+        {
+        };
+        if (::fstatat(folder.fd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !madeByUs(info, outer))
+            continue;
+        if (S_ISREG(info.st_mode)) {
+            if (renameNoReplace(folder.fd, name, folder.fd, putBackName(name)))
+                report.putBack.push_back(path(putBackName(name)));
+            else
+                report.stuck.push_back(path(name));
+            continue;
+        }
+        Descriptor inner;
+        inner.fd = ::openat(folder.fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat held
+        {
+        };
+        if (inner.fd < 0 || ::fstat(inner.fd, &held) != 0 || !sameFile(info, held) ||
+            ::flock(inner.fd, LOCK_EX | LOCK_NB) != 0)
+            continue;
+        struct stat file
+        {
+        };
+        bool finished = true;
+        if (::fstatat(inner.fd, OverwrittenName, &file, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISREG(file.st_mode) && ::unlinkat(inner.fd, OverwrittenName, 0) == 0)
+                ++report.removed;
+            else
+                finished = false;
+        }
+        if (::fstatat(inner.fd, SweepingName, &file, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (renameNoReplace(inner.fd, SweepingName, folder.fd, putBackName(name)))
+                report.putBack.push_back(path(putBackName(name)));
+            else
+                finished = false;
+        }
+        if (!finished || ::unlinkat(folder.fd, name.constData(), AT_REMOVEDIR) != 0)
+            report.stuck.push_back(path(name));
+    }
+    return report;
 }
 
 // path itself when something exists under that name (a dangling link included), otherwise the empty path.

@@ -27,6 +27,12 @@
 // included). It keeps the name, the folder and the lease until removeName (or the close): the lease holds
 // off other openers for the kernel's lease-break time (/proc/sys/fs/lease-break-time, 45 s by default)
 // each. Where no lease can be had, an advisory lock and a look through /proc (OpenHolders) stand in for it.
+//
+// The name is removed in a private folder: a fresh `.tilgomatic-<16 hex digits>` beside the file (mode 0700,
+// held open and locked while a run uses it), into which the name is moved under a neutral one, checked and
+// removed, and the folder after it. Nobody else can put a file under a name in there. On Btrfs, whose syncs
+// write the file's name into new metadata each time, the name moves there before the sweeps, so that they
+// repeat only the neutral one. A run killed with its file in such a folder leaves it to finishLeftovers.
 // Ignores SIGXFSZ for the whole program, so that a file-size limit fails a write instead of ending it.
 class LinuxFileSystem : public FileSystem
 {
@@ -55,6 +61,7 @@ public:
     bool openersMayBeUnseen(const Path& path) override;
     StorageMap storageMap(Handle handle) override;
     StorageMap storageMapOf(const Path& path) override;
+    LeftoverReport finishLeftovers(const Path& folder) override;
 
     // The outcome an errno value of a failed open stands for.
     static OpenStatus statusForError(int errorNumber);
@@ -62,6 +69,10 @@ public:
     // For tests: runs in removeName between the look that finds the name naming the file held and the
     // removal, the moment at which another program could put a different file under the name.
     void setBeforeNameRemoval(std::function<void()> hook) { m_beforeNameRemoval = std::move(hook); }
+    // For tests: runs in removeName once the name is in the private folder, before it is removed there.
+    void setAfterNameAside(std::function<void()> hook) { m_afterNameAside = std::move(hook); }
+    // For tests: moves the name aside before the sweeps on every file system, as on Btrfs.
+    void setNameAsideForSweeps(bool always) { m_nameAsideForSweeps = always; }
 
 private:
     // An owned descriptor, closed with its scope unless released.
@@ -93,11 +104,22 @@ private:
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
         bool leased = false;
+        // The private folder (held open and locked, -1 until made), its name, and the neutral name the
+        // file has in there (empty while it is still under its own).
+        int privateFolder = -1;
+        QByteArray privateName;
+        QByteArray aside;
     };
-    bool removeKeptName(const KeptName& kept);
+    static bool moveAside(KeptName& kept, const char* neutral);
+    static void putBack(KeptName& kept);
+    bool removeKeptName(KeptName& kept);
     void forget(Handle handle, std::map<Handle, KeptName>::iterator kept);
     std::function<void()> m_beforeNameRemoval;
+    std::function<void()> m_afterNameAside;
+    bool m_nameAsideForSweeps = false;
     std::map<Handle, KeptName> m_keptNames;
+    // Private folders of removed names that are emptied only by the close (folder, private folder, its name).
+    std::map<Handle, KeptName> m_emptiedAtClose;
     // A run may go on in a thread of its own while the window looks at other files.
     std::mutex m_keptNamesLock;
 };
