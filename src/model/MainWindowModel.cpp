@@ -91,8 +91,9 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
     }
-    if (outlook.status == OpenStatus::PseudoFile) {
-        state.message = ShredReport::pseudoFileText();
+    if (outlook.status == OpenStatus::PseudoFile || outlook.status == OpenStatus::CloudOnly) {
+        state.message = outlook.status == OpenStatus::PseudoFile ? ShredReport::pseudoFileText()
+                                                                 : ShredReport::cloudOnlyText();
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
         state.message = PanelText::folderText();
@@ -102,8 +103,12 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         state.message = PanelText::readOnlyText();
     } else if (outlook.status == OpenStatus::NoSpace) {
         state.message = ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, m_numbers);
+    } else if (outlook.cloud) {
+        state.message = ShredReport::cloudWarningText();
     } else if (!warning.empty()) {
         state.message = warning;
+    } else if (outlook.streams > 0) {
+        state.message = ShredReport::streamsQuestion(outlook.streams);
     } else {
         state.message = m_fileSystem.openersMayBeUnseen(target) ? PanelText::uncheckedOpenersQuestion()
                                                                 : std::string(WindowLayout::Question);
