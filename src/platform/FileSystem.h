@@ -41,10 +41,11 @@ struct FileIdentity
     std::uint64_t inode = 0;
     std::uint64_t folderDevice = 0;
     std::uint64_t folderInode = 0;
-    // Where the platform's file IDs are longer or not unique on their own: the ID's upper 64 bits (ReFS)
-    // and the file's creation time (FAT and exFAT, whose IDs are positions a later file may take).
+    // Where the platform's file IDs are longer or not unique on their own: the ID's upper 64 bits (ReFS),
+    // and where IDs pass to later files (FAT and exFAT positions; Linux inodes seen through Wine), a stamp of
+    // the file's times.
     std::uint64_t inodeHigh = 0;
-    std::int64_t created = 0;
+    std::int64_t stamp = 0;
     // The path it was identified by, for a platform that holds no handle of the file (Windows).
     std::filesystem::path path;
     // A handle of the folder, closed when the last copy of the identity goes.

@@ -66,13 +66,13 @@ int wordOf(DWORD attributes)
     return int(attributes & WordAttributes);
 }
 
-// Which file a handle reaches: its volume's serial number and its ID, 128 bits on ReFS; on FAT and exFAT,
-// whose IDs are positions, also its creation time.
+// Which file a handle reaches: its volume's serial number and its ID, 128 bits on ReFS; where IDs pass to
+// later files, also a stamp of its times.
 struct FileKey
 {
     std::uint64_t volume = 0;
     std::array<unsigned char, 16> id{};
-    std::int64_t created = 0;
+    std::int64_t stamp = 0;
 
     bool operator==(const FileKey&) const = default;
     std::uint64_t low() const
@@ -90,6 +90,14 @@ struct FileKey
     // The ID in 64 bits: NTFS IDs (whose upper half is 0) stay as they are.
     std::uint64_t folded() const { return low() ^ high(); }
 };
+
+// True under Wine, whose file IDs are the inode numbers of Linux file systems: those go to the next new
+// file at once.
+bool idsAreInodes()
+{
+    static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
 
 // True for FAT, FAT32 and exFAT, whose file IDs name the place of the file's entry.
 bool idIsPosition(HANDLE handle)
@@ -117,11 +125,14 @@ std::optional<FileKey> keyOf(HANDLE handle)
         const std::uint64_t index = (std::uint64_t(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
         std::memcpy(key.id.data(), &index, sizeof index);
     }
-    FILE_BASIC_INFO basic{};
-    if (idIsPosition(handle)) {
+    // A later file that takes the ID has other times: the last write (which no change of attributes
+    // touches) and, on FAT, the creation (which Wine takes from the Linux change time, which they do touch).
+    const bool fat = idIsPosition(handle);
+    if (fat || idsAreInodes()) {
+        FILE_BASIC_INFO basic{};
         if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
             return std::nullopt;
-        key.created = basic.CreationTime.QuadPart;
+        key.stamp = basic.LastWriteTime.QuadPart ^ (fat ? basic.CreationTime.QuadPart * 31 : 0);
     }
     return key;
 }
@@ -209,21 +220,23 @@ Named lookAt(const FileSystem::Path& path, const std::wstring& apiPath, FileQuer
     return named;
 }
 
-// True when key is the key of the file identity names, by its full ID (and creation time where that counts).
-bool isIdentified(const FileKey& key, const FileIdentity& identity)
+// True when key is the key of the file identity names, by its full ID, and by its stamp where that counts
+// and the file is not held open by us (while it is, no other file can have its ID, and our writes change
+// its times).
+bool isIdentified(const FileKey& key, const FileIdentity& identity, bool heldOpen = false)
 {
     return key.volume == identity.device && key.low() == identity.inode && key.high() == identity.inodeHigh &&
-           key.created == identity.created;
+           (heldOpen || key.stamp == identity.stamp);
 }
 
 // A handle for the attributes of the file identity names, reached by its exact path, with access; an
 // invalid one (and the error ChangedError) when the path leads elsewhere now.
-FileHandle openIdentified(const FileIdentity& identity, DWORD access)
+FileHandle openIdentified(const FileIdentity& identity, DWORD access, bool heldOpen = false)
 {
     const std::wstring apiPath = LongPath::forApi(identity.path);
     FileHandle file = openAttributes(apiPath, false, access);
     const std::optional<FileKey> key = file ? keyOf(file.get()) : std::nullopt;
-    if (file && (!key || !isIdentified(*key, identity))) {
+    if (file && (!key || !isIdentified(*key, identity, heldOpen))) {
         file = FileHandle();
         ::SetLastError(ChangedError);
     }
@@ -393,12 +406,21 @@ WindowsFileSystem::WindowsFileSystem(std::unique_ptr<FileQueries> queries)
     : m_queries(std::move(queries))
 {}
 
+bool WindowsFileSystem::holdsOpen(const FileIdentity& identity)
+{
+    const std::lock_guard<std::mutex> lock(m_namedLock);
+    return std::any_of(m_named.begin(), m_named.end(), [&](const auto& named) {
+        const std::optional<FileKey> key = keyOf(native(named.first));
+        return key && isIdentified(*key, identity, true);
+    });
+}
+
 // Through the name, and only while it leads to the file identified.
 int WindowsFileSystem::heldAttributes(const Path& path, const FileIdentity& identity)
 {
     if (!identity.known)
         return attributes(path);
-    const FileHandle file = openIdentified(identity, FILE_READ_ATTRIBUTES);
+    const FileHandle file = openIdentified(identity, FILE_READ_ATTRIBUTES, holdsOpen(identity));
     FILE_BASIC_INFO basic{};
     if (!file || !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
         throw fileError(path, ::GetLastError(), "Reading the attributes");
@@ -414,7 +436,8 @@ void WindowsFileSystem::setHeldAttributes(const Path& path, const FileIdentity& 
         return;
     }
     static const char* const operation = "Changing the attributes";
-    const FileHandle file = openIdentified(identity, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    const FileHandle file =
+        openIdentified(identity, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, holdsOpen(identity));
     if (!file)
         throw fileError(path, ::GetLastError(), operation);
     if (const std::error_code error = changeAttributes(file.get(), attributeWord))
@@ -541,7 +564,7 @@ FileIdentity WindowsFileSystem::identify(const Path& path)
     identity.device = key->volume;
     identity.inode = key->low();
     identity.inodeHigh = key->high();
-    identity.created = key->created;
+    identity.stamp = key->stamp;
     identity.path = path;
     const FileHandle folder = openAttributes(LongPath::folderOf(apiPath), true);
     if (const std::optional<FileKey> folderKey = folder ? keyOf(folder.get()) : std::nullopt) {
@@ -636,7 +659,6 @@ bool WindowsFileSystem::removeName(Handle handle)
         if (named == m_named.end())
             return false;
         apiPath = named->second;
-        m_named.erase(named);
     }
     const std::optional<FileKey> own = keyOf(native(handle));
     const FileHandle byName = openAttributes(apiPath, false);
@@ -651,6 +673,7 @@ bool WindowsFileSystem::removeName(Handle handle)
     }
     if (marked) {
         const std::lock_guard<std::mutex> lock(m_namedLock);
+        m_named.erase(handle);
         m_removed[handle] = apiPath;
     }
     return marked;

@@ -22,7 +22,8 @@
 // volume serial number and its full ID instead, which no later file can share: on NTFS the 64-bit ID holds
 // the record's sequence number, raised whenever the record is reused; ReFS IDs are 128 bits and never
 // reused; on FAT and exFAT the ID is the position of the file's entry, which a later file may take, so the
-// creation time is part of the identity there. Every later step (attributes, outlook, open) reopens the name
+// file's creation and last write times are part of the identity there (and under Wine, whose IDs are Linux
+// inode numbers, which pass to the next new file at once: its last write time). Every later step (attributes, outlook, open) reopens the name
 // and goes on only when it still leads to that file.
 //
 // openExclusive opens with share mode 0, so that it fails while any other program has the file open for
@@ -67,6 +68,9 @@ public:
     static OpenStatus statusForError(unsigned long error);
 
 private:
+    // True while a handle openExclusive gave out (its name standing) reaches the file identity names.
+    bool holdsOpen(const FileIdentity& identity);
+
     std::unique_ptr<FileQueries> m_queries;
     // The handles openExclusive gave out whose names stand, with their exact paths: removeName acts on these
     // alone.
