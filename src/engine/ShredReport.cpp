@@ -244,8 +244,9 @@ std::string cloudOnlyText()
 
 std::string streamsQuestion(int streams)
 {
-    return "Die Datei hat " + (streams == 1 ? std::string("einen weiteren Datenstrom") :
-                                               std::to_string(streams) + " weitere Datenströme") +
+    return "Die Datei hat " +
+           (streams == 1 ? std::string("einen weiteren Datenstrom")
+                         : std::to_string(streams) + " weitere Datenströme") +
            "; sie werden mit überschrieben." + std::string(Question);
 }
 

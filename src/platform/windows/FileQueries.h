@@ -26,7 +26,8 @@ public:
     // The programs that hold the file at apiPath open, by the names of their executables without ".exe"
     // ("WINWORD"), or by the names they give themselves; empty when none can be told.
     virtual std::vector<std::wstring> holders(const std::wstring& apiPath);
-    // The attributes and the reparse tag of the open file handle (a HANDLE); nullopt when they cannot be read.
+    // The attributes and the reparse tag of the open file handle (a HANDLE); nullopt when they cannot be
+    // read.
     virtual std::optional<AttributeTag> attributeTag(void* handle);
     // True when the file's security lets this user write and delete it: a write refused all the same was
     // refused by something else (a protection program, such as Controlled Folder Access).

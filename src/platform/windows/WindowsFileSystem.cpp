@@ -38,7 +38,8 @@ constexpr DWORD AttributeUnpinned = 0x00100000;
 constexpr DWORD AttributeRecallOnOpen = 0x00040000;
 constexpr DWORD AttributeRecallOnDataAccess = 0x00400000;
 // Data that is not on this disk: reading or writing it fetches it first.
-constexpr DWORD NotHereAttributes = FILE_ATTRIBUTE_OFFLINE | AttributeRecallOnOpen | AttributeRecallOnDataAccess;
+constexpr DWORD NotHereAttributes =
+    FILE_ATTRIBUTE_OFFLINE | AttributeRecallOnOpen | AttributeRecallOnDataAccess;
 constexpr DWORD CloudAttributes = NotHereAttributes | AttributePinned | AttributeUnpinned;
 // The cloud files' reparse tags: IO_REPARSE_TAG_CLOUD and its 15 variants in the bits of this mask.
 constexpr DWORD CloudTagMask = 0x0000F000;
@@ -95,7 +96,8 @@ struct FileKey
 // file at once.
 bool idsAreInodes()
 {
-    static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    static const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     return wine;
 }
 
@@ -310,7 +312,8 @@ FileSystem::OpenResult openFailure(DWORD error)
 // Why the exclusive open of the file named was refused with error: a program holding it, by its name where
 // the system tells it; a write refused although the file's rights allow it, as the work of a protection
 // program.
-FileSystem::OpenResult refusal(const std::wstring& apiPath, const Named& named, DWORD error, FileQueries& queries)
+FileSystem::OpenResult refusal(const std::wstring& apiPath, const Named& named, DWORD error,
+                               FileQueries& queries)
 {
     FileSystem::OpenResult result = openFailure(error);
     if (result.status == OpenStatus::InUse) {

@@ -23,8 +23,8 @@
 // the record's sequence number, raised whenever the record is reused; ReFS IDs are 128 bits and never
 // reused; on FAT and exFAT the ID is the position of the file's entry, which a later file may take, so the
 // file's creation and last write times are part of the identity there (and under Wine, whose IDs are Linux
-// inode numbers, which pass to the next new file at once: its last write time). Every later step (attributes, outlook, open) reopens the name
-// and goes on only when it still leads to that file.
+// inode numbers, which pass to the next new file at once: its last write time). Every later step (attributes,
+// outlook, open) reopens the name and goes on only when it still leads to that file.
 //
 // openExclusive opens with share mode 0, so that it fails while any other program has the file open for
 // its data, and keeps every other opener out until the close; a share violation is tried again for about

@@ -9,9 +9,9 @@
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
 #include "platform/NativeText.h"
-#include "target/TargetIntake.h"
 #include "platform/windows/ClusterMap.h"
 #include "platform/windows/FileHandle.h"
+#include "target/TargetIntake.h"
 
 #include <gtest/gtest.h>
 
@@ -550,7 +550,8 @@ TEST_F(WindowsFileSystemTest, StreamsHoldersAndCloudFilesOnRecordedAnswers)
     EXPECT_EQ(recorded.outlook(recorded.identify(target)).streams, 2);
     EXPECT_TRUE(modShredder::ShredFile(target, 9, recorded, {}).fullyOverwritten());
     EXPECT_FALSE(present(target));
-    for (const auto& [name, size, byte] : {std::tuple(L"f.txt:eins", 33000, 0x44), std::tuple(L"f.txt:zwei", 10, 0x45)}) {
+    for (const auto& [name, size, byte] :
+         {std::tuple(L"f.txt:eins", 33000, 0x44), std::tuple(L"f.txt:zwei", 10, 0x45)}) {
         const Bytes left = contents(dir / name);
         EXPECT_TRUE(left.size() == std::size_t(size) && left != Bytes(size, byte)) << size;
     }
