@@ -8,9 +8,6 @@
 
 namespace {
 
-// Below this length every function takes the plain form: CreateDirectoryW stops 12 short of MAX_PATH.
-constexpr std::size_t PlainLimit = MAX_PATH - 12;
-
 const std::wstring Verbatim = LR"(\\?\)";
 const std::wstring VerbatimUnc = LR"(\\?\UNC\)";
 const std::wstring DeviceSpace = LR"(\\.\)";

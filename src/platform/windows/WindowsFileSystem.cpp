@@ -765,9 +765,11 @@ FileSystem::Path WindowsFileSystem::longPathName(const Path& path)
         // A wildcard would let the search answer with another name.
         if (name.find_first_of(L"*?<>\"") != std::wstring::npos)
             return {};
+        std::wstring sought = longName;
+        sought.append(L"\\").append(name);
         WIN32_FIND_DATAW found{};
-        const HANDLE search = ::FindFirstFileExW((longName + L"\\" + name).c_str(), FindExInfoBasic, &found,
-                                                 FindExSearchNameMatch, nullptr, 0);
+        const HANDLE search =
+            ::FindFirstFileExW(sought.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
         if (search == INVALID_HANDLE_VALUE)
             return {};
         ::FindClose(search);
