@@ -140,11 +140,12 @@ void MainWindowModel::ShowNameAndFolder(PanelState& state, const std::filesystem
 {
     // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them. A name too long for its
     // line keeps its start and its extension; screen readers get it whole.
-    const std::string shown = PathDisplay::displayText(NativeText::bytes(target));
-    state.fileNameWhole = PanelText::fileName(shown);
+    // Split before the escapes go in: on Windows their backslash would pass for a separator.
+    const std::string bytes = NativeText::bytes(target);
+    state.fileNameWhole = PathDisplay::displayText(PanelText::fileName(bytes));
     state.fileName = nameMeasure.elideMiddle(state.fileNameWhole,
                                              twipsToPixels(WindowLayout::control("lblFileName").width));
-    state.folder = PanelText::parentFolder(shown);
+    state.folder = PathDisplay::displayText(PanelText::parentFolder(bytes));
 }
 
 void MainWindowModel::SetPanelState(PanelState& state, bool empty)
