@@ -220,6 +220,15 @@ std::string openFailureText(OpenStatus status)
     case OpenStatus::PseudoFile:
         return "Die Datei wurde nicht gelöscht, weil sie auf keinem Datenträger liegt (wie alles "
                "in /sys und /proc).";
+    case OpenStatus::Blocked:
+        return "Die Datei wurde nicht gelöscht: Ihre Rechte erlauben es, doch ein Schutzprogramm (etwa der "
+               "überwachte Ordnerzugriff) verhindert das Schreiben. Lassen Sie Tilgomatic dort zu.";
+    case OpenStatus::CloudOnly:
+        return "Die Datei wurde nicht gelöscht, weil ihr Inhalt nur in der Cloud liegt. Löschen Sie sie "
+               "dort, samt ihren Versionen.";
+    case OpenStatus::StreamFailed:
+        return "Die Datei wurde nicht gelöscht, weil sich einer ihrer weiteren Datenströme nicht öffnen "
+               "liess. Bitte erneut versuchen.";
     case OpenStatus::Failed:
         break;
     }
@@ -232,6 +241,26 @@ std::string inUseText(const std::string& holder)
     if (holder.empty())
         return openFailureText(OpenStatus::InUse);
     return "Die Datei wurde nicht gelöscht, weil „" + holder + "“ sie geöffnet hat.";
+}
+
+std::string cloudWarningText()
+{
+    return "OneDrive oder eine andere Cloud behält eigene Kopien und Versionen dieser Datei." +
+           std::string(Question);
+}
+
+std::string cloudOnlyText()
+{
+    return "Der Inhalt dieser Datei liegt nur in der Cloud; Überschreiben würde ihn erst herunterladen. "
+           "Löschen Sie sie dort.";
+}
+
+std::string streamsQuestion(int streams)
+{
+    return "Die Datei hat " +
+           (streams == 1 ? std::string("einen weiteren Datenstrom")
+                         : std::to_string(streams) + " weitere Datenströme") +
+           "; sie werden mit überschrieben." + std::string(Question);
 }
 
 std::string noSpaceWarningText(std::int64_t needed, std::int64_t free, const NumberFormat& format)

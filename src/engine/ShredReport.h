@@ -36,6 +36,12 @@ std::string warningText(const OverwriteCheck::Result& expected);
 std::string openFailureText(OpenStatus status);
 // Why nothing was destroyed when the program holder (as its process calls itself) holds the file open.
 std::string inUseText(const std::string& holder);
+// Shown in place of the question while a file is loaded that a cloud provider keeps copies and versions of.
+std::string cloudWarningText();
+// Shown in place of the question while a cloud file is loaded whose data is not on this disk.
+std::string cloudOnlyText();
+// The question for a file with streams further data streams (NTFS), which the run overwrites too.
+std::string streamsQuestion(int streams);
 // Shown in place of the question while a file is loaded whose sweeps need needed bytes where only free
 // are free.
 std::string noSpaceWarningText(std::int64_t needed, std::int64_t free, const NumberFormat& format);

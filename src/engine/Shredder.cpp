@@ -194,32 +194,49 @@ ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, Fi
     // Where the old contents lie, before anything overwrites them.
     const StorageMap before = fileSystem.storageMap(opened.handle);
 
-    const std::int64_t length = std::max<std::int64_t>(opened.length, 0);
     if (progress)
-        progress->sweeps.store(4 * std::max<int>(passes, 0), std::memory_order_relaxed);
-    SweepWriter writer(fileSystem, opened.handle, length, yieldToEvents, result, progress);
-    for (int pass = 0; pass < passes; ++pass) {
-        for (const FixedSweep& sweep : FixedSweeps)
-            writer.fixedSweep(sweep.blockByte == 0x00 ? zeroBlock : ffBlock, sweep);
-    }
-
+        progress->sweeps.store(4 * std::max<int>(passes, 0) * int(1 + opened.streams.size()),
+                               std::memory_order_relaxed);
     std::mt19937 generator(clockSeed());
-    for (int pass = 0; pass < passes; ++pass) {
-        writer.yield();
-        writer.randomSweep(generator);
-    }
+    const auto sweepAll = [&](FileSystem::Handle handle, std::int64_t length,
+                              const std::function<void()>& yield) {
+        SweepWriter writer(fileSystem, handle, std::max<std::int64_t>(length, 0), yield, result, progress);
+        for (int pass = 0; pass < passes; ++pass) {
+            for (const FixedSweep& sweep : FixedSweeps)
+                writer.fixedSweep(sweep.blockByte == 0x00 ? zeroBlock : ffBlock, sweep);
+        }
+        for (int pass = 0; pass < passes; ++pass) {
+            writer.yield();
+            writer.randomSweep(generator);
+        }
+    };
+    sweepAll(opened.handle, opened.length, yieldToEvents);
 
     // Every sweep has been synced: the blocks the file has now hold the last one.
     const StorageMap after = fileSystem.storageMap(opened.handle);
     if (passes > 0)
         result.overwrite = OverwriteCheck::judge(before, after);
+    // Further data streams take the same sweeps while the file stays ours; old data left in one of them
+    // counts as left in the file.
+    for (const FileSystem::OpenResult::Stream& stream : opened.streams) {
+        const StorageMap streamBefore = fileSystem.storageMap(stream.handle);
+        sweepAll(stream.handle, stream.length, {});
+        const OverwriteCheck::Result check =
+            OverwriteCheck::judge(streamBefore, fileSystem.storageMap(stream.handle));
+        if (passes > 0 && result.overwrite.verified() && !check.verified())
+            result.overwrite = check;
+        if (!fileSystem.close(stream.handle))
+            result.syncsOk = false;
+    }
     // The name goes only now, so that until the last sync the file can be found and run again. A run whose
     // writes failed keeps it, for the same reason.
     if (result.writesOk && result.syncsOk)
         result.nameRemoved = fileSystem.removeName(opened.handle);
     if (!result.nameRemoved)
         giveProtectionBack();
-    fileSystem.close(opened.handle);
+    // A close that fails, or a name that still leads to a file afterwards, is no removal.
+    if (!fileSystem.close(opened.handle))
+        result.nameRemoved = false;
     return result;
 }
 

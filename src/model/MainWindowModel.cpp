@@ -94,8 +94,9 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
     }
-    if (outlook.status == OpenStatus::PseudoFile) {
-        state.message = ShredReport::pseudoFileText();
+    if (outlook.status == OpenStatus::PseudoFile || outlook.status == OpenStatus::CloudOnly) {
+        state.message = outlook.status == OpenStatus::PseudoFile ? ShredReport::pseudoFileText()
+                                                                 : ShredReport::cloudOnlyText();
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
         state.message = PanelText::folderText();
@@ -105,8 +106,12 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         state.message = PanelText::readOnlyText();
     } else if (outlook.status == OpenStatus::NoSpace) {
         state.message = ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, m_numbers);
+    } else if (outlook.cloud) {
+        state.message = ShredReport::cloudWarningText();
     } else if (!warning.empty()) {
         state.message = warning;
+    } else if (outlook.streams > 0) {
+        state.message = ShredReport::streamsQuestion(outlook.streams);
     } else {
         state.message = m_fileSystem.openersMayBeUnseen(target) ? PanelText::uncheckedOpenersQuestion()
                                                                 : std::string(WindowLayout::Question);
@@ -143,11 +148,12 @@ void MainWindowModel::ShowNameAndFolder(PanelState& state, const std::filesystem
 {
     // Bytes that are no UTF-8 are shown as "\xE4"; the target itself keeps them. A name too long for its
     // line keeps its start and its extension; screen readers get it whole.
-    const std::string shown = PathDisplay::displayText(NativeText::bytes(target));
-    state.fileNameWhole = PanelText::fileName(shown);
+    // Split before the escapes go in: on Windows their backslash would pass for a separator.
+    const std::string bytes = NativeText::bytes(target);
+    state.fileNameWhole = PathDisplay::displayText(PanelText::fileName(bytes));
     state.fileName = nameMeasure.elideMiddle(state.fileNameWhole,
                                              twipsToPixels(WindowLayout::control("lblFileName").width));
-    state.folder = PanelText::parentFolder(shown);
+    state.folder = PathDisplay::displayText(PanelText::parentFolder(bytes));
 }
 
 void MainWindowModel::SetPanelState(PanelState& state, bool empty)

@@ -22,6 +22,9 @@ enum class OpenStatus {
     Changed,        // the path no longer names the file it named when it was identified
     NoSpace,        // the sweeps would need more free space than the file system has
     PseudoFile,     // a file the kernel only shows (in /sys, /proc and the like), on no storage device
+    Blocked,        // the rights allow the write, yet it was refused (a protection program, most likely)
+    CloudOnly,      // a cloud file whose data is not on this disk: overwriting would fetch it first
+    StreamFailed,   // one of the file's further data streams could not be opened for writing
     Failed,         // any other reason
 };
 
@@ -38,6 +41,13 @@ struct FileIdentity
     std::uint64_t inode = 0;
     std::uint64_t folderDevice = 0;
     std::uint64_t folderInode = 0;
+    // Where the platform's file IDs are longer or not unique on their own: the ID's upper 64 bits (ReFS),
+    // and where IDs pass to later files (FAT and exFAT positions; Linux inodes seen through Wine), a stamp of
+    // the file's times.
+    std::uint64_t inodeHigh = 0;
+    std::int64_t stamp = 0;
+    // The path it was identified by, for a platform that holds no handle of the file (Windows).
+    std::filesystem::path path;
     // A handle of the folder, closed when the last copy of the identity goes.
     std::shared_ptr<const NativeHandle> folder;
     // A handle of the file itself (O_PATH on Linux: it reads and writes nothing), closed likewise.
@@ -55,6 +65,8 @@ struct RunOutlook
     std::int64_t spaceNeeded =
         0;                      // NoSpace: bytes the sweeps would have to allocate, with room for bookkeeping
     std::int64_t spaceFree = 0; // NoSpace: bytes free for us on the file system
+    int streams = 0;            // further data streams of the file (NTFS), overwritten with it
+    bool cloud = false;         // a cloud provider keeps copies and versions of the file
 
     // Filling holes bytes of a sparse file in blocks of block bytes, with free bytes free for us: the file
     // system also needs one block of its own for every perRecord new ones, and 16 more for the upper levels
@@ -103,6 +115,13 @@ public:
         std::int64_t spaceNeeded = 0;  // NoSpace: bytes the sweeps would have to allocate
         std::int64_t spaceFree = 0;    // NoSpace: bytes free for us on the file system
         std::string holder; // InUse: the program seen holding the file (UTF-8), where it could be told
+        // Opened: the file's further data streams (NTFS), each opened for writing, with its length.
+        struct Stream
+        {
+            Handle handle = InvalidHandle;
+            std::int64_t length = 0;
+        };
+        std::vector<Stream> streams;
     };
 
     virtual ~FileSystem() = default;
@@ -196,7 +215,8 @@ public:
     // Never removes a name that does not name the open file, not even one put in its place meanwhile.
     // False when the name could not be removed.
     virtual bool removeName(Handle handle) = 0;
-    // Releases the handle; the name, if not removed, stays. False on failure.
+    // Releases the handle; the name, if not removed, stays. False on failure, and where the platform can
+    // tell, when a name removeName took still leads to a file afterwards.
     virtual bool close(Handle handle) = 0;
 
     // Where the open file's data lies, after its pending writes have gone to the device. Writes nothing

@@ -42,6 +42,17 @@ std::string escape(const char* prefix, unsigned long value, int digits)
     return buffer;
 }
 
+// True when the blank at bytes[at] is one of those that end a name: it draws nothing, and Windows programs
+// that read names in their plain form drop it, so "t.txt " must not look like its neighbour "t.txt".
+bool endsName(std::string_view bytes, std::size_t at)
+{
+    if (bytes[at] != ' ')
+        return false;
+    const std::size_t next = bytes.find_first_not_of(' ', at);
+    return next == std::string_view::npos || bytes[next] == '/' ||
+           (bytes[next] == '\\' && NativeText::WindowsPaths);
+}
+
 } // namespace
 
 namespace PathDisplay {
@@ -118,6 +129,8 @@ std::string displayText(std::string_view bytes)
         // separates the names and no name holds one.
         if (codePoint == U'\\' && !NativeText::WindowsPaths)
             shown += "\\\\";
+        else if (endsName(bytes, at - 1))
+            shown += escape("\\u", codePoint, 4);
         else if (drawsNothing(codePoint))
             shown += codePoint > 0xFFFF ? escape("\\U", codePoint, 8) : escape("\\u", codePoint, 4);
         else

@@ -21,8 +21,8 @@ void appendUtf8(std::string& text, char32_t codePoint);
 // be seen still look different: each byte that is not part of valid UTF-8 is shown as "\xE4" (two
 // hexadecimal digits), each code point that draws nothing or breaks the line (controls such as a line
 // break, line and paragraph separators, format characters, every other default-ignorable) as "\u200B", or
-// "\U000E0041" above U+FFFF, and a backslash itself as "\\" (not on Windows, where it separates the names).
-// Only the text shown changes; the path keeps its bytes.
+// "\U000E0041" above U+FFFF, each blank at the end of a name as "\u0020", and a backslash itself as "\\" (not
+// on Windows, where it separates the names). Only the text shown changes; the path keeps its bytes.
 std::string displayText(std::string_view bytes);
 
 } // namespace PathDisplay

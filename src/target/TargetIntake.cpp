@@ -206,8 +206,11 @@ std::filesystem::path commandLineTarget(const std::vector<std::string>& argument
     if constexpr (NativeText::WindowsPaths)
         asGiven = withoutQuotes(trimBlanks(asGiven));
     const std::string exact = absoluteAgainst(asGiven, workingFolder);
-    if (!exact.empty() && !fileSystem.longPathName(NativeText::path(exact)).empty())
-        return NativeText::path(exact);
+    // In its long form: on Windows a short (8.3) name becomes the name the file is known by.
+    if (const std::filesystem::path longForm =
+            exact.empty() ? std::filesystem::path() : fileSystem.longPathName(NativeText::path(exact));
+        !longForm.empty())
+        return longForm;
 
     if (fromContextMenu)
         text.erase(0, ContextMenuWord.size() - 1);

@@ -982,6 +982,11 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_TIMER:
         if (wParam == ProgressTimer) {
+            // The run's own message may have been lost (a full message queue): the timer ends it then.
+            if (m_run && m_run->finished()) {
+                finishRun();
+                return 0;
+            }
             // First half a second into the run, then every quarter second until it ends.
             if (!m_progressShown) {
                 m_progressShown = true;

@@ -40,12 +40,13 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     std::set<std::string> texts;
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
-          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Failed}) {
+          OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Blocked,
+          OpenStatus::CloudOnly, OpenStatus::StreamFailed, OpenStatus::Failed}) {
         const std::string text = ShredReport::openFailureText(status);
         EXPECT_TRUE(text.starts_with("Die Datei wurde nicht gelöscht")) << text;
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts.size(), 11u);
     EXPECT_TRUE(contains(ShredReport::openFailureText(OpenStatus::InUse), "anderen Programm"));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).empty());
 }

@@ -71,3 +71,12 @@ TEST(NativePathDisplay, WhatDrawsNothingIsSpelledOut)
     for (const auto& [bytes, shown] : cases)
         EXPECT_EQ(NativePath::displayText(NativePath::fromNative(bytes)), QString::fromUtf8(shown)) << shown;
 }
+
+// A blank that ends a name draws nothing either, and plain Windows paths drop it: "t.txt " is not "t.txt".
+TEST(NativePathDisplay, BlanksThatEndANameAreSpelledOut)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/d/t.txt  ", "/d/t.txt\\u0020\\u0020"}, {"/a b /c d", "/a b\\u0020/c d"}, {"/a.", "/a."}};
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(NativePath::displayText(NativePath::fromNative(bytes)), QString::fromUtf8(shown)) << shown;
+}

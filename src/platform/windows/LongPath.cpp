@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-namespace {
+#include <algorithm>
+#include <vector>
 
-// Below this length every function takes the plain form: CreateDirectoryW stops 12 short of MAX_PATH.
-constexpr std::size_t PlainLimit = MAX_PATH - 12;
+namespace {
 
 const std::wstring Verbatim = LR"(\\?\)";
 const std::wstring VerbatimUnc = LR"(\\?\UNC\)";
@@ -35,18 +35,59 @@ std::wstring LongPath::fullPath(const std::wstring& path)
     return path;
 }
 
+// Made absolute by the system only where the text leaves the base to it (a relative path, "\\x" or "C:x"):
+// the base is a folder the system already knows by its exact name. The names the user gave are then joined
+// as they are; only "." and ".." are resolved, as the system itself would.
 std::wstring LongPath::forApi(const std::filesystem::path& path)
 {
-    const std::wstring& given = path.native();
-    if (given.size() < PlainLimit || given.starts_with(Verbatim) || given.starts_with(DeviceSpace))
+    std::wstring given = path.native();
+    if (given.empty() || given.starts_with(Verbatim) || given.starts_with(DeviceSpace))
         return given;
-    // \\?\ turns off the system's own clean-up of the path, so the path is cleaned up first.
-    const std::wstring full = fullPath(given);
-    if (full.size() < PlainLimit || full.starts_with(Verbatim) || full.starts_with(DeviceSpace))
-        return full;
-    if (full.starts_with(LR"(\\)"))
-        return VerbatimUnc + full.substr(2);
-    return Verbatim + full;
+    std::replace(given.begin(), given.end(), L'/', L'\\');
+    std::wstring root;
+    std::size_t rest = 0;
+    if (given.starts_with(LR"(\\)")) {
+        // \\server\share: both stay, and ".." never climbs above them.
+        const std::size_t server = given.find(L'\\', 2);
+        const std::size_t share = server == std::wstring::npos ? server : given.find(L'\\', server + 1);
+        if (server == std::wstring::npos || server == 2)
+            return {};
+        root = VerbatimUnc + given.substr(2, share == std::wstring::npos ? share : share - 2);
+        rest = share == std::wstring::npos ? given.size() : share;
+    } else if (given.size() >= 3 && given[1] == L':' && given[2] == L'\\') {
+        root = Verbatim + given.substr(0, 2);
+        rest = 2;
+    } else {
+        // Relative to the current folder, to the current drive's root or to a drive's current folder.
+        const bool onDrive = given.size() >= 2 && given[1] == L':';
+        const std::wstring baseText = onDrive ? given.substr(0, 2) : given.starts_with(L'\\') ? L"\\" : L".";
+        const std::wstring base = fullPath(baseText);
+        if (base == baseText || !(base.starts_with(LR"(\\)") || (base.size() >= 3 && base[1] == L':')))
+            return {};
+        const std::wstring relative = given.substr(onDrive ? 2 : 0);
+        return forApi(std::filesystem::path(base + L"\\" + relative));
+    }
+    std::vector<std::wstring> names;
+    for (std::size_t at = rest; at < given.size();) {
+        std::size_t end = given.find(L'\\', at);
+        if (end == std::wstring::npos)
+            end = given.size();
+        const std::wstring name = given.substr(at, end - at);
+        if (name == L"..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != L".") {
+            names.push_back(name);
+        }
+        at = end + 1;
+    }
+    std::wstring exact = root;
+    for (const std::wstring& name : names)
+        exact += L"\\" + name;
+    // A trailing separator stays: it asks for a folder.
+    if (names.empty() || given.ends_with(L'\\'))
+        exact += L'\\';
+    return exact;
 }
 
 std::wstring LongPath::asGiven(const std::wstring& answer, const std::filesystem::path& given)

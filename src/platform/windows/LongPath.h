@@ -4,13 +4,14 @@
 #include <filesystem>
 #include <string>
 
-// How a path is handed to the W functions. A path too long for the plain form is made absolute and given the
-// \\?\ form, so that no path is refused or cut for its length, whether or not the system lets long-path
-// aware programs use long plain paths. Shorter paths go as they are.
+// How a path is handed to the W functions: always in its exact \\?\ form (\\?\UNC\ for a share), made
+// absolute with only "." and ".." resolved, so that the system changes no name on its way (a plain path loses
+// the trailing blanks and dots of its names and reaches another file: "t.txt " becomes "t.txt") and refuses
+// no path for its length.
 class LongPath
 {
 public:
-    // The form for the W functions: the path itself, or its full \\?\ form when it is long.
+    // The exact form for the W functions; empty when path cannot be made absolute exactly.
     static std::wstring forApi(const std::filesystem::path& path);
     // An answer of the W functions about apiPath in the form the caller gave: without the \\?\ that
     // forApi put in front.

@@ -3,6 +3,7 @@
 
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
+#include "platform/NativeText.h"
 #include "platform/windows/ClusterMap.h"
 #include "platform/windows/FileHandle.h"
 #include "platform/windows/LongPath.h"
@@ -31,6 +32,20 @@ constexpr DWORD KeptAttributes =
 constexpr DWORD ChangedError = ERROR_FILE_INVALID;
 // MinGW's headers name this class only for later versions of Windows 10.
 constexpr auto DispositionInfoEx = FILE_INFO_BY_HANDLE_CLASS(21);
+// Nor do they name the attributes of cloud files (Windows 10).
+constexpr DWORD AttributePinned = 0x00080000;
+constexpr DWORD AttributeUnpinned = 0x00100000;
+constexpr DWORD AttributeRecallOnOpen = 0x00040000;
+constexpr DWORD AttributeRecallOnDataAccess = 0x00400000;
+// Data that is not on this disk: reading or writing it fetches it first.
+constexpr DWORD NotHereAttributes =
+    FILE_ATTRIBUTE_OFFLINE | AttributeRecallOnOpen | AttributeRecallOnDataAccess;
+constexpr DWORD CloudAttributes = NotHereAttributes | AttributePinned | AttributeUnpinned;
+// The cloud files' reparse tags: IO_REPARSE_TAG_CLOUD and its 15 variants in the bits of this mask.
+constexpr DWORD CloudTagMask = 0x0000F000;
+// How long a share violation is tried again before it counts: a scanner's or a preview's look at a file.
+constexpr DWORD ShareRetryMs = 2000;
+constexpr DWORD ShareRetryStepMs = 100;
 
 HANDLE native(NativeHandle handle)
 {
@@ -52,23 +67,49 @@ int wordOf(DWORD attributes)
     return int(attributes & WordAttributes);
 }
 
-// Which file a handle reaches: its volume's serial number and its ID, 128 bits on ReFS.
+// Which file a handle reaches: its volume's serial number and its ID, 128 bits on ReFS; where IDs pass to
+// later files, also a stamp of its times.
 struct FileKey
 {
     std::uint64_t volume = 0;
     std::array<unsigned char, 16> id{};
+    std::int64_t stamp = 0;
 
     bool operator==(const FileKey&) const = default;
-    // The ID in 64 bits: NTFS IDs (whose upper half is 0) stay as they are.
-    std::uint64_t folded() const
+    std::uint64_t low() const
     {
-        std::uint64_t low = 0;
-        std::uint64_t high = 0;
-        std::memcpy(&low, id.data(), sizeof low);
-        std::memcpy(&high, id.data() + sizeof low, sizeof high);
-        return low ^ high;
+        std::uint64_t half = 0;
+        std::memcpy(&half, id.data(), sizeof half);
+        return half;
     }
+    std::uint64_t high() const
+    {
+        std::uint64_t half = 0;
+        std::memcpy(&half, id.data() + sizeof half, sizeof half);
+        return half;
+    }
+    // The ID in 64 bits: NTFS IDs (whose upper half is 0) stay as they are.
+    std::uint64_t folded() const { return low() ^ high(); }
 };
+
+// True under Wine, whose file IDs are the inode numbers of Linux file systems: those go to the next new
+// file at once.
+bool idsAreInodes()
+{
+    static const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// True for FAT, FAT32 and exFAT, whose file IDs name the place of the file's entry.
+bool idIsPosition(HANDLE handle)
+{
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1))
+        return false;
+    const std::wstring fileSystem = name;
+    return fileSystem.starts_with(L"FAT") || fileSystem == L"exFAT";
+}
 
 std::optional<FileKey> keyOf(HANDLE handle)
 {
@@ -77,15 +118,24 @@ std::optional<FileKey> keyOf(HANDLE handle)
     if (::GetFileInformationByHandleEx(handle, FileIdInfo, &info, sizeof info)) {
         key.volume = info.VolumeSerialNumber;
         std::memcpy(key.id.data(), info.FileId.Identifier, key.id.size());
-        return key;
+    } else {
+        // Before Windows 8, and on file systems that do not answer the 128-bit form.
+        BY_HANDLE_FILE_INFORMATION older{};
+        if (!::GetFileInformationByHandle(handle, &older))
+            return std::nullopt;
+        key.volume = older.dwVolumeSerialNumber;
+        const std::uint64_t index = (std::uint64_t(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
+        std::memcpy(key.id.data(), &index, sizeof index);
     }
-    // Before Windows 8, and on file systems that do not answer the 128-bit form.
-    BY_HANDLE_FILE_INFORMATION older{};
-    if (!::GetFileInformationByHandle(handle, &older))
-        return std::nullopt;
-    key.volume = older.dwVolumeSerialNumber;
-    const std::uint64_t index = (std::uint64_t(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
-    std::memcpy(key.id.data(), &index, sizeof index);
+    // A later file that takes the ID has other times: the last write (which no change of attributes
+    // touches) and, on FAT, the creation (which Wine takes from the Linux change time, which they do touch).
+    const bool fat = idIsPosition(handle);
+    if (fat || idsAreInodes()) {
+        FILE_BASIC_INFO basic{};
+        if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+            return std::nullopt;
+        key.stamp = basic.LastWriteTime.QuadPart ^ (fat ? basic.CreationTime.QuadPart * 31 : 0);
+    }
     return key;
 }
 
@@ -109,12 +159,21 @@ struct Named
     DWORD error = 0; // why it could not be looked at
     FileKey key;
     DWORD attributes = 0;
+    DWORD reparseTag = 0;
     bool onDisk = false; // a file of a file system, not a device, pipe or console
 
+    // A cloud file's placeholder is a reparse point of the cloud's own tag, and regular all the same.
+    bool cloudTagged() const
+    {
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+               (reparseTag & ~CloudTagMask) == DWORD(IO_REPARSE_TAG_CLOUD);
+    }
+    bool cloud() const { return (attributes & CloudAttributes) || cloudTagged(); }
+    bool dataHere() const { return !(attributes & NotHereAttributes); }
     bool regular() const
     {
-        return onDisk && !(attributes &
-                           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+        const DWORD reparse = cloudTagged() ? 0 : FILE_ATTRIBUTE_REPARSE_POINT;
+        return onDisk && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | reparse | FILE_ATTRIBUTE_DEVICE));
     }
     // The error a run on something that is no regular file ends with.
     DWORD irregularError() const
@@ -126,27 +185,28 @@ struct Named
 };
 
 // Fills named from an open handle; false (with the error) when it cannot be read.
-bool describe(HANDLE handle, Named& named)
+bool describe(HANDLE handle, Named& named, FileQueries& queries)
 {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
     const std::optional<FileKey> key = keyOf(handle);
-    if (!key || !::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) {
+    const std::optional<FileQueries::AttributeTag> tag = key ? queries.attributeTag(handle) : std::nullopt;
+    if (!tag) {
         named.error = ::GetLastError();
         if (named.error == 0)
             named.error = ERROR_GEN_FAILURE;
         return false;
     }
     named.key = *key;
-    named.attributes = tag.FileAttributes;
+    named.attributes = tag->attributes;
+    named.reparseTag = tag->reparseTag;
     named.onDisk = ::GetFileType(handle) == FILE_TYPE_DISK;
     return true;
 }
 
 // What path names now. A device is never opened, not even for its attributes: that alone can act on it.
-Named lookAt(const FileSystem::Path& path, const std::wstring& apiPath)
+Named lookAt(const FileSystem::Path& path, const std::wstring& apiPath, FileQueries& queries)
 {
     Named named;
-    if (path.empty()) {
+    if (path.empty() || apiPath.empty()) {
         named.error = ERROR_PATH_NOT_FOUND;
         return named;
     }
@@ -158,19 +218,31 @@ Named lookAt(const FileSystem::Path& path, const std::wstring& apiPath)
     if (!handle)
         named.error = ::GetLastError();
     else
-        describe(handle.get(), named);
+        describe(handle.get(), named, queries);
     return named;
 }
 
-// True when key is the key of the file identity names: by the full ID of the file it holds, else by the
-// numbers it keeps.
-bool isIdentified(const FileKey& key, const FileIdentity& identity)
+// True when key is the key of the file identity names, by its full ID, and by its stamp where that counts
+// and the file is not held open by us (while it is, no other file can have its ID, and our writes change
+// its times).
+bool isIdentified(const FileKey& key, const FileIdentity& identity, bool heldOpen = false)
 {
-    if (identity.holdsFile()) {
-        const std::optional<FileKey> held = keyOf(native(*identity.file));
-        return held && *held == key;
+    return key.volume == identity.device && key.low() == identity.inode && key.high() == identity.inodeHigh &&
+           (heldOpen || key.stamp == identity.stamp);
+}
+
+// A handle for the attributes of the file identity names, reached by its exact path, with access; an
+// invalid one (and the error ChangedError) when the path leads elsewhere now.
+FileHandle openIdentified(const FileIdentity& identity, DWORD access, bool heldOpen = false)
+{
+    const std::wstring apiPath = LongPath::forApi(identity.path);
+    FileHandle file = openAttributes(apiPath, false, access);
+    const std::optional<FileKey> key = file ? keyOf(file.get()) : std::nullopt;
+    if (file && (!key || !isIdentified(*key, identity, heldOpen))) {
+        file = FileHandle();
+        ::SetLastError(ChangedError);
     }
-    return key.volume == identity.device && key.folded() == identity.inode;
+    return file;
 }
 
 // True when the folder of apiPath is the one identity was found in (or identity knows none).
@@ -181,16 +253,6 @@ bool inIdentifiedFolder(const std::wstring& apiPath, const FileIdentity& identit
     const FileHandle folder = openAttributes(LongPath::folderOf(apiPath), true);
     const std::optional<FileKey> key = folder ? keyOf(folder.get()) : std::nullopt;
     return key && key->volume == identity.folderDevice && key->folded() == identity.folderInode;
-}
-
-// A handle shared by the copies of an identity, closed with the last of them.
-std::shared_ptr<const NativeHandle> shared(HANDLE handle)
-{
-    return std::shared_ptr<const NativeHandle>(new NativeHandle(reinterpret_cast<NativeHandle>(handle)),
-                                               [](const NativeHandle* held) {
-                                                   ::CloseHandle(native(*held));
-                                                   delete held;
-                                               });
 }
 
 // Sets the word's settable attributes on the file open as handle, keeping its other ones. Nothing is done
@@ -245,6 +307,24 @@ FileSystem::OpenResult openFailure(OpenStatus status, DWORD error)
 FileSystem::OpenResult openFailure(DWORD error)
 {
     return openFailure(WindowsFileSystem::statusForError(error), error);
+}
+
+// Why the exclusive open of the file named was refused with error: a program holding it, by its name where
+// the system tells it; a write refused although the file's rights allow it, as the work of a protection
+// program.
+FileSystem::OpenResult refusal(const std::wstring& apiPath, const Named& named, DWORD error,
+                               FileQueries& queries)
+{
+    FileSystem::OpenResult result = openFailure(error);
+    if (result.status == OpenStatus::InUse) {
+        const std::vector<std::wstring> holders = queries.holders(apiPath);
+        if (!holders.empty())
+            result.holder = NativeText::fromUtf16(holders.front());
+    } else if (error == ERROR_ACCESS_DENIED && !(named.attributes & FILE_ATTRIBUTE_READONLY) &&
+               queries.rightsAllowWrite(apiPath)) {
+        result.status = OpenStatus::Blocked;
+    }
+    return result;
 }
 
 } // namespace
@@ -325,84 +405,110 @@ void WindowsFileSystem::setAttributes(const Path& path, int attributeWord)
         throw FileError(path, error, operation);
 }
 
+WindowsFileSystem::WindowsFileSystem(std::unique_ptr<FileQueries> queries)
+    : m_queries(std::move(queries))
+{}
+
+bool WindowsFileSystem::holdsOpen(const FileIdentity& identity)
+{
+    const std::lock_guard<std::mutex> lock(m_namedLock);
+    return std::any_of(m_named.begin(), m_named.end(), [&](const auto& named) {
+        const std::optional<FileKey> key = keyOf(native(named.first));
+        return key && isIdentified(*key, identity, true);
+    });
+}
+
+// Through the name, and only while it leads to the file identified.
 int WindowsFileSystem::heldAttributes(const Path& path, const FileIdentity& identity)
 {
-    if (!identity.holdsFile())
+    if (!identity.known)
         return attributes(path);
+    const FileHandle file = openIdentified(identity, FILE_READ_ATTRIBUTES, holdsOpen(identity));
     FILE_BASIC_INFO basic{};
-    if (!::GetFileInformationByHandleEx(native(*identity.file), FileBasicInfo, &basic, sizeof basic))
+    if (!file || !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
         throw fileError(path, ::GetLastError(), "Reading the attributes");
     return wordOf(basic.FileAttributes);
 }
 
-// Through the held file, never through the name: a file put under the name meanwhile keeps its own. The
-// identity's handle may write attributes where the file's rights allow it; where it may not, a second
-// handle of the held file is taken, and checked to be one (Wine reopens by the name).
+// Through a handle of the file identified, never of a file put under the name meanwhile: that one keeps its
+// own.
 void WindowsFileSystem::setHeldAttributes(const Path& path, const FileIdentity& identity, int attributeWord)
 {
-    if (!identity.holdsFile()) {
+    if (!identity.known) {
         setAttributes(path, attributeWord);
         return;
     }
     static const char* const operation = "Changing the attributes";
-    const HANDLE held = native(*identity.file);
-    std::error_code error = changeAttributes(held, attributeWord);
-    if (error == std::error_code(ERROR_ACCESS_DENIED, std::system_category())) {
-        const FileHandle file(::ReOpenFile(held, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll,
-                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-        const std::optional<FileKey> reopened = file ? keyOf(file.get()) : std::nullopt;
-        const std::optional<FileKey> original = keyOf(held);
-        if (!file)
-            error = systemError(::GetLastError());
-        else if (!reopened || !original || *reopened != *original)
-            error = systemError(ChangedError);
-        else
-            error = changeAttributes(file.get(), attributeWord);
-    }
-    if (error)
+    const FileHandle file =
+        openIdentified(identity, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, holdsOpen(identity));
+    if (!file)
+        throw fileError(path, ::GetLastError(), operation);
+    if (const std::error_code error = changeAttributes(file.get(), attributeWord))
         throw FileError(path, error, operation);
 }
 
+// Looked at through the name, while it leads to the file identified: room for the sweeps, the file's
+// further data streams, and whether a cloud keeps it.
 RunOutlook WindowsFileSystem::outlook(const FileIdentity& identity)
 {
-    if (!identity.holdsFile())
+    const FileHandle file = identity.known ? openIdentified(identity, FILE_READ_ATTRIBUTES) : FileHandle();
+    Named named;
+    if (!file || !describe(file.get(), named, *m_queries))
         return {};
-    return spaceOutlook(native(*identity.file));
+    RunOutlook outlook;
+    outlook.cloud = named.cloud();
+    if (!named.dataHere()) {
+        outlook.status = OpenStatus::CloudOnly;
+        return outlook;
+    }
+    if (const RunOutlook space = spaceOutlook(file.get()); space.status == OpenStatus::NoSpace)
+        outlook = space;
+    outlook.cloud = named.cloud();
+    const auto streams = m_queries->streamNames(LongPath::forApi(identity.path));
+    outlook.streams = streams ? int(streams->size()) : 0;
+    return outlook;
 }
 
-// Opens path for writing with share mode 0, keeping its name. Returns status Opened with the handle and the
-// length read from it, or the reason of the failure with nothing written and the file untouched.
+// Opens path for writing with share mode 0, keeping its name, and the file's further data streams with it.
+// Returns status Opened with the handles and the lengths read from them, or the reason of the failure with
+// nothing written and the file untouched.
 FileSystem::OpenResult WindowsFileSystem::openExclusive(const Path& path, const FileIdentity& expected)
 {
-    // The name is looked at before anything is opened for writing: a folder, link or device never is.
+    // The name is looked at before anything is opened for writing: a folder, link or device never is, nor
+    // a cloud file whose data would have to be fetched first.
     const std::wstring apiPath = LongPath::forApi(path);
-    const Named named = lookAt(path, apiPath);
+    const Named named = lookAt(path, apiPath, *m_queries);
     if (named.error != 0)
         return openFailure(named.error);
     if (!named.regular())
         return openFailure(OpenStatus::NotRegularFile, named.irregularError());
     if (expected.known && (!isIdentified(named.key, expected) || !inIdentifiedFolder(apiPath, expected)))
         return openFailure(ChangedError);
+    if (!named.dataHere())
+        return openFailure(OpenStatus::CloudOnly, ERROR_FILE_OFFLINE);
 
-    // The held file itself is reopened, so that a file put under the name meanwhile is never opened; without
-    // one, the name, and what it reached is compared below. DELETE now: a file whose name could not be
-    // removed afterwards is not overwritten either.
+    // DELETE now: a file whose name could not be removed afterwards is not overwritten either. What the name
+    // reached is compared below, so that a file put under it meanwhile is never written.
     constexpr DWORD access = GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES;
     constexpr DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN;
-    FileHandle file(expected.holdsFile()
-                        ? ::ReOpenFile(native(*expected.file), access, 0, flags)
-                        : ::CreateFileW(apiPath.c_str(), access, 0, nullptr, OPEN_EXISTING, flags, nullptr));
+    FileHandle file;
+    for (DWORD waited = 0;; waited += ShareRetryStepMs) {
+        file = FileHandle(::CreateFileW(apiPath.c_str(), access, 0, nullptr, OPEN_EXISTING, flags, nullptr));
+        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION || waited >= ShareRetryMs)
+            break;
+        ::Sleep(ShareRetryStepMs);
+    }
     if (!file)
-        return openFailure(::GetLastError());
+        return refusal(apiPath, named, ::GetLastError(), *m_queries);
     Named opened;
-    if (!describe(file.get(), opened))
+    if (!describe(file.get(), opened, *m_queries))
         return openFailure(opened.error);
     if (!opened.regular())
         return openFailure(OpenStatus::NotRegularFile, opened.irregularError());
     if (opened.key != named.key)
         return openFailure(ChangedError);
     // While we hold it nobody can rename or delete it, but it may have been just before the open.
-    const Named now = lookAt(path, apiPath);
+    const Named now = lookAt(path, apiPath, *m_queries);
     if (now.error != 0)
         return openFailure(now.error);
     if (now.key != named.key)
@@ -420,40 +526,54 @@ FileSystem::OpenResult WindowsFileSystem::openExclusive(const Path& path, const 
     LARGE_INTEGER length{};
     if (!::GetFileSizeEx(file.get(), &length))
         return openFailure(::GetLastError());
+    // Each further data stream is a file's worth of data of its own; one left out would keep its clusters.
+    const std::optional<std::vector<std::wstring>> streamNames = m_queries->streamNames(apiPath);
+    if (!streamNames)
+        return openFailure(OpenStatus::StreamFailed, ::GetLastError());
+    std::vector<FileHandle> streams;
+    for (const std::wstring& streamName : *streamNames) {
+        // ":name:$DATA" as the path "file:name".
+        const std::wstring name = streamName.substr(0, streamName.rfind(L":$DATA"));
+        streams.emplace_back(::CreateFileW((apiPath + name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        LARGE_INTEGER streamLength{};
+        if (!streams.back() || !::GetFileSizeEx(streams.back().get(), &streamLength))
+            return openFailure(OpenStatus::StreamFailed, ::GetLastError());
+        result.streams.push_back({reinterpret_cast<Handle>(streams.back().get()), streamLength.QuadPart});
+    }
 
     result.status = OpenStatus::Opened;
     result.length = length.QuadPart;
     result.handle = reinterpret_cast<Handle>(file.release());
     const std::lock_guard<std::mutex> lock(m_namedLock);
-    m_named.insert(result.handle);
+    m_named[result.handle] = apiPath;
+    for (FileHandle& stream : streams)
+        m_streams.insert(reinterpret_cast<Handle>(stream.release()));
     return result;
 }
 
 FileIdentity WindowsFileSystem::identify(const Path& path)
 {
-    if (path.empty() || LongPath::namesDevice(path))
-        return {};
     const std::wstring apiPath = LongPath::forApi(path);
-    // With leave to change its attributes where the file's rights give it, so that the run can take off and
-    // give back its write protection through this very handle.
-    FileHandle held = openAttributes(apiPath, false, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
-    if (!held)
-        held = openAttributes(apiPath, false);
-    const std::optional<FileKey> key = held ? keyOf(held.get()) : std::nullopt;
+    if (apiPath.empty() || LongPath::namesDevice(path))
+        return {};
+    const FileHandle file = openAttributes(apiPath, false);
+    const std::optional<FileKey> key = file ? keyOf(file.get()) : std::nullopt;
     // Some file systems (shares of some servers among them) give every file the ID 0: it tells nothing.
     if (!key || key->id == FileKey().id)
         return {};
     FileIdentity identity;
     identity.known = true;
     identity.device = key->volume;
-    identity.inode = key->folded();
-    // The folder is not held: a handle of it would keep it from being renamed.
+    identity.inode = key->low();
+    identity.inodeHigh = key->high();
+    identity.stamp = key->stamp;
+    identity.path = path;
     const FileHandle folder = openAttributes(LongPath::folderOf(apiPath), true);
     if (const std::optional<FileKey> folderKey = folder ? keyOf(folder.get()) : std::nullopt) {
         identity.folderDevice = folderKey->volume;
         identity.folderInode = folderKey->folded();
     }
-    identity.file = shared(held.release());
     return identity;
 }
 
@@ -462,7 +582,7 @@ bool WindowsFileSystem::isSameFile(const Path& path, const FileIdentity& identit
     if (!identity.known)
         return true;
     const std::wstring apiPath = LongPath::forApi(path);
-    const Named named = lookAt(path, apiPath);
+    const Named named = lookAt(path, apiPath, *m_queries);
     return named.error == 0 && isIdentified(named.key, identity) && inIdentifiedFolder(apiPath, identity);
 }
 
@@ -528,40 +648,69 @@ bool WindowsFileSystem::sync(Handle handle)
     return ::FlushFileBuffers(native(handle)) != FALSE;
 }
 
-// Marks the open file itself for deletion, whatever name it has now: no other file can be hit. With POSIX
-// semantics the name goes when our handle closes; without (FAT, exFAT, older Windows, Wine) when the last
-// handle of the file closes, the identity's included, or when the process ends. Either way from now on
-// nothing can keep it, and nobody can open the file any more.
+// Marks the open file itself for deletion, but only while its exact name still leads to it: a file renamed
+// away meanwhile (Windows forbids it, Wine lets a Linux program do it) keeps its new name, and the run says
+// that the name stayed. With POSIX semantics the name goes when our handle closes; without (FAT, exFAT,
+// older Windows, Wine) when the last handle of the file closes, or when the process ends. Either way from
+// now on nothing can keep it, and nobody can open the file any more.
 bool WindowsFileSystem::removeName(Handle handle)
 {
+    std::wstring apiPath;
     {
         const std::lock_guard<std::mutex> lock(m_namedLock);
-        if (m_named.erase(handle) == 0)
+        const auto named = m_named.find(handle);
+        if (named == m_named.end())
             return false;
+        apiPath = named->second;
     }
+    const std::optional<FileKey> own = keyOf(native(handle));
+    const FileHandle byName = openAttributes(apiPath, false);
+    const std::optional<FileKey> atName = byName ? keyOf(byName.get()) : std::nullopt;
+    if (!own || !atName || *own != *atName)
+        return false;
     FILE_DISPOSITION_INFO_EX posix{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
-    if (::SetFileInformationByHandle(native(handle), DispositionInfoEx, &posix, sizeof posix))
-        return true;
-    FILE_DISPOSITION_INFO classic{TRUE};
-    return ::SetFileInformationByHandle(native(handle), FileDispositionInfo, &classic, sizeof classic) !=
-           FALSE;
+    bool marked = ::SetFileInformationByHandle(native(handle), DispositionInfoEx, &posix, sizeof posix);
+    if (!marked) {
+        FILE_DISPOSITION_INFO classic{TRUE};
+        marked = ::SetFileInformationByHandle(native(handle), FileDispositionInfo, &classic, sizeof classic);
+    }
+    if (marked) {
+        const std::lock_guard<std::mutex> lock(m_namedLock);
+        m_named.erase(handle);
+        m_removed[handle] = apiPath;
+    }
+    return marked;
 }
 
+// After the close a name that removeName took must lead to nothing: neither to the file (a handle of another
+// program that shared deletion keeps it only while it is "delete pending", which no open gets past) nor
+// to another one.
 bool WindowsFileSystem::close(Handle handle)
 {
+    std::wstring removed;
     {
         const std::lock_guard<std::mutex> lock(m_namedLock);
         m_named.erase(handle);
+        m_streams.erase(handle);
+        if (const auto taken = m_removed.find(handle); taken != m_removed.end()) {
+            removed = taken->second;
+            m_removed.erase(taken);
+        }
     }
-    return ::CloseHandle(native(handle)) != FALSE;
+    if (!::CloseHandle(native(handle)))
+        return false;
+    return removed.empty() || ::GetFileAttributesW(removed.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-// The name still standing counts as the file's own, not as a further hard link.
+// The name still standing counts as the file's own, not as a further hard link; a further data stream's
+// file has that name too.
 StorageMap WindowsFileSystem::storageMap(Handle handle)
 {
-    ::FlushFileBuffers(native(handle));
+    // A map taken before the writes reached the device could show clusters the file is about to leave.
+    if (!::FlushFileBuffers(native(handle)))
+        return {};
     std::unique_lock<std::mutex> lock(m_namedLock);
-    const std::uint32_t ownNames = m_named.count(handle) ? 1 : 0;
+    const std::uint32_t ownNames = m_named.count(handle) || m_streams.count(handle) ? 1 : 0;
     lock.unlock();
     return ClusterMap::translate(StorageQuery::answersFor(native(handle)), ownNames);
 }
@@ -585,27 +734,48 @@ StorageMap WindowsFileSystem::storageMapOf(const Path& path)
         return unreadable;
     }
     Named named;
-    if (!describe(file.get(), named) || !named.regular())
+    if (!describe(file.get(), named, *m_queries) || !named.regular())
         return {};
     return ClusterMap::translate(StorageQuery::answersFor(file.get()), 1);
 }
 
-// The long form of every short (8.3) part of path; empty when path names nothing.
+// The long form of every short (8.3) part of path; empty when path names nothing. Each name is looked up
+// by its exact form, the folders before it too, so that "t.txt " never turns into its neighbour "t.txt".
 FileSystem::Path WindowsFileSystem::longPathName(const Path& path)
 {
-    if (path.empty())
-        return {};
     const std::wstring apiPath = LongPath::forApi(path);
-    std::wstring longName(apiPath.size() + MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD length = ::GetLongPathNameW(apiPath.c_str(), longName.data(), DWORD(longName.size()));
-        if (length == 0)
+    if (apiPath.empty() || LongPath::namesDevice(path) ||
+        ::GetFileAttributesW(apiPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return {};
+    // The root stays as it is: \\?\C:\ or \\?\UNC\server\share\.
+    std::size_t at = apiPath.find(L'\\', 4);
+    if (apiPath.starts_with(LR"(\\?\UNC\)") && at != std::wstring::npos)
+        at = apiPath.find(L'\\', apiPath.find(L'\\', at + 1) + 1);
+    if (at == std::wstring::npos)
+        return Path(LongPath::asGiven(apiPath, path));
+    std::wstring longName = apiPath.substr(0, at);
+    while (at < apiPath.size()) {
+        std::size_t end = apiPath.find(L'\\', at + 1);
+        if (end == std::wstring::npos)
+            end = apiPath.size();
+        const std::wstring name = apiPath.substr(at + 1, end - at - 1);
+        at = end;
+        if (name.empty())
+            break;
+        // A wildcard would let the search answer with another name.
+        if (name.find_first_of(L"*?<>\"") != std::wstring::npos)
             return {};
-        if (length < longName.size()) {
-            longName.resize(length);
-            return Path(LongPath::asGiven(longName, path));
-        }
-        longName.assign(length, L'\0');
+        std::wstring sought = longName;
+        sought.append(L"\\").append(name);
+        WIN32_FIND_DATAW found{};
+        const HANDLE search =
+            ::FindFirstFileExW(sought.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+        if (search == INVALID_HANDLE_VALUE)
+            return {};
+        ::FindClose(search);
+        longName += L"\\" + std::wstring(found.cFileName);
     }
-    return {};
+    if (apiPath.ends_with(L'\\'))
+        longName += L'\\';
+    return Path(LongPath::asGiven(longName, path));
 }

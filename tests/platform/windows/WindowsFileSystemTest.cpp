@@ -4,11 +4,14 @@
 
 #include "platform/windows/WindowsFileSystem.h"
 #include "engine/OverwriteCheck.h"
+#include "engine/ShredReport.h"
 #include "engine/Shredder.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileError.h"
+#include "platform/NativeText.h"
 #include "platform/windows/ClusterMap.h"
 #include "platform/windows/FileHandle.h"
+#include "target/TargetIntake.h"
 
 #include <gtest/gtest.h>
 
@@ -206,8 +209,7 @@ TEST(WindowsFileSystemHelper, DISABLED_PlaysTheRoleItsParentGives)
 }
 
 // Every size a sweep treats differently, and a path far beyond 260 characters: the run removes the file
-// and leaves its neighbour alone. The name goes once the last handle of the file is gone (the identity's
-// too, where the file system cannot remove a name at once, as under Wine).
+// and leaves its neighbour alone.
 TEST_F(WindowsFileSystemTest, RunsRemoveFilesOfEverySizeAndNothingElse)
 {
     const Path deep = deepFolder();
@@ -219,7 +221,7 @@ TEST_F(WindowsFileSystemTest, RunsRemoveFilesOfEverySizeAndNothingElse)
         writeFile(folder / L"neighbour.bin", Bytes(40000, 0x44));
         {
             const FileIdentity identity = fs.identify(target);
-            ASSERT_TRUE(identity.holdsFile()) << size;
+            ASSERT_TRUE(identity.known) << size;
             const modShredder::ShredResult result =
                 modShredder::ShredFile(target, 9, fs, {}, nullptr, identity);
             EXPECT_EQ(result.open, OpenStatus::Opened) << size;
@@ -232,7 +234,7 @@ TEST_F(WindowsFileSystemTest, RunsRemoveFilesOfEverySizeAndNothingElse)
 }
 
 // The open handle writes over the file's own bytes, rewinds and flushes; closed without removeName the file
-// keeps its name; while it is open nobody else gets at the data, though the identity held blocks nothing.
+// keeps its name; while it is open nobody else gets at the data.
 TEST_F(WindowsFileSystemTest, WritesInPlaceAndKeepsTheNameUntilRemoved)
 {
     const Path target = file(L"kept.bin", 40000, 'a');
@@ -258,7 +260,6 @@ TEST_F(WindowsFileSystemTest, WritesInPlaceAndKeepsTheNameUntilRemoved)
     std::fill(expected.begin(), expected.begin() + 32768, 'b');
     expected[0] = 'c';
     EXPECT_EQ(contents(target), expected);
-    EXPECT_TRUE(fs.isSameFile(target, identity));
     EXPECT_FALSE(fs.removeName(opened.handle)); // closed: nothing of it is left to remove
 }
 
@@ -393,13 +394,13 @@ TEST_F(WindowsFileSystemTest, AttributesNamesTimesAndLongForms)
         fs.setAttributes(target, word);
         EXPECT_EQ(fs.attributes(target), word);
     }
-    // Through the file held, never through the name: a file put under the name meanwhile keeps its own.
+    // Only the file identified: a file put under the name meanwhile keeps its own, and so does the one moved.
     const FileIdentity identity = fs.identify(target);
     ASSERT_TRUE(::MoveFileW(target.c_str(), (dir / L"moved.txt").c_str()));
     file(L"Grösse.txt", 1);
-    fs.setHeldAttributes(target, identity, ReadOnly | Archive);
-    EXPECT_EQ(fs.heldAttributes(target, identity), ReadOnly | Archive);
-    EXPECT_EQ(fs.attributes(dir / L"moved.txt"), ReadOnly | Archive);
+    EXPECT_THROW(fs.setHeldAttributes(target, identity, ReadOnly | Archive), FileError);
+    EXPECT_THROW(fs.heldAttributes(target, identity), FileError);
+    EXPECT_EQ(fs.attributes(dir / L"moved.txt"), Archive | FileAttributes::Hidden | FileAttributes::System);
     EXPECT_EQ(fs.attributes(target), Archive);
 
     std::filesystem::create_directory(dir / L"folder");
@@ -423,6 +424,168 @@ TEST_F(WindowsFileSystemTest, AttributesNamesTimesAndLongForms)
     EXPECT_EQ(fs.longPathName(deep), deep);
     EXPECT_EQ(fs.fileLength(deep), 1);
     EXPECT_TRUE(fs.longPathName(dir / L"missing").empty());
+}
+
+// Names that plain Windows paths read as their neighbours' ("t.txt " as "t.txt", "a." as "a") are described
+// and destroyed as themselves, and once gone their text reaches nothing: the neighbour keeps every byte.
+// A short (8.3) name on the command line, quoted or not, becomes the long one.
+TEST_F(WindowsFileSystemTest, ExactNamesNeverReachTheirNeighbours)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {{L"t.txt ", L"t.txt"}, {L"a.", L"a"}};
+    for (const auto& [name, neighbour] : cases) {
+        const Path target = file(name, 5000, 0x11);
+        const Path other = file(neighbour, 7000, 0x22);
+        EXPECT_EQ(fs.fileLength(target), 5000);
+        EXPECT_EQ(fs.longPathName(target), target);
+        const FileIdentity identity = fs.identify(target);
+        EXPECT_FALSE(fs.isSameFile(other, identity));
+        EXPECT_TRUE(modShredder::ShredFile(target, 9, fs, {}, nullptr, identity).fullyOverwritten());
+        EXPECT_FALSE(present(target));
+        EXPECT_THROW(modShredder::ShredFile(target, 9, fs, {}), FileError);
+        EXPECT_TRUE(fs.longPathName(target).empty());
+        EXPECT_EQ(contents(other), Bytes(7000, 0x22));
+    }
+    const Path longName = file(L"Geheime Unterlagen Müller.txt", 10);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameW(longName.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(Path(shortName), longName);
+    for (const std::wstring& argument : {std::wstring(shortName), L"\"" + std::wstring(shortName) + L"\""})
+        EXPECT_EQ(TargetIntake::commandLineTarget({NativeText::bytes(argument)}, dir, fs), longName);
+}
+
+// Nothing of a described file is held: another program deletes it and at once makes a new file of its name
+// (on FAT a handle held would keep the old one pending), which is not taken for it.
+TEST_F(WindowsFileSystemTest, ADescribedFileIsNotHeld)
+{
+    const Path target = file(L"described.bin", 100);
+    const FileIdentity identity = fs.identify(target);
+    ASSERT_TRUE(identity.known);
+    EXPECT_TRUE(::DeleteFileW(target.c_str()));
+    EXPECT_TRUE(FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+    EXPECT_FALSE(fs.isSameFile(target, identity));
+    EXPECT_EQ(modShredder::ShredFile(target, 9, fs, {}, nullptr, identity).open, OpenStatus::Changed);
+}
+
+// Under Wine a Linux program can rename the file during the run: that is no removal, the file lives on under
+// its new name, and a file moved into the old name is untouched.
+TEST_F(WindowsFileSystemTest, ARenameFromLinuxDuringTheRunIsNoRemoval)
+{
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName)
+        GTEST_SKIP() << "only Wine lets another program rename a file held with share mode 0";
+    const auto linuxMove = [&](const Path& from, const Path& to) {
+        std::wstring command = L"Z:\\bin\\mv";
+        for (const Path& path : {from, to}) {
+            char* name = unixName(path.c_str());
+            command += L" \"" + NativeText::toUtf16(name) + L"\"";
+            ::HeapFree(::GetProcessHeap(), 0, name);
+        }
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &process));
+        ::WaitForSingleObject(process.hProcess, 30000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    };
+    for (const bool nameRefilled : {false, true}) {
+        const Path target = file(L"renamed.bin", 40000);
+        const Path other = file(L"other.bin", 3000, 0x77);
+        bool moved = false;
+        const modShredder::ShredResult result = modShredder::ShredFile(target, 9, fs, [&] {
+            if (std::exchange(moved, true))
+                return;
+            linuxMove(target, dir / L"new name.bin");
+            if (nameRefilled)
+                linuxMove(other, target);
+        });
+        EXPECT_TRUE(result.fullyOverwritten() == false && result.writesOk && result.syncsOk) << nameRefilled;
+        const Bytes left = contents(dir / L"new name.bin");
+        EXPECT_TRUE(left.size() == 40000 && left != Bytes(40000, 0x33)) << nameRefilled;
+        EXPECT_EQ(contents(target), nameRefilled ? Bytes(3000, 0x77) : Bytes()) << nameRefilled;
+        ::DeleteFileW((dir / L"new name.bin").c_str());
+        ::DeleteFileW(target.c_str());
+    }
+}
+
+namespace {
+
+// Answers that only a real Windows gives, recorded: further data streams, the programs holding a file, cloud
+// attributes added to the file's own.
+class RecordedQueries : public FileQueries
+{
+public:
+    std::optional<std::vector<std::wstring>> streams = std::vector<std::wstring>();
+    std::vector<std::wstring> holderNames;
+    std::uint32_t cloudAttributes = 0;
+
+    std::optional<std::vector<std::wstring>> streamNames(const std::wstring&) override { return streams; }
+    std::vector<std::wstring> holders(const std::wstring&) override { return holderNames; }
+    std::optional<AttributeTag> attributeTag(void* handle) override
+    {
+        std::optional<AttributeTag> tag = FileQueries::attributeTag(handle);
+        if (tag)
+            tag->attributes |= cloudAttributes;
+        return tag;
+    }
+};
+
+} // namespace
+
+// Two further data streams take the sweeps too (under Wine "f.txt:eins" is a file of its own, which the
+// recorded list leads to), and one that cannot be opened keeps the file whole; a holder is named after two
+// seconds of trying again; a cloud file whose data is elsewhere is refused, one kept here is warned of.
+TEST_F(WindowsFileSystemTest, StreamsHoldersAndCloudFilesOnRecordedAnswers)
+{
+    auto owned = std::make_unique<RecordedQueries>();
+    RecordedQueries& answers = *owned;
+    WindowsFileSystem recorded(std::move(owned));
+    answers.streams = std::vector<std::wstring>{L":eins:$DATA", L":zwei:$DATA"};
+    const Path target = file(L"f.txt", 40000);
+    file(L"f.txt:eins", 33000, 0x44);
+    file(L"f.txt:zwei", 10, 0x45);
+    EXPECT_EQ(recorded.outlook(recorded.identify(target)).streams, 2);
+    EXPECT_TRUE(modShredder::ShredFile(target, 9, recorded, {}).fullyOverwritten());
+    EXPECT_FALSE(present(target));
+    for (const auto& [name, size, byte] :
+         {std::tuple(L"f.txt:eins", 33000, 0x44), std::tuple(L"f.txt:zwei", 10, 0x45)}) {
+        const Bytes left = contents(dir / name);
+        EXPECT_TRUE(left.size() == std::size_t(size) && left != Bytes(size, byte)) << size;
+    }
+    answers.streams = std::vector<std::wstring>{L":eins:$DATA", L":fehlt:$DATA"};
+    const Path kept = file(L"g.txt", 5000);
+    file(L"g.txt:eins", 100, 0x46);
+    EXPECT_EQ(modShredder::ShredFile(kept, 9, recorded, {}).open, OpenStatus::StreamFailed);
+    EXPECT_EQ(contents(kept), Bytes(5000, 0x33));
+    EXPECT_EQ(contents(dir / L"g.txt:eins"), Bytes(100, 0x46));
+    answers.streams = std::vector<std::wstring>();
+
+    answers.holderNames = {L"WINWORD"};
+    const Path busy = file(L"busy.docx", 100);
+    HelperProcess holder(L"hold", busy);
+    ASSERT_TRUE(holder.ready());
+    const auto start = std::chrono::steady_clock::now();
+    const modShredder::ShredResult refused = modShredder::ShredFile(busy, 9, recorded, {});
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+    EXPECT_EQ(refused.open, OpenStatus::InUse);
+    EXPECT_NE(ShredReport::inUseText(refused.holder).find("„WINWORD“ sie geöffnet hat"), std::string::npos);
+
+    const Path cloud = file(L"wolke.txt", 100);
+    const std::pair<std::uint32_t, OpenStatus> states[] = {{0x00400000, OpenStatus::CloudOnly},
+                                                           {0x00080000, OpenStatus::Opened}};
+    for (const auto& [attributes, status] : states) {
+        answers.cloudAttributes = attributes;
+        const RunOutlook outlook = recorded.outlook(recorded.identify(cloud));
+        EXPECT_TRUE(outlook.cloud && outlook.status == status) << attributes;
+    }
+    EXPECT_EQ(modShredder::ShredFile(cloud, 9, recorded, {}).open, OpenStatus::Opened);
+    answers.cloudAttributes = 0x00400000;
+    const Path elsewhere = file(L"woanders.txt", 100);
+    EXPECT_EQ(modShredder::ShredFile(elsewhere, 9, recorded, {}).open, OpenStatus::CloudOnly);
+    EXPECT_EQ(contents(elsewhere), Bytes(100, 0x33));
 }
 
 // What Windows answers about a file's clusters, recorded by hand, through the translation into the core's
