@@ -23,6 +23,7 @@ struct ShredResult
     std::int64_t spaceNeeded = 0;         // open NoSpace: bytes the sweeps would have allocated
     std::int64_t spaceFree = 0;           // open NoSpace: bytes that were free
     std::string holder;                   // open InUse: the program seen holding the file (UTF-8), or ""
+    bool holderIsTilgomatic = false;      // open InUse: that program is this one, in another window
 
     bool opened() const { return open == OpenStatus::Opened; }
     // Every sweep was written and synced, and the name is gone.

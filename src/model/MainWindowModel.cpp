@@ -80,8 +80,9 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     // choose another way; where no run could see other users' programs holding the file, the question
     // says so.
     // A read-only medium is said so, and the file is not offered for deletion, as for a folder.
-    // A file the kernel only shows (/sys, /proc) is not offered either; one whose sweeps cannot fit is
-    // warned of, and the button stays, as the space may be freed before it is pressed.
+    // A file the kernel only shows (/sys, /proc) is not offered either, nor a FIFO, socket or device, nor a
+    // file marked immutable or append-only; one whose sweeps cannot fit is warned of, and the button stays,
+    // as the space may be freed before it is pressed.
     std::string warning;
     m_readOnlyTarget = false;
     RunOutlook outlook;
@@ -93,6 +94,10 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     }
     if (outlook.status == OpenStatus::PseudoFile) {
         state.message = ShredReport::pseudoFileText();
+        state.deleteEnabled = false;
+    } else if (const std::string refusal = ShredReport::loadRefusalText(outlook.status); !refusal.empty()) {
+        // No run would open it: a FIFO, socket or device, or a file marked to stay as it is.
+        state.message = refusal;
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
         state.message = PanelText::folderText();
@@ -266,7 +271,7 @@ std::optional<std::string> MainWindowModel::runMessage(const modShredder::ShredR
     else if (result.open == OpenStatus::NoSpace)
         text = ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, m_numbers);
     else if (result.open == OpenStatus::InUse)
-        text = ShredReport::inUseText(result.holder);
+        text = ShredReport::inUseText(result.holder, result.holderIsTilgomatic);
     else if (result.open != OpenStatus::Changed || m_describable)
         text = ShredReport::openFailureText(result.open);
     // What the file now is may need a warning of its own (further names, copies); it goes with the word

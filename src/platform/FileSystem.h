@@ -22,6 +22,8 @@ enum class OpenStatus {
     Changed,        // the path no longer names the file it named when it was identified
     NoSpace,        // the sweeps would need more free space than the file system has
     PseudoFile,     // a file the kernel only shows (in /sys, /proc and the like), on no storage device
+    Immutable,      // marked unchangeable (chattr +i on Linux): no one may write or remove it until unmarked
+    AppendOnly,     // marked append-only (chattr +a): it may only grow, and its name may not be removed
     Failed,         // any other reason
 };
 
@@ -48,7 +50,8 @@ struct FileIdentity
 };
 
 // What would stop a run on a file, seen before anything is opened for writing: status Opened when nothing
-// is seen, else PseudoFile or NoSpace (with the sizes).
+// is seen, else NotRegularFile (a FIFO, socket or device), PseudoFile, Immutable, AppendOnly or NoSpace
+// (with the sizes).
 struct RunOutlook
 {
     OpenStatus status = OpenStatus::Opened;
@@ -91,6 +94,7 @@ public:
         std::int64_t spaceNeeded = 0;  // NoSpace: bytes the sweeps would have to allocate
         std::int64_t spaceFree = 0;    // NoSpace: bytes free for us on the file system
         std::string holder; // InUse: the program seen holding the file (UTF-8), where it could be told
+        bool holderIsTilgomatic = false; // InUse: the holder is this program, in another window
     };
 
     virtual ~FileSystem() = default;
