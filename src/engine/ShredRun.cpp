@@ -45,6 +45,9 @@ void ShredRun::run()
     } catch (...) {
         m_error = std::current_exception();
     }
+    // Where this is the last hold on a removed file (another file was loaded meanwhile), its blocks are
+    // freed as it goes, which can take a good part of a second: here, not on the thread that waits.
+    m_identity = FileIdentity();
     m_finished.store(true, std::memory_order_release);
     // The object outlives this call: its destructor waits for the thread.
     if (m_onFinished)

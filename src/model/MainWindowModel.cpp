@@ -52,7 +52,11 @@ MainWindowModel::MainWindowModel(FileSystem& fileSystem, double twipsPerPixel, c
     , m_identity(std::make_unique<FileIdentity>())
 {}
 
-MainWindowModel::~MainWindowModel() = default;
+MainWindowModel::~MainWindowModel()
+{
+    if (m_release.joinable())
+        m_release.join();
+}
 
 int MainWindowModel::twipsToPixels(int twips) const
 {
@@ -184,6 +188,17 @@ void MainWindowModel::ShowFileSize(PanelState& state, const std::filesystem::pat
     }
 }
 
+// The identity holds the file itself: when it is the last hold on a removed file, the file's blocks are
+// freed as it goes, in proportion to its size (a quarter of a second for 512 MiB), which the window's thread
+// is not to wait for.
+void MainWindowModel::releaseIdentity()
+{
+    if (m_release.joinable())
+        m_release.join();
+    m_release = std::thread([held = std::move(*m_identity)]() mutable { held = FileIdentity(); });
+    *m_identity = FileIdentity();
+}
+
 bool MainWindowModel::deleteClicked(std::int64_t nowMs)
 {
     // A click while a run is going on is not obeyed: the new target it would destroy is dropped by the
@@ -226,6 +241,8 @@ RunEnd MainWindowModel::runEnded(const modShredder::ShredResult& result, const R
     if (!result.nameRemoved)
         return end;
     end.clearTarget = true;
+    if (!run.targetChanged)
+        releaseIdentity();
     // Only a run that can be vouched for closes the window, whether the option or a close during the run
     // asks for it; otherwise the user has to read that the file was not completely overwritten, or that
     // copies or further names remain.

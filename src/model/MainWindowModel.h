@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 class FileSystem;
 class ProgressLine;
@@ -107,6 +108,8 @@ private:
     void ShowNameAndFolder(PanelState& state, const std::filesystem::path& target,
                            const TextMeasure& nameMeasure) const;
     static void SetPanelState(PanelState& state, bool empty);
+    // Lets go of the target's identity on a thread of its own.
+    void releaseIdentity();
     void ShowFileAttributes(PanelState& state, const std::filesystem::path& target);
     void ShowFileSize(PanelState& state, const std::filesystem::path& target);
 
@@ -122,4 +125,5 @@ private:
     bool m_closeWanted = false; // the window was asked to close while a delete command ran
     bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
     std::int64_t m_waitNoticeUntilMs = -1;
+    std::thread m_release; // the last one of releaseIdentity
 };
