@@ -42,6 +42,9 @@ void ShredRun::run()
 {
     try {
         m_result = modShredder::ShredFile(m_path, m_passes, m_fileSystem, {}, &m_progress, m_identity);
+        // The file stays, to be described afresh: a large one in many pieces takes a while to look at.
+        if (!m_result.nameRemoved)
+            m_result.storageLeft = m_fileSystem.storageMapOf(m_path);
     } catch (...) {
         m_error = std::current_exception();
     }

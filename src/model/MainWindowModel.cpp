@@ -67,6 +67,8 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
                                            const TextMeasure& nameMeasure)
 {
     const bool empty = target.empty();
+    // Only the refresh right after a run that left its target may take the run's look at it.
+    const std::unique_ptr<StorageMap> storageLeft = std::move(m_storageLeft);
     *m_identity = empty ? FileIdentity() : m_fileSystem.identify(target);
     PanelState state;
     state.title = PanelText::windowTitle();
@@ -91,7 +93,7 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     m_readOnlyTarget = false;
     RunOutlook outlook;
     if (!empty && m_describable && !m_folderTarget) {
-        const StorageMap storage = m_fileSystem.storageMapOf(target);
+        const StorageMap storage = storageLeft ? *storageLeft : m_fileSystem.storageMapOf(target);
         m_readOnlyTarget = storage.readOnly;
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
@@ -238,8 +240,11 @@ RunEnd MainWindowModel::runEnded(const modShredder::ShredResult& result, const R
 {
     m_shredding = false;
     RunEnd end;
-    if (!result.nameRemoved)
+    if (!result.nameRemoved) {
+        if (!run.targetChanged && result.storageLeft)
+            m_storageLeft = std::make_unique<StorageMap>(*result.storageLeft);
         return end;
+    }
     end.clearTarget = true;
     if (!run.targetChanged)
         releaseIdentity();

@@ -18,6 +18,7 @@ class FileSystem;
 class ProgressLine;
 class TextMeasure;
 struct FileIdentity;
+struct StorageMap;
 namespace modShredder {
 struct ShredResult;
 }
@@ -126,4 +127,6 @@ private:
     bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
     std::int64_t m_waitNoticeUntilMs = -1;
     std::thread m_release; // the last one of releaseIdentity
+    // How the run's thread found the file it left, for the refresh that follows the run's end.
+    std::unique_ptr<StorageMap> m_storageLeft;
 };
