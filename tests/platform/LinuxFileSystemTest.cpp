@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -228,22 +227,6 @@ TEST_F(LinuxFileSystemTest, OpenRefusesAnythingButARegularFile)
     EXPECT_EQ(readFile(path("target")), QByteArray("content"));
 }
 
-// A file marked immutable or append-only is refused for that mark, before the open and at it.
-TEST_F(LinuxFileSystemTest, MarkedFilesAreRefusedNamingTheirMark)
-{
-    for (const auto& [flag, status] : {std::pair(FS_IMMUTABLE_FL, OpenStatus::Immutable),
-                                       std::pair(FS_APPEND_FL, OpenStatus::AppendOnly)}) {
-        const QString file = path("marked");
-        writeFile(file, "content");
-        if (!markFile(file, flag))
-            GTEST_SKIP() << "no inode flags for us here";
-        EXPECT_EQ(fs.outlook(fs.identify(p(file))).status, status);
-        EXPECT_EQ(fs.openExclusive(p(file)).status, status);
-        EXPECT_EQ(readFile(file), QByteArray("content"));
-        ASSERT_TRUE(markFile(file, flag, false));
-    }
-}
-
 // Another process of this program that is destroying the file is named as this program; another holder
 // by its name.
 TEST_F(LinuxFileSystemTest, AHolderRunningThisProgramIsToldApart)
@@ -251,8 +234,7 @@ TEST_F(LinuxFileSystemTest, AHolderRunningThisProgramIsToldApart)
     const QString target = path("shared");
     writeFile(target, "content");
     for (const bool tilgomatic : {true, false}) {
-        // Closed on exec: the read below returns once the holder has become sleep, or has said it is ready.
-        int ready[2];
+        int ready[2]; // closed on exec: read once the holder is sleep, or has said it is ready
         ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
         const pid_t holder = ::fork();
         if (holder == 0) {
