@@ -216,6 +216,16 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
     // Per layer, where the data lies in the device it makes (for an image file: offsets in its device).
     std::vector<std::optional<Ranges>> places(before.layers.size());
     const std::optional<Ranges> filePlaces = devicePlaces(before, nullptr);
+    // Where the data lies in what a loop device lies on: where it lay in the device above, offset.
+    const auto placesBeneath = [&](const StorageLayer& layer) -> std::optional<Ranges> {
+        const std::optional<Ranges>& above = layer.above < 0 ? filePlaces : places[size_t(layer.above)];
+        if (!above)
+            return std::nullopt;
+        Ranges shifted;
+        for (const auto& [start, end] : *above)
+            shifted.emplace_back(start + layer.offset, end + layer.offset);
+        return shifted;
+    };
     Result firstUncheckable;
     firstUncheckable.outcome = Outcome::Verified;
     for (size_t i = 0; i < before.layers.size(); ++i) {
@@ -225,15 +235,7 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
         if (layer.kind != later.kind || layer.device != later.device || layer.above != later.above) {
             result = layerResult(outcome(Outcome::NotCheckable, Reason::MayKeepCopies), Layer::Device);
         } else if (layer.kind == StorageLayer::Kind::ImageFile) {
-            const std::optional<Ranges>& abovePlaces =
-                layer.above < 0 ? filePlaces : places[size_t(layer.above)];
-            std::optional<Ranges> inImage;
-            if (abovePlaces) {
-                Ranges shifted;
-                for (const auto& [start, end] : *abovePlaces)
-                    shifted.emplace_back(start + layer.offset, end + layer.offset);
-                inImage = std::move(shifted);
-            }
+            const std::optional<Ranges> inImage = placesBeneath(layer);
             const Ranges* ranges = inImage ? &*inImage : nullptr;
             if (!layer.image.known || !later.image.known)
                 result = outcome(Outcome::NotCheckable, Reason::Unreadable);
@@ -242,6 +244,9 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
             result.layer = Layer::ImageFile;
             if (layer.image.known)
                 places[i] = devicePlaces(layer.image, ranges);
+        } else if (layer.kind == StorageLayer::Kind::LoopDevice) {
+            // The same blocks, offset: the device beneath is judged where the data lay.
+            places[i] = placesBeneath(layer);
         } else if (layer.kind == StorageLayer::Kind::DeviceMapper) {
             if (!writesInPlace(layer.target))
                 result = outcome(Outcome::NotCheckable, Reason::MayKeepCopies);

@@ -229,6 +229,12 @@ std::string openFailureText(OpenStatus status)
     case OpenStatus::StreamFailed:
         return "Die Datei wurde nicht gelöscht, weil sich einer ihrer weiteren Datenströme nicht öffnen "
                "liess. Bitte erneut versuchen.";
+    case OpenStatus::Immutable:
+        return "Die Datei wurde nicht gelöscht, weil sie unveränderlich ist (chattr +i). Als root "
+               "„chattr -i“ ausführen, dann neu laden.";
+    case OpenStatus::AppendOnly:
+        return "Die Datei wurde nicht gelöscht, weil sie nur wachsen darf (chattr +a). Als root "
+               "„chattr -a“ ausführen, dann neu laden.";
     case OpenStatus::Failed:
         break;
     }
@@ -236,11 +242,17 @@ std::string openFailureText(OpenStatus status)
            "versuchen.";
 }
 
-std::string inUseText(const std::string& holder)
+std::string inUseText(const std::string& holder, bool tilgomatic)
 {
+    // Tilgomatic opens a file for writing only to shred it.
+    if (tilgomatic)
+        return "Die Datei wurde nicht gelöscht, weil ein anderes Tilgomatic-Fenster sie gerade schreddert. "
+               "Warten Sie, bis es fertig ist.";
     if (holder.empty())
         return openFailureText(OpenStatus::InUse);
-    return "Die Datei wurde nicht gelöscht, weil „" + holder + "“ sie geöffnet hat.";
+    return "Die Datei wurde nicht gelöscht, weil „" + holder +
+           "“ sie geöffnet hat. Schliessen Sie sie "
+           "dort zuerst.";
 }
 
 std::string cloudWarningText()
@@ -273,6 +285,21 @@ std::string pseudoFileText()
 {
     return "Diese Datei liegt auf keinem Datenträger: der Kernel zeigt sie nur an (wie alles "
            "in /sys und /proc).";
+}
+
+std::string loadRefusalText(OpenStatus status)
+{
+    switch (status) {
+    case OpenStatus::NotRegularFile:
+        return "Dies ist keine gewöhnliche Datei (eine Pipe, ein Socket oder ein Gerät). Bitte eine Datei "
+               "wählen.";
+    case OpenStatus::Immutable:
+        return "Diese Datei ist unveränderlich (chattr +i). Als root „chattr -i“ ausführen, dann neu laden.";
+    case OpenStatus::AppendOnly:
+        return "Diese Datei darf nur wachsen (chattr +a). Als root „chattr -a“ ausführen, dann neu laden.";
+    default:
+        return {};
+    }
 }
 
 std::string sizeText(std::int64_t bytes, const NumberFormat& format)

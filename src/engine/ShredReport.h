@@ -34,8 +34,9 @@ std::string overwriteText(const OverwriteCheck::Result& check);
 std::string warningText(const OverwriteCheck::Result& expected);
 // Why nothing was destroyed when the exclusive open failed with status.
 std::string openFailureText(OpenStatus status);
-// Why nothing was destroyed when the program holder (as its process calls itself) holds the file open.
-std::string inUseText(const std::string& holder);
+// Why nothing was destroyed when the program holder (as its process calls itself) holds the file open;
+// with tilgomatic, when that program is this one, in another window.
+std::string inUseText(const std::string& holder, bool tilgomatic = false);
 // Shown in place of the question while a file is loaded that a cloud provider keeps copies and versions of.
 std::string cloudWarningText();
 // Shown in place of the question while a cloud file is loaded whose data is not on this disk.
@@ -47,6 +48,9 @@ std::string streamsQuestion(int streams);
 std::string noSpaceWarningText(std::int64_t needed, std::int64_t free, const NumberFormat& format);
 // Shown in place of the question while a file is loaded that lies on no storage device (/sys, /proc).
 std::string pseudoFileText();
+// Shown in place of the question while a file is loaded that no run would open, for status: NotRegularFile
+// (a FIFO, socket or device), Immutable or AppendOnly; the empty string for any other status.
+std::string loadRefusalText(OpenStatus status);
 // bytes in German units (Byte, KB, MB, GB, TB, each 1024 of the one before), with one decimal in the
 // locale's notation (format) from KB on; no unit of the locale's language ever appears.
 std::string sizeText(std::int64_t bytes, const NumberFormat& format);

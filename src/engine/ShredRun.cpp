@@ -42,9 +42,15 @@ void ShredRun::run()
 {
     try {
         m_result = modShredder::ShredFile(m_path, m_passes, m_fileSystem, {}, &m_progress, m_identity);
+        // The file stays, to be described afresh: a large one in many pieces takes a while to look at.
+        if (!m_result.nameRemoved)
+            m_result.storageLeft = m_fileSystem.storageMapOf(m_path);
     } catch (...) {
         m_error = std::current_exception();
     }
+    // Where this is the last hold on a removed file (another file was loaded meanwhile), its blocks are
+    // freed as it goes, which can take a good part of a second: here, not on the thread that waits.
+    m_identity = FileIdentity();
     m_finished.store(true, std::memory_order_release);
     // The object outlives this call: its destructor waits for the thread.
     if (m_onFinished)

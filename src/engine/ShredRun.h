@@ -45,7 +45,7 @@ private:
 
     const std::filesystem::path m_path;
     const std::int16_t m_passes;
-    const FileIdentity m_identity;
+    FileIdentity m_identity; // let go of on the worker thread once the run has ended
     FileSystem& m_fileSystem;
     const std::function<void()> m_onFinished;
     modShredder::ShredProgress m_progress;

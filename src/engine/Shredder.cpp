@@ -156,7 +156,8 @@ ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, Fi
     // never written past its end.
     fileSystem.fileLength(path);
 
-    // A file of /sys or /proc, or one whose sweeps cannot fit, keeps even its mode.
+    // A FIFO, socket or device, a file of /sys or /proc, one marked immutable or append-only, or one whose
+    // sweeps cannot fit keeps even its mode.
     const RunOutlook outlook = fileSystem.outlook(held);
     if (outlook.status != OpenStatus::Opened) {
         result.open = outlook.status;
@@ -185,6 +186,7 @@ ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, Fi
     result.spaceNeeded = opened.spaceNeeded;
     result.spaceFree = opened.spaceFree;
     result.holder = opened.holder;
+    result.holderIsTilgomatic = opened.holderIsTilgomatic;
     if (opened.status != OpenStatus::Opened) {
         // Through the name, a file swapped in would get the protection; the held file is the loaded one.
         if (opened.status != OpenStatus::Changed || held.holdsFile())

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace modShredder {
@@ -23,6 +24,10 @@ struct ShredResult
     std::int64_t spaceNeeded = 0;         // open NoSpace: bytes the sweeps would have allocated
     std::int64_t spaceFree = 0;           // open NoSpace: bytes that were free
     std::string holder;                   // open InUse: the program seen holding the file (UTF-8), or ""
+    bool holderIsTilgomatic = false;      // open InUse: that program is this one, in another window
+    // Where a run left the file under its name: the file as it now lies, when the run's thread looked
+    // (ShredRun does), so that the window need not look again.
+    std::optional<StorageMap> storageLeft;
 
     bool opened() const { return open == OpenStatus::Opened; }
     // Every sweep was written and synced, and the name is gone.

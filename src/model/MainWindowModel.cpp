@@ -52,7 +52,11 @@ MainWindowModel::MainWindowModel(FileSystem& fileSystem, double twipsPerPixel, c
     , m_identity(std::make_unique<FileIdentity>())
 {}
 
-MainWindowModel::~MainWindowModel() = default;
+MainWindowModel::~MainWindowModel()
+{
+    if (m_release.joinable())
+        m_release.join();
+}
 
 int MainWindowModel::twipsToPixels(int twips) const
 {
@@ -66,6 +70,8 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     // What a killed run left beside the file is finished first, before the file is looked at.
     const LeftoverReport leftovers =
         empty ? LeftoverReport() : m_fileSystem.finishLeftovers(target.parent_path());
+    // Only the refresh right after a run that left its target may take the run's look at it.
+    const std::unique_ptr<StorageMap> storageLeft = std::move(m_storageLeft);
     *m_identity = empty ? FileIdentity() : m_fileSystem.identify(target);
     PanelState state;
     state.title = PanelText::windowTitle();
@@ -83,13 +89,14 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     // choose another way; where no run could see other users' programs holding the file, the question
     // says so.
     // A read-only medium is said so, and the file is not offered for deletion, as for a folder.
-    // A file the kernel only shows (/sys, /proc) is not offered either; one whose sweeps cannot fit is
-    // warned of, and the button stays, as the space may be freed before it is pressed.
+    // A file the kernel only shows (/sys, /proc) is not offered either, nor a FIFO, socket or device, nor a
+    // file marked immutable or append-only; one whose sweeps cannot fit is warned of, and the button stays,
+    // as the space may be freed before it is pressed.
     std::string warning;
     m_readOnlyTarget = false;
     RunOutlook outlook;
     if (!empty && m_describable && !m_folderTarget) {
-        const StorageMap storage = m_fileSystem.storageMapOf(target);
+        const StorageMap storage = storageLeft ? *storageLeft : m_fileSystem.storageMapOf(target);
         m_readOnlyTarget = storage.readOnly;
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
@@ -97,6 +104,10 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     if (outlook.status == OpenStatus::PseudoFile || outlook.status == OpenStatus::CloudOnly) {
         state.message = outlook.status == OpenStatus::PseudoFile ? ShredReport::pseudoFileText()
                                                                  : ShredReport::cloudOnlyText();
+        state.deleteEnabled = false;
+    } else if (const std::string refusal = ShredReport::loadRefusalText(outlook.status); !refusal.empty()) {
+        // No run would open it: a FIFO, socket or device, or a file marked to stay as it is.
+        state.message = refusal;
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
         state.message = PanelText::folderText();
@@ -193,6 +204,17 @@ void MainWindowModel::ShowFileSize(PanelState& state, const std::filesystem::pat
     }
 }
 
+// The identity holds the file itself: when it is the last hold on a removed file, the file's blocks are
+// freed as it goes, in proportion to its size (a quarter of a second for 512 MiB), which the window's thread
+// is not to wait for.
+void MainWindowModel::releaseIdentity()
+{
+    if (m_release.joinable())
+        m_release.join();
+    m_release = std::thread([held = std::move(*m_identity)]() mutable { held = FileIdentity(); });
+    *m_identity = FileIdentity();
+}
+
 bool MainWindowModel::deleteClicked(std::int64_t nowMs)
 {
     // A click while a run is going on is not obeyed: the new target it would destroy is dropped by the
@@ -232,9 +254,14 @@ RunEnd MainWindowModel::runEnded(const modShredder::ShredResult& result, const R
 {
     m_shredding = false;
     RunEnd end;
-    if (!result.nameRemoved)
+    if (!result.nameRemoved) {
+        if (!run.targetChanged && result.storageLeft)
+            m_storageLeft = std::make_unique<StorageMap>(*result.storageLeft);
         return end;
+    }
     end.clearTarget = true;
+    if (!run.targetChanged)
+        releaseIdentity();
     // Only a run that can be vouched for closes the window, whether the option or a close during the run
     // asks for it; otherwise the user has to read that the file was not completely overwritten, or that
     // copies or further names remain.
@@ -280,7 +307,7 @@ std::optional<std::string> MainWindowModel::runMessage(const modShredder::ShredR
     else if (result.open == OpenStatus::NoSpace)
         text = ShredReport::noSpaceText(result.spaceNeeded, result.spaceFree, m_numbers);
     else if (result.open == OpenStatus::InUse)
-        text = ShredReport::inUseText(result.holder);
+        text = ShredReport::inUseText(result.holder, result.holderIsTilgomatic);
     else if (result.open != OpenStatus::Changed || m_describable)
         text = ShredReport::openFailureText(result.open);
     // What the file now is may need a warning of its own (further names, copies); it goes with the word

@@ -12,11 +12,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 class FileSystem;
 class ProgressLine;
 class TextMeasure;
 struct FileIdentity;
+struct StorageMap;
 namespace modShredder {
 struct ShredResult;
 }
@@ -107,6 +109,8 @@ private:
     void ShowNameAndFolder(PanelState& state, const std::filesystem::path& target,
                            const TextMeasure& nameMeasure) const;
     static void SetPanelState(PanelState& state, bool empty);
+    // Lets go of the target's identity on a thread of its own.
+    void releaseIdentity();
     void ShowFileAttributes(PanelState& state, const std::filesystem::path& target);
     void ShowFileSize(PanelState& state, const std::filesystem::path& target);
 
@@ -122,4 +126,7 @@ private:
     bool m_closeWanted = false; // the window was asked to close while a delete command ran
     bool m_closeForced = false; // ... and closes once it ends, whatever its outcome
     std::int64_t m_waitNoticeUntilMs = -1;
+    std::thread m_release; // the last one of releaseIdentity
+    // How the run's thread found the file it left, for the refresh that follows the run's end.
+    std::unique_ptr<StorageMap> m_storageLeft;
 };

@@ -25,6 +25,8 @@ enum class OpenStatus {
     Blocked,        // the rights allow the write, yet it was refused (a protection program, most likely)
     CloudOnly,      // a cloud file whose data is not on this disk: overwriting would fetch it first
     StreamFailed,   // one of the file's further data streams could not be opened for writing
+    Immutable,      // marked unchangeable (chattr +i on Linux): no one may write or remove it until unmarked
+    AppendOnly,     // marked append-only (chattr +a): it may only grow, and its name may not be removed
     Failed,         // any other reason
 };
 
@@ -58,7 +60,8 @@ struct FileIdentity
 };
 
 // What would stop a run on a file, seen before anything is opened for writing: status Opened when nothing
-// is seen, else PseudoFile or NoSpace (with the sizes).
+// is seen, else NotRegularFile (a FIFO, socket or device), PseudoFile, Immutable, AppendOnly or NoSpace
+// (with the sizes).
 struct RunOutlook
 {
     OpenStatus status = OpenStatus::Opened;
@@ -122,6 +125,7 @@ public:
             std::int64_t length = 0;
         };
         std::vector<Stream> streams;
+        bool holderIsTilgomatic = false; // InUse: the holder is this program, in another window
     };
 
     virtual ~FileSystem() = default;

@@ -74,6 +74,7 @@ struct StorageLayer
 {
     enum class Kind {
         ImageFile,    // a loop device: the data lies in a file of another file system
+        LoopDevice,   // a loop device over another block device: the same blocks, offset by offset
         DeviceMapper, // LVM, dm-crypt, snapshots, thin pools
         Raid,         // Linux software RAID (md)
         Other,        // some other stacked device
@@ -83,7 +84,8 @@ struct StorageLayer
     std::string device; // the kernel's name of the device: "loop0", "dm-1", "md0"
     std::string target; // DeviceMapper: the table's target types ("linear", "thin"); Raid: the level
     int above = -1;     // index of the layer this device lies beneath; -1 for the file's own file system
-    // ImageFile: where the device above begins in the image (loop offset and partition start)
+    // ImageFile, LoopDevice: where the device above begins in the image or the device beneath (loop offset
+    // and partition start)
     std::uint64_t offset = 0;
     FileStorage image; // ImageFile: the image file; not known when it cannot be opened
 };

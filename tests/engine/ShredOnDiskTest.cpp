@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -202,6 +203,9 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
         writeFile(sys.filePath(q(map.disks.front()) + QStringLiteral("/queue/rotational")), rotational);
         EXPECT_EQ(StorageProbe::onFlash(map.disks, sys.path()), *rotational == '0') << rotational;
     }
+    ASSERT_TRUE(QDir().mkpath(sys.filePath(QStringLiteral("zram0/queue"))));
+    writeFile(sys.filePath(QStringLiteral("zram0/queue/rotational")), "0");
+    EXPECT_FALSE(StorageProbe::onFlash({"zram0"}, sys.path())) << "zram is memory";
     ASSERT_TRUE(QFile::remove(deletedFile));
 
     unmount();
@@ -209,6 +213,34 @@ TEST_F(ShredOnDisk, NoByteOfTheFileIsLeftOnTheDeviceWhileADeletedOneStays)
     EXPECT_EQ(occurrencesInImage(secret), 0);
     // The comparison shows the search would find what an ordinary removal leaves behind.
     EXPECT_GT(occurrencesInImage(deleted), 1000);
+}
+
+// ext4 on a loop device over zram: judged by zram, memory and no flash, on which nothing of the file is left.
+TEST_F(ShredOnDisk, ALoopDeviceOverZramIsJudgedByZram)
+{
+    QFile add(QStringLiteral("/sys/class/zram-control/hot_add"));
+    if (!add.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no zram here";
+    const QByteArray zram = "zram" + add.readAll().trimmed();
+    const auto removed = qScopeGuard([&] {
+        unmount();
+        shell(("echo " + zram.mid(4) + " >/sys/class/zram-control/hot_remove").constData());
+    });
+    ASSERT_TRUE(
+        shell(("echo 64M >/sys/block/" + zram + "/disksize && umount \"$1\" && mkfs.ext4 -q -F /dev/" + zram +
+               " && mount -o loop /dev/" + zram + " \"$1\"")
+                  .constData()));
+    const QByteArray secret("ZRAM-MARKER-that-must-vanish");
+    const QString file = mountPoint + QStringLiteral("/secret.bin");
+    writeFile(file, markedContent(secret, 1024 * 1024));
+    LinuxFileSystem fileSystem;
+    const StorageMap map = fileSystem.storageMapOf(p(file));
+    EXPECT_EQ(map.disks, std::vector<std::string>{zram.toStdString()});
+    EXPECT_FALSE(map.flash);
+    const modShredder::ShredResult result = modShredder::ShredFile(p(file), 9, fileSystem, {});
+    EXPECT_TRUE(result.destroyed()) << q(ShredReport::overwriteText(result.overwrite)).toStdString();
+    unmount();
+    EXPECT_EQ(occurrences(QStringLiteral("/dev/") + QString::fromLatin1(zram), secret), 0);
 }
 
 // A run killed at its first sync (as by a crash or power loss) leaves the file under its name, with what the
@@ -378,6 +410,9 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ShredOnDiskKinds, ::testing::Values(
     // The data journal as the file system's own default, which the mount table does not show.
     DiskCase{"ext4_default_data_journal", "mkfs.ext4 -q -F -J size=64", "-o loop", 256,
              "umount \"$1\" && tune2fs -o journal_data \"$3\" >/dev/null && mount -o loop \"$3\" \"$1\"", "", NotReached, NotReached, AsVerdict},
+    // Remounted through a loop device over the image's own loop device, which goes with the mount.
+    DiskCase{"ext4_loop_over_loop", "mkfs.ext4 -q -F", "-o loop", 32,
+             "umount \"$1\" && l=$(losetup -f --show \"$3\") && mount -o loop \"$l\" \"$1\" && losetup -d \"$l\"", "", Verified, Verified, AsVerdict},
     DiskCase{"xfs", "mkfs.xfs -q -f", "-o loop", 300, "", "", Verified, Verified, AsVerdict},
     DiskCase{"xfs_reflink", "mkfs.xfs -q -f", "-o loop", 300, "",
              "for f in \"$1\"/*.bin; do cp --reflink=always \"$f\" \"$f.copy\" || exit 1; done", NotReached, NotReached, AsVerdict},

@@ -41,12 +41,13 @@ TEST(ShredReportText, EachOpenFailureHasItsOwnReason)
     for (OpenStatus status :
          {OpenStatus::InUse, OpenStatus::AccessDenied, OpenStatus::NotRegularFile, OpenStatus::NotFound,
           OpenStatus::Changed, OpenStatus::NoSpace, OpenStatus::PseudoFile, OpenStatus::Blocked,
-          OpenStatus::CloudOnly, OpenStatus::StreamFailed, OpenStatus::Failed}) {
+          OpenStatus::CloudOnly, OpenStatus::StreamFailed, OpenStatus::Immutable, OpenStatus::AppendOnly,
+          OpenStatus::Failed}) {
         const std::string text = ShredReport::openFailureText(status);
         EXPECT_TRUE(text.starts_with("Die Datei wurde nicht gelöscht")) << text;
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 11u);
+    EXPECT_EQ(texts.size(), 13u);
     EXPECT_TRUE(contains(ShredReport::openFailureText(OpenStatus::InUse), "anderen Programm"));
     EXPECT_TRUE(ShredReport::openFailureText(OpenStatus::Opened).empty());
 }
@@ -108,6 +109,9 @@ TEST(ShredReportText, OutcomesThatStayOpenSayWhatToDo)
         {ShredReport::changedText("Grund. Trotzdem schreddern und löschen?"), "Nicht gelöscht, seit dem Laden verändert: Grund.", "Bitte erneut bestätigen."},
         {ShredReport::noSpaceText(2048, 1024, German), "Die Datei wurde nicht gelöscht: ihre Durchgänge", "Schaffen Sie Platz."},
         {ShredReport::openFailureText(OpenStatus::InUse), "Die Datei wurde nicht gelöscht, weil", "Schliessen Sie es zuerst."},
+        {ShredReport::inUseText("sleep"), "Die Datei wurde nicht gelöscht, weil „sleep“", "Schliessen Sie sie dort zuerst."},
+        {ShredReport::inUseText("tilgomatic", true), "Die Datei wurde nicht gelöscht, weil ein anderes Tilgomatic", "Warten Sie, bis es fertig ist."},
+        {ShredReport::openFailureText(OpenStatus::Immutable), "Die Datei wurde nicht gelöscht, weil", "„chattr -i“ ausführen, dann neu laden."},
         {ShredReport::readOnlyRefusalText(), "Die Datei wurde nicht gelöscht, weil", seeLimits},
         {ShredReport::leftoverText({1, {}, {}}), "Rest eines abgebrochenen Laufs gelöscht", "Laden Sie Ihre Datei erneut."},
         {ShredReport::leftoverText({1, {"/a/Tilgomatic-abgebrochen-0f"}, {}}), "„Tilgomatic-abgebrochen-0f“ ist nicht fertig", "Laden und löschen Sie sie."},

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -224,6 +225,40 @@ TEST_F(LinuxFileSystemTest, OpenRefusesAnythingButARegularFile)
     }
     EXPECT_EQ(fs.openExclusive(p(QStringLiteral("/dev/null"))).status, OpenStatus::NotRegularFile);
     EXPECT_EQ(readFile(path("target")), QByteArray("content"));
+}
+
+// Another process of this program that is destroying the file is named as this program; another holder
+// by its name.
+TEST_F(LinuxFileSystemTest, AHolderRunningThisProgramIsToldApart)
+{
+    const QString target = path("shared");
+    writeFile(target, "content");
+    for (const bool tilgomatic : {true, false}) {
+        int ready[2]; // closed on exec: read once the holder is sleep, or has said it is ready
+        ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            if (tilgomatic) {
+                LinuxFileSystem other;
+                const bool opened = other.openExclusive(p(target)).status == OpenStatus::Opened;
+                ::_exit(opened && ::write(ready[1], "y", 1) == 1 ? int(::pause()) : 1);
+            }
+            if (::open(native(target).constData(), O_RDONLY) >= 0)
+                ::execlp("sleep", "sleep", "60", nullptr);
+            ::_exit(1);
+        }
+        ::close(ready[1]);
+        char answer = 0;
+        ASSERT_EQ(::read(ready[0], &answer, 1), tilgomatic ? 1 : 0);
+        const FileSystem::OpenResult refused = fs.openExclusive(p(target));
+        EXPECT_EQ(refused.status, OpenStatus::InUse);
+        EXPECT_EQ(refused.holderIsTilgomatic, tilgomatic);
+        EXPECT_EQ(refused.holder == "sleep", !tilgomatic);
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+        ::close(ready[0]);
+    }
+    EXPECT_EQ(readFile(target), QByteArray("content"));
 }
 
 TEST_F(LinuxFileSystemTest, OpenOfAMissingFileCreatesNothing)

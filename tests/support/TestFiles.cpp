@@ -7,7 +7,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 void writeFile(const QString& path, const QByteArray& bytes, mode_t mode)
 {
@@ -45,4 +48,16 @@ bool nameExists(const QString& path)
     {
     };
     return ::lstat(NativePath::toNative(path).constData(), &info) == 0;
+}
+
+bool markFile(const QString& path, int flag, bool on)
+{
+    const int fd = ::open(NativePath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | flag : flags & ~flag;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }

@@ -16,3 +16,5 @@ QByteArray readFile(const QString& path);
 mode_t modeOf(const QString& path);
 // Whether something, a dangling link included, has the name path.
 bool nameExists(const QString& path);
+// Sets (with on false clears) an inode flag such as FS_IMMUTABLE_FL on path; false where that is not allowed.
+bool markFile(const QString& path, int flag, bool on = true);

@@ -15,8 +15,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <initializer_list>
+#include <linux/fs.h>
 #include <linux/magic.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -322,7 +324,10 @@ FileSystem::OpenResult openFailure(int errorNumber)
 FileSystem::OpenResult inUse(int fd, const struct stat& opened, int errorNumber)
 {
     FileSystem::OpenResult busy = openFailure(OpenStatus::InUse, errorNumber);
-    busy.holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd).value_or(std::string());
+    if (const auto holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd)) {
+        busy.holder = holder->name;
+        busy.holderIsTilgomatic = holder->tilgomatic;
+    }
     return busy;
 }
 
@@ -333,6 +338,44 @@ FileSystem::OpenResult abandon(int fd, bool leased, FileSystem::OpenResult failu
         ::fcntl(fd, F_SETLEASE, F_UNLCK);
     ::close(fd);
     return failure;
+}
+
+// Immutable or AppendOnly when the file behind fd (O_PATH will do) carries that mark, else Opened.
+// statx tells without opening the file; where the file system does not report the marks there, its inode
+// flags are read through a read-only descriptor.
+OpenStatus protection(int fd)
+{
+    struct statx marks
+    {
+    };
+    constexpr auto both = std::uint64_t(STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND);
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &marks) == 0 &&
+        (marks.stx_attributes_mask & both) == both) {
+        if (marks.stx_attributes & STATX_ATTR_IMMUTABLE)
+            return OpenStatus::Immutable;
+        return (marks.stx_attributes & STATX_ATTR_APPEND) ? OpenStatus::AppendOnly : OpenStatus::Opened;
+    }
+    const int reader = ::open(procLink(fd).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int flags = 0;
+    const bool read = reader >= 0 && ::ioctl(reader, FS_IOC_GETFLAGS, &flags) == 0;
+    if (reader >= 0)
+        ::close(reader);
+    if (read && (flags & FS_IMMUTABLE_FL))
+        return OpenStatus::Immutable;
+    return read && (flags & FS_APPEND_FL) ? OpenStatus::AppendOnly : OpenStatus::Opened;
+}
+
+// The failure of the open for writing of file (held by the descriptor held), with errno errorNumber: a
+// holder where one is seen, the mark that forbids writing where one is set.
+FileSystem::OpenResult refusedOpen(int held, const struct stat& file, int errorNumber)
+{
+    const OpenStatus status = LinuxFileSystem::statusForError(errorNumber);
+    if (status == OpenStatus::InUse)
+        return inUse(-1, file, errorNumber);
+    if (errorNumber == EPERM)
+        if (const OpenStatus marked = protection(held); marked != OpenStatus::Opened)
+            return openFailure(marked, errorNumber);
+    return openFailure(status, errorNumber);
 }
 
 } // namespace
@@ -475,13 +518,20 @@ RunOutlook LinuxFileSystem::outlook(const FileIdentity& identity)
     struct stat file
     {
     };
-    if (!identity.holdsFile() || ::fstat(descriptor(*identity.file), &file) != 0 || !S_ISREG(file.st_mode))
+    if (!identity.holdsFile() || ::fstat(descriptor(*identity.file), &file) != 0)
         return {};
-    if (onPseudoFileSystem(descriptor(*identity.file))) {
-        RunOutlook pseudo;
-        pseudo.status = OpenStatus::PseudoFile;
-        return pseudo;
-    }
+    RunOutlook refused;
+    // A FIFO, a socket or a device has no content of its own to overwrite (opening some would block or act).
+    if (S_ISFIFO(file.st_mode) || S_ISSOCK(file.st_mode) || S_ISCHR(file.st_mode) || S_ISBLK(file.st_mode))
+        refused.status = OpenStatus::NotRegularFile;
+    else if (!S_ISREG(file.st_mode))
+        return {};
+    else if (onPseudoFileSystem(descriptor(*identity.file)))
+        refused.status = OpenStatus::PseudoFile;
+    else
+        refused.status = protection(descriptor(*identity.file));
+    if (refused.status != OpenStatus::Opened)
+        return refused;
     return spaceOutlook(descriptor(*identity.file), file);
 }
 
@@ -556,7 +606,7 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& pa
         fd = ::openat(at.folder.fd, at.name.constData(),
                       O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return openFailure(errno);
+        return refusedOpen(held, file, errno);
 
     struct stat opened
     {
@@ -583,13 +633,8 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& pa
         return abandon(fd, false, inUse(fd, opened, EWOULDBLOCK));
     }
     // Without a lease a holder that does not lock is seen only in /proc (those of our own user).
-    if (!leased) {
-        if (const auto holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd)) {
-            OpenResult busy = openFailure(OpenStatus::InUse, EBUSY);
-            busy.holder = *holder;
-            return abandon(fd, false, busy);
-        }
-    }
+    if (!leased && OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
+        return abandon(fd, false, inUse(fd, opened, EBUSY));
 
     // The name must still name the file we hold, and we must be able to remove it once the sweeps are
     // done: overwriting a file whose name then stays would leave the user a husk under the old name.

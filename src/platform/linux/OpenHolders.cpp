@@ -73,11 +73,25 @@ QString programName(const char* pid)
     return exe.mid(exe.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// True when process pid runs the executable file this process runs: another window of this program.
+bool runsThisProgram(const char* pid)
+{
+    struct stat own
+    {
+    };
+    struct stat other
+    {
+    };
+    const QByteArray exe = QByteArray("/proc/") + pid + "/exe";
+    return ::stat("/proc/self/exe", &own) == 0 && ::stat(exe.constData(), &other) == 0 &&
+           own.st_dev == other.st_dev && own.st_ino == other.st_ino;
+}
+
 } // namespace
 
 namespace OpenHolders {
 
-std::optional<std::string> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
+std::optional<Holder> seenElsewhere(dev_t device, ino_t inode, int ownDescriptor)
 {
     const Directory processes(::opendir("/proc"));
     if (!processes)
@@ -106,7 +120,8 @@ std::optional<std::string> seenElsewhere(dev_t device, ino_t inode, int ownDescr
             };
             const QByteArray link = folder + '/' + descriptor->d_name;
             if (::stat(link.constData(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
-                return programName(process->d_name).toStdString();
+                return Holder{programName(process->d_name).toStdString(),
+                              !ours && runsThisProgram(process->d_name)};
         }
     }
     return std::nullopt;

@@ -300,6 +300,36 @@ using Places = std::optional<Ranges>;
 void addLayers(const std::vector<dev_t>& devices, int above, const Places& places, bool flush, int depth,
                StorageMap& map);
 
+// places, each moved by offset bytes.
+Places shifted(const Places& places, quint64 offset)
+{
+    if (!places)
+        return std::nullopt;
+    Ranges moved;
+    for (const auto& [start, end] : *places)
+        moved.emplace_back(start + offset, end + offset);
+    return moved;
+}
+
+// A loop device (the layer at index) whose backing path is a block device (another loop device, zram, a
+// disk): it maps every block to the same block of that device, offset, so that device and its own layers are
+// what keeps the data; they are looked at where the device above lay. False, with nothing done, when path
+// names no block device (an image file, or nothing any more).
+bool addBackingDevice(const QByteArray& path, int index, const Places& places, bool flush, int depth,
+                      StorageMap& map)
+{
+    struct stat backing
+    {
+    };
+    if (path.isEmpty() || path.endsWith(" (deleted)") || ::stat(path.constData(), &backing) != 0 ||
+        !S_ISBLK(backing.st_mode))
+        return false;
+    StorageLayer& layer = map.layers[size_t(index)];
+    layer.kind = StorageLayer::Kind::LoopDevice;
+    addLayers({backing.st_rdev}, index, shifted(places, layer.offset), flush, depth + 1, map);
+    return true;
+}
+
 bool slavesAreMapped(const QString& slaves)
 {
     const QDir folder(slaves);
@@ -366,6 +396,8 @@ void addLayer(dev_t device, int above, const Places& places, bool flush, int dep
         QByteArray path = named.open(QIODevice::ReadOnly) ? named.read(PATH_MAX + 16) : QByteArray();
         if (path.endsWith('\n'))
             path.chop(1);
+        if (addBackingDevice(path, index, places, flush, depth, map))
+            return;
         const int fd = path.endsWith(" (deleted)")
                            ? -1
                            : ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -378,12 +410,7 @@ void addLayer(dev_t device, int above, const Places& places, bool flush, int dep
         {
         };
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fstatfs(fd, &fileSystem) == 0) {
-            Places inImage;
-            if (places) {
-                inImage.emplace();
-                for (const auto& [start, end] : *places)
-                    inImage->emplace_back(start + layer.offset, end + layer.offset);
-            }
+            const Places inImage = shifted(places, layer.offset);
             const Ranges* within = inImage ? &*inImage : nullptr;
             FileStorage image;
             describeFile(fd, info, flush, within, image);
@@ -568,8 +595,11 @@ StorageMap probe(int fd, bool flush, int ownName)
 bool onFlash(const std::vector<std::string>& disks, const QString& sysBlock)
 {
     return std::any_of(disks.begin(), disks.end(), [&sysBlock](const std::string& disk) {
-        return readSmall(sysBlock + u'/' + QString::fromStdString(disk) +
-                         QStringLiteral("/queue/rotational")) == "0";
+        const QString name = QString::fromStdString(disk);
+        const bool memory =
+            name.startsWith(QLatin1String("zram")) ||
+            (name.startsWith(QLatin1String("ram")) && name.size() > 3 && name.at(3).isDigit());
+        return !memory && readSmall(sysBlock + u'/' + name + QStringLiteral("/queue/rotational")) == "0";
     });
 }
 

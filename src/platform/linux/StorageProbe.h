@@ -18,7 +18,8 @@ namespace StorageProbe {
 StorageMap probe(int fd, bool flush, int ownName);
 
 // True when one of disks (kernel names of whole disks, as StorageMap::disks) is not rotational: an SSD, a
-// USB stick, a memory card. sysBlock is the kernel's folder of block devices.
+// USB stick, a memory card. zram (compressed memory) and RAM disks do not rotate either, but they are memory,
+// not flash. sysBlock is the kernel's folder of block devices.
 bool onFlash(const std::vector<std::string>& disks, const QString& sysBlock = QStringLiteral("/sys/block"));
 
 } // namespace StorageProbe
