@@ -5,6 +5,29 @@
 #include <optional>
 #include <string>
 
+// What the panel's message says, so that what follows it (a run's outcome) is chosen by kind, never by its
+// words. A new warning or refusal adds its kind here and says in isWarning whether it warns of a file that
+// may still be destroyed.
+enum class MessageKind {
+    None,              // no target
+    Question,          // the plain question
+    UncheckedOpeners,  // the question, saying that other users' programs cannot be seen
+    CopiesWarning,     // the file system may keep copies or further names
+    NoSpaceWarning,    // the sweeps may not fit the free space
+    LookAlikeScan,     // the folder is looked through for names the target's may stand for
+    LookAlikeChoice,   // one of several look-alikes is to be chosen
+    FolderRefusal,     // a folder is no file to destroy
+    UnreadableRefusal, // the target cannot be read
+    ReadOnlyRefusal,   // the medium is read-only
+    PseudoFileRefusal, // a file the kernel only shows
+};
+
+// Whether the message warns of a file that may still be destroyed (the delete button stays).
+constexpr bool isWarning(MessageKind kind)
+{
+    return kind == MessageKind::CopiesWarning || kind == MessageKind::NoSpaceWarning;
+}
+
 // What the information panel shows for the current target, as the window's model worked it out. Texts
 // are UTF-8. A field left empty (nullopt) leaves its label as it was.
 struct PanelState
@@ -28,5 +51,6 @@ struct PanelState
     int sizeRoomPixels = 0;
     // The red line below the description: the question, or what stands in its place.
     std::string message;
+    MessageKind messageKind = MessageKind::None;
     bool deleteEnabled = false;
 };

@@ -39,7 +39,7 @@ protected:
     void expectDestroyedAndEmpty(const QString& file)
     {
         EXPECT_FALSE(QFileInfo::exists(file));
-        EXPECT_TRUE(window->TargetPath.isEmpty());
+        EXPECT_TRUE(window->TargetPath().isEmpty());
         EXPECT_TRUE(window->lblEmpty->isVisible());
         EXPECT_FALSE(window->lblMsg->isVisible());
         EXPECT_FALSE(window->lblFileName->isVisible());
@@ -110,7 +110,7 @@ TEST_F(DeleteCommandTest, FailedSyncLeavesTheFileToBeRunAgain)
         window->cmdDelete->click();
         EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(QFileInfo::exists(file));
-        EXPECT_EQ(window->TargetPath, file);
+        EXPECT_EQ(window->TargetPath(), file);
         EXPECT_EQ(window->lblMsg->text(), q(ShredReport::incompleteText()));
         EXPECT_TRUE(window->cmdDelete->isEnabled());
         fileSystem.failSyncs = false;
@@ -163,7 +163,7 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->lblEmpty->text(), EmptyText);
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
 }
 
 // The command stays silent, but the refreshed panel shows why nothing happened.
@@ -172,7 +172,7 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandWithThePanelSayingWhy)
     const QString file = openWithFile(QStringLiteral("weg.txt"));
     ASSERT_TRUE(QFile::remove(file));
     window->cmdDelete->click();
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("weg.txt"));
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_EQ(window->lblMsg->text(),
@@ -202,7 +202,7 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     EXPECT_FALSE(QFileInfo(file).permissions() & QFile::WriteOwner);
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
     EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
 }
 
 TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
@@ -221,7 +221,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
         ASSERT_TRUE(content.open(QIODevice::ReadOnly));
         EXPECT_EQ(content.readAll(), QByteArray(5000, 'x'));
     }
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
     EXPECT_FALSE(window->lblEmpty->isVisible());
@@ -290,7 +290,7 @@ TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
         if (number == 1)
             postDrop(window->lblMsg, data.get());
         if (number == 3)
-            onUiThread([&] { targetDuringRun = window->TargetPath; });
+            onUiThread([&] { targetDuringRun = window->TargetPath(); });
     };
     window->cmdDelete->click();
     EXPECT_EQ(targetDuringRun, dropped);
@@ -317,7 +317,7 @@ TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
     EXPECT_TRUE(visibleDuringRun);
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
 }
 
 TEST_F(DeleteCommandTest, QuitButtonDuringTheRunClosesAfterIt)

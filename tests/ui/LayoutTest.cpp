@@ -185,8 +185,8 @@ TEST_F(LayoutTest, StoredStateBeforeLoading)
     EXPECT_TRUE(window->cmdDelete->isEnabled());
     EXPECT_FALSE(window->chkExplorer->isChecked());
     EXPECT_FALSE(window->chkQuit->isChecked());
-    EXPECT_TRUE(window->TargetPath.isEmpty());
-    EXPECT_FALSE(window->IsLoading);
+    EXPECT_TRUE(window->TargetPath().isEmpty());
+    EXPECT_FALSE(window->IsLoading());
 }
 
 TEST_F(LayoutTest, ColoursAndAlignment)
