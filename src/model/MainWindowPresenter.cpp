@@ -93,16 +93,15 @@ void MainWindowPresenter::RefreshTarget()
     m_outcomeMessage.reset();
     if (TargetPath.empty())
         forgetLookAlikes();
-    const MainWindowModel::LookAlikes lookAlikes{.pending = !m_lookAlikeSource.empty(),
-                                                 .count = m_lookAlikes.size(),
-                                                 .chosen = m_lookAlikeIndex > 0};
+    const MainWindowModel::LookAlikes lookAlikes{
+        .pending = !m_lookAlikeSource.empty(), .count = m_lookAlikes.size(), .chosen = m_lookAlikeIndex > 0};
     const PanelState& state = m_model.refresh(TargetPath, lookAlikes, *m_view.measure("lblFileName"));
     m_view.setTitle(state.title);
     m_view.setControlText("lblFileName", state.fileName);
     m_view.setSpokenText("lblFileName", state.fileNameWhole);
-    m_view.setControlText("lblFilePath", modCompactPath::CompactPath(*m_view.measure("lblFilePath"), state.folder,
-                                                              WindowLayout::FilePathWidth,
-                                                              m_model.twipsPerPixel()));
+    m_view.setControlText("lblFilePath",
+                          modCompactPath::CompactPath(*m_view.measure("lblFilePath"), state.folder,
+                                                      WindowLayout::FilePathWidth, m_model.twipsPerPixel()));
     m_view.setControlVisible("lblEmpty", state.empty);
     for (const char* name : {"lblFileAttribute", "lblFileAttributeTitle", "lblFileNameTitle", "lblFilePath",
                              "lblFilePathTitle", "lblFileSize", "lblMsg"})
@@ -112,8 +111,9 @@ void MainWindowPresenter::RefreshTarget()
     if (state.sizeText)
         m_view.setControlText("lblFileSize", *state.sizeText);
     else if (state.sizeBytes)
-        m_view.setControlText("lblFileSize", PanelText::sizeText(*state.sizeBytes, m_view.numberFormat(),
-                                                          *m_view.measure("lblFileSize"), state.sizeRoomPixels));
+        m_view.setControlText("lblFileSize",
+                              PanelText::sizeText(*state.sizeBytes, m_view.numberFormat(),
+                                                  *m_view.measure("lblFileSize"), state.sizeRoomPixels));
     m_view.setControlText("lblMsg", state.message);
     m_view.setControlEnabled("cmdDelete", state.deleteEnabled);
     m_view.setControlVisible("cboLookAlike", state.choiceVisible);
@@ -252,7 +252,8 @@ MainWindowModel::Run MainWindowPresenter::currentRun() const
 
 std::int64_t MainWindowPresenter::runClockMs() const
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_runStart)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 m_runStart)
         .count();
 }
 
@@ -263,7 +264,8 @@ void MainWindowPresenter::showProgress()
         return;
     const std::int64_t now = runClockMs();
     m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
-    const ProgressState state = m_model.progress(m_progressLine, currentRun(), now, *m_view.measure("lblMsg"));
+    const ProgressState state =
+        m_model.progress(m_progressLine, currentRun(), now, *m_view.measure("lblMsg"));
     m_view.setControlText("lblMsg", state.message);
     m_view.setTitle(state.title);
     m_view.setProgress(state.percent);
@@ -321,7 +323,8 @@ void MainWindowPresenter::chkExplorer_Click()
 void MainWindowPresenter::chkExplorer_ToolTip()
 {
     if (m_shellEntries)
-        m_view.setControlToolTip("chkExplorer", modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate()));
+        m_view.setControlToolTip("chkExplorer",
+                                 modExplorerKontext::restartHint(m_shellEntries->runningWithDelayedUpdate()));
 }
 
 void MainWindowPresenter::chkQuit_Click()

@@ -72,7 +72,8 @@ public:
     // Start-up: the options' state of the controls, then the command line's target.
     void Form_Initialize();
     void Form_Load();
-    // Brings title, labels, their visibility and cmdDelete in line with TargetPath, as the model describes it.
+    // Brings title, labels, their visibility and cmdDelete in line with TargetPath, as the model describes
+    // it.
     void RefreshTarget();
     // Recolours the window, the frames and the check boxes from the stored colour scheme.
     void ApplyBackColor();

@@ -151,7 +151,8 @@ std::string lookAlikeScanText()
 namespace {
 
 // What tells a look-alike apart besides its name: "  (size, time)".
-std::string candidateDetail(std::int64_t size, const std::optional<std::chrono::system_clock::time_point>& modified,
+std::string candidateDetail(std::int64_t size,
+                            const std::optional<std::chrono::system_clock::time_point>& modified,
                             const NumberFormat& format)
 {
     // Bytes, not KB: two look-alikes may differ by one byte only.
@@ -179,7 +180,8 @@ std::string candidateName(const std::filesystem::path& path)
 {
     const std::string bytes = NativeText::bytes(path);
     const std::size_t slash = NativeText::lastSeparator(bytes);
-    return PathDisplay::displayText(std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
+    return PathDisplay::displayText(
+        std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
 }
 
 } // namespace

@@ -575,7 +575,9 @@ std::function<void()> frmMain::runEndNotice()
 {
     // The loop outlives the window if need be: the worker's word of the end reaches it either way.
     m_runLoop = std::make_shared<QEventLoop>();
-    return [loop = m_runLoop] { QMetaObject::invokeMethod(loop.get(), &QEventLoop::quit, Qt::QueuedConnection); };
+    return [loop = m_runLoop] {
+        QMetaObject::invokeMethod(loop.get(), &QEventLoop::quit, Qt::QueuedConnection);
+    };
 }
 
 void frmMain::awaitRun()

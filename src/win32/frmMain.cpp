@@ -27,7 +27,8 @@ constexpr int FirstControlId = 100;
 // A live region's text changed (winuser.h of Windows 8 on; MinGW's headers lack it), and the property that
 // makes a control one, with its polite setting (UI Automation's LiveSetting).
 constexpr DWORD LiveRegionChangedEvent = 0x8019;
-constexpr MSAAPROPID LiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr MSAAPROPID LiveSettingProperty = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr LONG PoliteLiveSetting = 1;
 
 // The dialog face (Microsoft Sans Serif on Windows, Tahoma under Wine) at 7.5 points, 10 pixels at 96 dots
@@ -237,7 +238,7 @@ void frmMain::createControls()
     const auto rows = WindowLayout::controls();
     m_controls.reserve(rows.size());
     for (const ControlLayout& row : rows)
-        m_controls.push_back({&row});
+        m_controls.push_back({&row, nullptr, nullptr, std::nullopt});
 
     // Front to back: within each container the controls that lie in front first, then the layout's order.
     std::vector<std::size_t> windowRows;
@@ -615,8 +616,8 @@ void frmMain::announce(std::string_view name)
             polite.lVal = PoliteLiveSetting;
             for (const Control& control : m_controls)
                 if (control.row->kind == Kind::Label && control.hwnd)
-                    services->SetHwndProp(control.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF, LiveSettingProperty,
-                                          polite);
+                    services->SetHwndProp(control.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
+                                          LiveSettingProperty, polite);
             services->Release();
         }
     }

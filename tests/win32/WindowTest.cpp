@@ -5,10 +5,10 @@
 #include "engine/ShredReport.h"
 #include "model/WindowLayout.h"
 #include "platform/NativeText.h"
-#include "platform/SettingsStore.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/windows/WindowsFileSystem.h"
 #include "shell/ExplorerKontext.h"
+#include "support/MapSettings.h"
 #include "support/MemoryRegistry.h"
 #include "support/RecordingFileSystem.h"
 #include "target/PanelText.h"
@@ -27,24 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class MapSettings : public SettingsStore
-{
-public:
-    std::string read(const std::string&, const std::string&, const std::string& key,
-                     const std::string& defaultValue) override
-    {
-        const auto found = values.find(key);
-        return found == values.end() ? defaultValue : found->second;
-    }
-    bool save(const std::string&, const std::string&, const std::string& key,
-              const std::string& value) override
-    {
-        values[key] = value;
-        return true;
-    }
-    std::map<std::string, std::string> values;
-};
 
 class CancelledBrowse : public BrowseDialog
 {
@@ -96,7 +78,6 @@ protected:
                                       {},
                                       [this](HWND) { ++helpOpened; }};
         window = std::make_unique<frmMain>(services);
-        window->Form_Initialize();
         window->Form_Load();
         window->show(SW_SHOWNORMAL);
         return *window;
@@ -193,7 +174,7 @@ TEST_F(WindowTest, DescribesTheStartFileAndDestroysItOnAltD)
     EXPECT_EQ(fileSystem.pathsOf(RecordingFileSystem::Kind::Open),
               std::vector<std::string>{NativeText::bytes(file)});
     EXPECT_EQ(fileSystem.callsOf(RecordingFileSystem::Kind::RemoveName).size(), 1U);
-    EXPECT_TRUE(window->TargetPath.empty());
+    EXPECT_TRUE(window->TargetPath().empty());
     EXPECT_TRUE(visible("lblEmpty"));
     EXPECT_EQ(text("lblEmpty"), ShredReport::successText());
     EXPECT_FALSE(visible("lblMsg"));
@@ -216,7 +197,7 @@ TEST_F(WindowTest, DestroysARealFile)
 
     pressDelete();
     EXPECT_FALSE(std::filesystem::exists(real));
-    EXPECT_TRUE(window->TargetPath.empty());
+    EXPECT_TRUE(window->TargetPath().empty());
     // What the notice says of the file depends on what the file system lets the run see.
     EXPECT_TRUE(visible("lblEmpty"));
     EXPECT_NE(text("lblEmpty"), WindowLayout::control("lblEmpty").caption);
@@ -246,10 +227,10 @@ TEST_F(WindowTest, FilesAreTakenWhereTheLayoutSaysAndRefusedElsewhere)
 {
     open();
     const auto taken = [this](HWND target, POINT point) {
-        window->TargetPath.clear();
+        window->presenter().TargetPath.clear();
         window->RefreshTarget();
         drop(target, file, point);
-        return window->TargetPath == file;
+        return window->TargetPath() == file;
     };
     for (const ControlLayout& row : WindowLayout::controls()) {
         const HWND control = window->control(row.name);
