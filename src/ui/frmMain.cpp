@@ -3,10 +3,10 @@
 
 #include "model/WindowLayout.h"
 #include "platform/CoreBridge.h"
-#include "platform/DropTarget.h"
 #include "platform/gui/ColorNumber.h"
 #include "shell/HelpFile.h"
 #include "ui/AccessibleControls.h"
+#include "ui/DropSurfaces.h"
 #include "ui/HelpWindow.h"
 #include "ui/LabelMeasure.h"
 #include "ui/LookAlikeScan.h"
@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QFrame>
 #include <QIcon>
@@ -86,19 +85,6 @@ void setWindowColor(QWidget* widget, const QColor& color)
     palette.setColor(QPalette::Window, color);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
-}
-
-// The action a file drop is taken with: a copy where the source offers one, else a link, so that no
-// source ever deletes its file because we answered "moved". Ignore for a drop without a local file.
-Qt::DropAction fileDropAction(const QDropEvent* event)
-{
-    if (DropTarget::droppedTarget(event->mimeData()).isNull())
-        return Qt::IgnoreAction;
-    if (event->possibleActions() & Qt::CopyAction)
-        return Qt::CopyAction;
-    if (event->possibleActions() & Qt::LinkAction)
-        return Qt::LinkAction;
-    return Qt::IgnoreAction;
 }
 
 } // namespace
@@ -240,17 +226,21 @@ void frmMain::createControls()
     connect(chkQuit, &QCheckBox::toggled, this, &frmMain::chkQuit_Click);
     connect(Image1, &PictureBox::clicked, this, &frmMain::Image1_Click);
     connect(Image2, &PictureBox::clicked, this, &frmMain::Image2_Click);
-    cmdCancel->installEventFilter(this);
-    lblEmpty->installEventFilter(this);
+    for (QWidget* watched : {static_cast<QWidget*>(cmdCancel), static_cast<QWidget*>(chkExplorer),
+                             static_cast<QWidget*>(lblEmpty)})
+        watched->installEventFilter(this);
 
     // The drop surfaces: the window and every control on it that shows no action of its own. A file
     // dropped on any of them becomes the target (OLEDragDrop); the controls that act refuse it.
-    acceptDropsFor(this);
+    auto* drops = new DropSurfaces(this);
+    connect(drops, &DropSurfaces::dropped, this,
+            [this](const QString& path) { m_presenter.OLEDragDrop(CoreBridge::toPath(path)); });
+    drops->accept(this);
     for (const ControlLayout& row : WindowLayout::controls()) {
         if (row.drops == ControlLayout::Drops::Take)
-            acceptDropsFor(byName.value(fromText(row.name)));
+            drops->accept(byName.value(fromText(row.name)));
         else if (row.drops == ControlLayout::Drops::Refuse)
-            refuseDropsFor(byName.value(fromText(row.name)));
+            drops->refuse(byName.value(fromText(row.name)));
     }
 }
 
@@ -311,31 +301,9 @@ QWidget* frmMain::createControl(const ControlLayout& row, QWidget* parent)
     return nullptr;
 }
 
-void frmMain::acceptDropsFor(QWidget* surface)
-{
-    surface->setAcceptDrops(true);
-    surface->installEventFilter(this);
-    m_dropSurfaces.insert(surface);
-}
-
-void frmMain::refuseDropsFor(QWidget* control)
-{
-    // The control has to take part in drag and drop to refuse: a control that ignores the drag hands it
-    // on to the frame or window behind it, which would take the file.
-    control->setAcceptDrops(true);
-    control->installEventFilter(this);
-    m_dropRefusers.insert(control);
-}
-
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        if (handleDragEvent(watched, event))
-            return true;
-        break;
     case QEvent::KeyPress:
         if (watched == cmdCancel) {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -356,46 +324,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// Answers the drag events of drop surfaces and refusing controls. True when the event was answered here.
-bool frmMain::handleDragEvent(QObject* watched, QEvent* event)
-{
-    auto* drag = static_cast<QDropEvent*>(event);
-    const auto refuse = [drag, event] {
-        // Taking the enter event with the ignore action ends the drag's search for a target here; the
-        // refused moves and drop then keep the file out.
-        drag->setDropAction(Qt::IgnoreAction);
-        if (event->type() == QEvent::DragEnter)
-            drag->accept();
-        else
-            drag->ignore();
-        return true;
-    };
-    if (m_dropRefusers.contains(watched))
-        return refuse();
-
-    if (!m_dropSurfaces.contains(watched))
-        return false;
-    // A disabled control passes its drag events on to the surface behind it; over a control that refuses
-    // drops the surface refuses too.
-    auto* surfaceWidget = static_cast<QWidget*>(watched);
-    for (QWidget* under = surfaceWidget->childAt(drag->position().toPoint()); under && under != surfaceWidget;
-         under = under->parentWidget())
-        if (m_dropRefusers.contains(under))
-            return refuse();
-    const Qt::DropAction action = fileDropAction(drag);
-    if (action == Qt::IgnoreAction) {
-        // Not ours to take: the surface behind may refuse it as well.
-        drag->ignore();
-        return true;
-    }
-    drag->setDropAction(action);
-    drag->accept();
-    // The first local file of the drop becomes the target.
-    if (event->type() == QEvent::Drop)
-        m_presenter.OLEDragDrop(CoreBridge::toPath(DropTarget::droppedTarget(drag->mimeData())));
-    return true;
 }
 
 void frmMain::Form_Initialize()

@@ -6,7 +6,6 @@
 #include "ui/MainServices.h"
 
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QWidget>
 
@@ -135,15 +134,10 @@ private:
     QWidget* named(std::string_view control) const;
     void createControls();
     QWidget* createControl(const ControlLayout& row, QWidget* parent);
-    void acceptDropsFor(QWidget* surface);
-    void refuseDropsFor(QWidget* control);
-    bool handleDragEvent(QObject* watched, QEvent* event);
 
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
     MainWindowPresenter m_presenter;
-    QSet<QObject*> m_dropSurfaces;
-    QSet<QObject*> m_dropRefusers;
     QTimer* m_progressTimer = nullptr;
     // The nested loop that waits for the running delete command.
     std::shared_ptr<QEventLoop> m_runLoop;

@@ -6,9 +6,9 @@
 #include "platform/NativeText.h"
 #include "win32/GdiTextMeasure.h"
 #include "win32/ResourceIds.h"
+#include "win32/ScreenReader.h"
 
 #include <commctrl.h>
-#include <oleacc.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -23,13 +23,6 @@ constexpr wchar_t WindowClass[] = L"TilgomaticMain";
 constexpr UINT RunFinishedMessage = WM_APP + 1;
 constexpr UINT_PTR ProgressTimer = 1;
 constexpr int FirstControlId = 100;
-
-// A live region's text changed (winuser.h of Windows 8 on; MinGW's headers lack it), and the property that
-// makes a control one, with its polite setting (UI Automation's LiveSetting).
-constexpr DWORD LiveRegionChangedEvent = 0x8019;
-constexpr MSAAPROPID LiveSettingProperty = {
-    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
-constexpr LONG PoliteLiveSetting = 1;
 
 // The dialog face (Microsoft Sans Serif on Windows, Tahoma under Wine) at 7.5 points, 10 pixels at 96 dots
 // per inch as the Linux window's font, rounded down at other densities: one line fits the one-line labels,
@@ -60,58 +53,15 @@ std::wstring windowText(HWND hwnd)
     return text;
 }
 
-// The virtual key of a character as the keyboard layout types it; 0 when it has none.
-UINT keyOf(wchar_t character)
+// A key as the layout writes it ("Ctrl+O", "Alt+D", "F1"); empty for one the layout has no use for.
+std::string keyText(UINT key, bool ctrl, bool alt, bool shift)
 {
-    const SHORT scan = VkKeyScanW(character);
-    return scan == -1 ? 0 : UINT(scan & 0xFF);
-}
-
-// The access key a caption marks with "&" ("&Beenden": B); 0 for none.
-UINT accessKeyOf(std::string_view caption)
-{
-    for (std::size_t at = caption.find('&'); at != std::string_view::npos && at + 1 < caption.size();
-         at = caption.find('&', at + 2)) {
-        if (caption[at + 1] == '&')
-            continue;
-        const std::wstring rest = wide(caption.substr(at + 1));
-        return rest.empty() ? 0 : keyOf(rest[0]);
-    }
-    return 0;
-}
-
-// A key as the layout writes it ("F1", "Ctrl+O", "Alt+W").
-struct Shortcut
-{
-    UINT key = 0;
-    bool ctrl = false;
-    bool alt = false;
-    bool shift = false;
-};
-
-Shortcut shortcutOf(std::string_view text)
-{
-    Shortcut shortcut;
-    while (true) {
-        const std::size_t plus = text.find('+');
-        if (plus == std::string_view::npos || plus + 1 == text.size())
-            break;
-        const std::string_view modifier = text.substr(0, plus);
-        shortcut.ctrl = shortcut.ctrl || modifier == "Ctrl";
-        shortcut.alt = shortcut.alt || modifier == "Alt";
-        shortcut.shift = shortcut.shift || modifier == "Shift";
-        text.remove_prefix(plus + 1);
-    }
-    if (text.size() > 1 && text[0] == 'F') {
-        int number = 0;
-        for (const char digit : text.substr(1))
-            number = digit >= '0' && digit <= '9' ? number * 10 + (digit - '0') : 100;
-        if (number >= 1 && number <= 24)
-            shortcut.key = UINT(VK_F1 + number - 1);
-    } else if (text.size() == 1) {
-        shortcut.key = keyOf(wchar_t(text[0]));
-    }
-    return shortcut;
+    std::string text = std::string(ctrl ? "Ctrl+" : "") + (alt ? "Alt+" : "") + (shift ? "Shift+" : "");
+    if (key >= VK_F1 && key <= VK_F24)
+        return text + "F" + std::to_string(key - VK_F1 + 1);
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return text + char(key);
+    return {};
 }
 
 bool pressed(int key)
@@ -598,30 +548,18 @@ void frmMain::dropFocus()
 
 bool frmMain::screenReaderListening() const
 {
-    BOOL on = FALSE;
-    return SystemParametersInfoW(SPI_GETSCREENREADER, 0, &on, 0) && on;
+    return ScreenReader::listening();
 }
 
-// A live region: the control's new text is read once, after what the reader is saying now.
 void frmMain::announce(std::string_view name)
 {
-    const HWND hwnd = control(name);
     if (!m_liveRegions) {
         m_liveRegions = true;
-        IAccPropServices* services = nullptr;
-        if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
-            VARIANT polite{};
-            polite.vt = VT_I4;
-            polite.lVal = PoliteLiveSetting;
-            for (const Control& control : m_controls)
-                if (control.row->kind == Kind::Label && control.hwnd)
-                    services->SetHwndProp(control.hwnd, DWORD(OBJID_CLIENT), CHILDID_SELF,
-                                          LiveSettingProperty, polite);
-            services->Release();
-        }
+        for (const Control& control : m_controls)
+            if (control.row->kind == Kind::Label && control.hwnd)
+                ScreenReader::makeLiveRegion(control.hwnd);
     }
-    NotifyWinEvent(LiveRegionChangedEvent, hwnd, OBJID_CLIENT, CHILDID_SELF);
+    ScreenReader::announce(control(name));
 }
 
 void frmMain::startProgressTimer(int ms)
@@ -729,18 +667,11 @@ bool frmMain::preTranslate(const MSG& msg)
                 }
         }
     }
-    for (std::size_t i = 0; i < m_controls.size(); ++i) {
-        const ControlLayout& row = *m_controls[i].row;
-        const Shortcut shortcut = shortcutOf(row.shortcut);
-        const bool bound = shortcut.key != 0 && shortcut.key == key && shortcut.alt == alt &&
-                           shortcut.ctrl == ctrl && shortcut.shift == shift;
-        const bool accessKey = alt && !ctrl && key != 0 && accessKeyOf(row.caption) == key;
-        if (bound || accessKey) {
-            activate(i);
-            return true;
-        }
-    }
-    return false;
+    const ControlLayout* target = WindowLayout::keyTarget(keyText(key, ctrl, alt, shift));
+    if (!target)
+        return false;
+    activate(indexOf(target->name));
+    return true;
 }
 
 void frmMain::dispatch(MSG& msg)
