@@ -2,6 +2,8 @@
 #include "WindowFixture.h"
 #include "engine/ProgressLine.h"
 #include "engine/ShredReport.h"
+#include "model/WindowLayout.h"
+#include "platform/CoreBridge.h"
 #include "platform/NativePath.h"
 #include "platform/linux/TerminationSignals.h"
 #include "support/CoreText.h"
@@ -24,11 +26,8 @@
 
 namespace {
 
-const QString Question = QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, "
-                                        "damit sie nie wieder hergestellt werden kann?");
-const QString EmptyText =
-    QStringLiteral("Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder "
-                   "suchen Sie die Datei mit einem Klick auf den Ordner oben rechts.");
+const QString Question = CoreBridge::fromText(WindowLayout::Question);
+const QString EmptyText = CoreBridge::fromText(WindowLayout::control("lblEmpty").caption);
 
 // Two full blocks: each sweep is two block writes.
 constexpr qint64 TwoBlocks = 65536;

@@ -314,8 +314,6 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     EXPECT_EQ(request.title, "Datei zum löschen suchen");
     EXPECT_EQ(request.startPath, CoreBridge::toPath(QDir::homePath())); // nothing loaded yet
     EXPECT_EQ(request.owner, static_cast<BrowseDialog::Owner>(static_cast<QWidget*>(window.get())));
-    EXPECT_FALSE(request.statusLine);
-    EXPECT_TRUE(request.newStyle);
     EXPECT_TRUE(request.includeFiles);
     EXPECT_TRUE(request.rootPath.empty());
     EXPECT_EQ(window->TargetPath(), file);
