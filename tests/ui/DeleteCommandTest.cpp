@@ -27,7 +27,6 @@
 namespace {
 
 const QString Question = CoreBridge::fromText(WindowLayout::Question);
-const QString EmptyText = CoreBridge::fromText(WindowLayout::control("lblEmpty").caption);
 
 // Two full blocks: each sweep is two block writes.
 constexpr qint64 TwoBlocks = 65536;
@@ -161,7 +160,7 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
     window->cmdDelete->click();
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->lblEmpty->text(), EmptyText);
+    EXPECT_EQ(window->lblEmpty->text(), CoreBridge::fromText(WindowLayout::control("lblEmpty").caption));
     EXPECT_TRUE(window->TargetPath().isEmpty());
 }
 
