@@ -207,8 +207,11 @@ TEST_F(DropTest, LookAlikesAreChosenWithTheKeyboard)
     for (const QString& expected : {other, trueName}) { // in the order of their shown names
         QTest::keyClick(window->cboLookAlike, Qt::Key_Down);
         EXPECT_EQ(NativePath::toNative(window->TargetPath()), NativePath::toNative(expected));
-        EXPECT_TRUE(window->cboLookAlike->currentText().startsWith(
-            NativePath::displayText(expected.mid(expected.lastIndexOf(u'/') + 1))));
+        // Shown, and read to screen readers whole: name, size and time.
+        const QString name = NativePath::displayText(expected.mid(expected.lastIndexOf(u'/') + 1));
+        EXPECT_TRUE(window->cboLookAlike->currentText().startsWith(name));
+        EXPECT_TRUE(
+            window->cboLookAlike->currentData(Qt::AccessibleTextRole).toString().startsWith(name + "  ("));
         EXPECT_TRUE(window->cmdDelete->isEnabled());
         sizes.append(window->lblFileSize->text());
     }
