@@ -388,7 +388,7 @@ int main(int argc, char** argv)
     LinuxFileSystem fileSystem;
     const auto engineStart = Clock::now();
     const bool engineComplete =
-        modShredder::ShredFile(CoreBridge::toPath(path), frmMain::ShredPasses, fileSystem, {})
+        modShredder::ShredFile(CoreBridge::toPath(path), MainWindowPresenter::ShredPasses, fileSystem, {})
             .fullyOverwritten();
     const double engineSeconds = secondsSince(engineStart);
 

@@ -101,31 +101,39 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
         warning = ShredReport::warningText(OverwriteCheck::expect(storage));
         outlook = m_fileSystem.outlook(*m_identity);
     }
-    if (outlook.status == OpenStatus::PseudoFile || outlook.status == OpenStatus::CloudOnly) {
-        state.message = outlook.status == OpenStatus::PseudoFile ? ShredReport::pseudoFileText()
-                                                                 : ShredReport::cloudOnlyText();
+    const auto say = [&state](MessageKind kind, std::string text) {
+        state.messageKind = kind;
+        state.message = std::move(text);
+    };
+    if (outlook.status == OpenStatus::PseudoFile) {
+        say(MessageKind::PseudoFileRefusal, ShredReport::pseudoFileText());
+        state.deleteEnabled = false;
+    } else if (outlook.status == OpenStatus::CloudOnly) {
+        say(MessageKind::CloudOnlyRefusal, ShredReport::cloudOnlyText());
         state.deleteEnabled = false;
     } else if (const std::string refusal = ShredReport::loadRefusalText(outlook.status); !refusal.empty()) {
         // No run would open it: a FIFO, socket or device, or a file marked to stay as it is.
-        state.message = refusal;
+        say(MessageKind::UnopenableRefusal, refusal);
         state.deleteEnabled = false;
     } else if (m_folderTarget) {
-        state.message = PanelText::folderText();
+        say(MessageKind::FolderRefusal, PanelText::folderText());
     } else if (!m_describable) {
-        state.message = PanelText::notDescribableText(target);
+        say(MessageKind::UnreadableRefusal, PanelText::notDescribableText(target));
     } else if (m_readOnlyTarget) {
-        state.message = PanelText::readOnlyText();
+        say(MessageKind::ReadOnlyRefusal, PanelText::readOnlyText());
     } else if (outlook.status == OpenStatus::NoSpace) {
-        state.message = ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, m_numbers);
+        say(MessageKind::NoSpaceWarning,
+            ShredReport::noSpaceWarningText(outlook.spaceNeeded, outlook.spaceFree, m_numbers));
     } else if (outlook.cloud) {
-        state.message = ShredReport::cloudWarningText();
+        say(MessageKind::CloudWarning, ShredReport::cloudWarningText());
     } else if (!warning.empty()) {
-        state.message = warning;
+        say(MessageKind::CopiesWarning, warning);
     } else if (outlook.streams > 0) {
-        state.message = ShredReport::streamsQuestion(outlook.streams);
+        say(MessageKind::StreamsQuestion, ShredReport::streamsQuestion(outlook.streams));
+    } else if (m_fileSystem.openersMayBeUnseen(target)) {
+        say(empty ? MessageKind::None : MessageKind::UncheckedOpeners, PanelText::uncheckedOpenersQuestion());
     } else {
-        state.message = m_fileSystem.openersMayBeUnseen(target) ? PanelText::uncheckedOpenersQuestion()
-                                                                : std::string(WindowLayout::Question);
+        say(empty ? MessageKind::None : MessageKind::Question, std::string(WindowLayout::Question));
     }
     if (!m_describable || m_readOnlyTarget)
         state.deleteEnabled = false;
@@ -139,15 +147,18 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     if (lookAlikes.pending && !empty) {
         if (!choosing) {
             state.message = TargetIntake::lookAlikeScanText();
+            state.messageKind = MessageKind::LookAlikeScan;
             state.deleteEnabled = false;
         } else if (!lookAlikes.chosen) {
             state.message = TargetIntake::ambiguityText(std::size_t(lookAlikes.count));
+            state.messageKind = MessageKind::LookAlikeChoice;
             state.deleteEnabled = false;
         }
     }
     // Told once, in place of whatever the file's own line is; loaded again, the file shows that line.
     if (leftovers.any()) {
         state.message = ShredReport::leftoverText(leftovers);
+        state.messageKind = MessageKind::LeftoverNotice;
         state.deleteEnabled = false;
     }
     m_panel = std::move(state);
@@ -314,7 +325,7 @@ std::optional<std::string> MainWindowModel::runMessage(const modShredder::ShredR
     // that nothing was done, where both fit.
     const std::string& warning = m_panel.message;
     if (result.open == OpenStatus::Changed && m_describable && m_panel.deleteEnabled &&
-        warning != WindowLayout::Question && warning != PanelText::uncheckedOpenersQuestion()) {
+        isWarning(m_panel.messageKind)) {
         text = ShredReport::changedText(warning);
         if (!message.linesFit(*text))
             text = ShredReport::changedText(warning, false);

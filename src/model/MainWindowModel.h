@@ -61,6 +61,7 @@ public:
     int twipsToPixels(int twips) const;
     // The window moved to a screen of another pixel density.
     void setTwipsPerPixel(double twipsPerPixel) { m_twipsPerPixel = twipsPerPixel; }
+    double twipsPerPixel() const { return m_twipsPerPixel; }
 
     // RefreshTarget's decisions: describes target afresh (and takes its identity first, so that a file
     // swapped in meanwhile is never the one destroyed). nameMeasure measures the name's label.

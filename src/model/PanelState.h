@@ -5,6 +5,35 @@
 #include <optional>
 #include <string>
 
+// What the panel's message says, so that what follows it (a run's outcome) is chosen by kind, never by its
+// words. A new warning or refusal adds its kind here and says in isWarning whether it warns of a file that
+// may still be destroyed.
+enum class MessageKind {
+    None,              // no target
+    Question,          // the plain question
+    UncheckedOpeners,  // the question, saying that other users' programs cannot be seen
+    CopiesWarning,     // the file system may keep copies or further names
+    NoSpaceWarning,    // the sweeps may not fit the free space
+    LookAlikeScan,     // the folder is looked through for names the target's may stand for
+    LookAlikeChoice,   // one of several look-alikes is to be chosen
+    FolderRefusal,     // a folder is no file to destroy
+    UnreadableRefusal, // the target cannot be read
+    ReadOnlyRefusal,   // the medium is read-only
+    PseudoFileRefusal, // a file the kernel only shows
+    UnopenableRefusal, // no run would open it: a FIFO, socket or device, or a file marked immutable
+    CloudOnlyRefusal,  // a cloud file whose data is not on this disk
+    CloudWarning,      // a cloud provider keeps its own copies and versions
+    StreamsQuestion,   // the question, telling of further data streams that are overwritten too
+    LeftoverNotice,    // what a killed run left beside the file was found and finished
+};
+
+// Whether the message warns of a file that may still be destroyed (the delete button stays).
+constexpr bool isWarning(MessageKind kind)
+{
+    return kind == MessageKind::CopiesWarning || kind == MessageKind::NoSpaceWarning ||
+           kind == MessageKind::CloudWarning || kind == MessageKind::StreamsQuestion;
+}
+
 // What the information panel shows for the current target, as the window's model worked it out. Texts
 // are UTF-8. A field left empty (nullopt) leaves its label as it was.
 struct PanelState
@@ -28,5 +57,6 @@ struct PanelState
     int sizeRoomPixels = 0;
     // The red line below the description: the question, or what stands in its place.
     std::string message;
+    MessageKind messageKind = MessageKind::None;
     bool deleteEnabled = false;
 };

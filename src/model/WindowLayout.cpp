@@ -202,3 +202,27 @@ std::span<const std::string_view> tabOrder()
 }
 
 } // namespace WindowLayout
+
+namespace WindowLayout {
+
+const ControlLayout* keyTarget(std::string_view key)
+{
+    for (const ControlLayout& row : Controls) {
+        if (!row.shortcut.empty() && row.shortcut == key)
+            return &row;
+        // "&&" draws an ampersand and marks nothing.
+        std::size_t mark = row.caption.find('&');
+        while (mark != std::string_view::npos && mark + 1 < row.caption.size() &&
+               row.caption[mark + 1] == '&')
+            mark = row.caption.find('&', mark + 2);
+        if (mark == std::string_view::npos || mark + 1 >= row.caption.size())
+            continue;
+        const char letter = row.caption[mark + 1];
+        const char upper = letter >= 'a' && letter <= 'z' ? char(letter - 'a' + 'A') : letter;
+        if (key.size() == 5 && key.starts_with("Alt+") && key[4] == upper)
+            return &row;
+    }
+    return nullptr;
+}
+
+} // namespace WindowLayout

@@ -27,6 +27,10 @@ std::span<const ControlLayout> controls();
 const ControlLayout& control(std::string_view name);
 // The names of the controls in the tab order.
 std::span<const std::string_view> tabOrder();
+// The control a key acts on from anywhere in the window, the key written as the layout writes shortcuts
+// ("Ctrl+O", "F1", "Alt+D"): the control whose shortcut it is, or with Alt alone the one whose caption marks
+// the letter with "&". Null for none.
+const ControlLayout* keyTarget(std::string_view key);
 
 // Colours as 0xRRGGBB.
 inline constexpr std::uint32_t WindowColor = 0xFFFFFF;  // the window, the frames and the check boxes

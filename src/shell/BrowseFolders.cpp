@@ -79,8 +79,7 @@ fs::path BrowseForFolder(BrowseDialog& dialog, const std::string& title, const f
         request.rootPath = itemPath(*root);
     // "$" would be taken for the status line's marker; the title then shows empty.
     request.title = statusLine && title == StatusMarker ? std::string() : title;
-    request.statusLine = statusLine;
-    request.newStyle = newStyle;
+    static_cast<void>(newStyle); // the platforms' dialogs have one style only
     request.includeFiles = includeFiles;
     request.startPath = itemPath(startPath);
     return dialog.exec(request);

@@ -64,18 +64,18 @@ void RemoveExplorerMenu(Registry& registry, const std::string& verb)
 // "C:\Program Files" would be taken for "C:\Program" and its arguments. It gets no "1%" there: the shell
 // takes the text between that "%" and the placeholder's for a variable's name and eats the placeholder ("1
 // "1"" arrives).
-std::string programCommand(const ProgramInfo& program)
+std::string programCommand(const ProgramInfo& program, bool windowsShell)
 {
-    if constexpr (NativeText::WindowsPaths)
+    if (windowsShell)
         return '"' + NativeText::bytes(program.executablePath) + '"';
     else
         return NativeText::bytes(program.executablePath) + " 1%";
 }
 
 // On Windows the placeholder goes in quotes too, so that a chosen file's path with blanks arrives whole.
-std::string commandValue(const std::string& command)
+std::string commandValue(const std::string& command, bool windowsShell)
 {
-    if constexpr (NativeText::WindowsPaths)
+    if (windowsShell)
         return command + " \"%1\"";
     else
         return command + " %1";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/NativeText.h"
+
 #include <string>
 #include <vector>
 
@@ -16,10 +18,10 @@ void CreateExplorerMenu(Registry& registry, const std::string& verb, const std::
 void RemoveExplorerMenu(Registry& registry, const std::string& verb);
 
 // The command the main window registers: the executable's path (its whole name: a name with a dot would
-// otherwise name another file) + " 1%"; on Windows the path in double quotes, nothing after it.
-std::string programCommand(const ProgramInfo& program);
-// The data of the command key for command: command + " %1"; on Windows command + " \"%1\"".
-std::string commandValue(const std::string& command);
+// otherwise name another file) + " 1%"; for Windows' shell the path in double quotes, nothing after it.
+std::string programCommand(const ProgramInfo& program, bool windowsShell = NativeText::WindowsPaths);
+// The data of the command key for command: command + " %1"; for Windows' shell command + " \"%1\"".
+std::string commandValue(const std::string& command, bool windowsShell = NativeText::WindowsPaths);
 
 // The check box's tool tip while file managers run that show a change of the entry only after a restart
 // (ShellEntries::runningWithDelayedUpdate); empty when none does.

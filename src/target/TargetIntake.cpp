@@ -148,9 +148,12 @@ std::string lookAlikeScanText()
     return "Einen Moment: Der Ordner wird nach Dateien mit fast gleichem Namen durchsucht.";
 }
 
-std::string candidateText(const std::filesystem::path& path, std::int64_t size,
-                          const std::optional<std::chrono::system_clock::time_point>& modified,
-                          const NumberFormat& format, const TextWidth& font, int width)
+namespace {
+
+// What tells a look-alike apart besides its name: "  (size, time)".
+std::string candidateDetail(std::int64_t size,
+                            const std::optional<std::chrono::system_clock::time_point>& modified,
+                            const NumberFormat& format)
 {
     // Bytes, not KB: two look-alikes may differ by one byte only.
     std::string detail = size < 0    ? std::string("Grösse unbekannt")
@@ -170,12 +173,32 @@ std::string candidateText(const std::filesystem::path& path, std::int64_t size,
         if (converted && std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) > 0)
             detail += std::string(", ") + text;
     }
-    detail = "  (" + detail + ")";
+    return "  (" + detail + ")";
+}
+
+std::string candidateName(const std::filesystem::path& path)
+{
     const std::string bytes = NativeText::bytes(path);
     const std::size_t slash = NativeText::lastSeparator(bytes);
-    const std::string name =
-        PathDisplay::displayText(std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
-    return font.elideMiddle(name, std::max(width - font.width(detail), 0)) + detail;
+    return PathDisplay::displayText(
+        std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
+}
+
+} // namespace
+
+std::string candidateText(const std::filesystem::path& path, std::int64_t size,
+                          const std::optional<std::chrono::system_clock::time_point>& modified,
+                          const NumberFormat& format, const TextWidth& font, int width)
+{
+    const std::string detail = candidateDetail(size, modified, format);
+    return font.elideMiddle(candidateName(path), std::max(width - font.width(detail), 0)) + detail;
+}
+
+std::string candidateText(const std::filesystem::path& path, std::int64_t size,
+                          const std::optional<std::chrono::system_clock::time_point>& modified,
+                          const NumberFormat& format)
+{
+    return candidateName(path) + candidateDetail(size, modified, format);
 }
 
 // The start-up target from the arguments; "" when there is none or the "~" lookup fails.

@@ -44,5 +44,9 @@ std::string lookAlikeScanText();
 std::string candidateText(const std::filesystem::path& path, std::int64_t size,
                           const std::optional<std::chrono::system_clock::time_point>& modified,
                           const NumberFormat& format, const TextWidth& font, int width);
+// ... whole, for the mouse pointer and screen readers.
+std::string candidateText(const std::filesystem::path& path, std::int64_t size,
+                          const std::optional<std::chrono::system_clock::time_point>& modified,
+                          const NumberFormat& format);
 
 } // namespace TargetIntake

@@ -8,17 +8,21 @@
 
 using CoreBridge::fromText;
 
-LabelMeasure::LabelMeasure(const PanelLabel& label)
-    : m_label(label)
-    , m_font(QFontMetrics(label.font()))
+LabelMeasure::LabelMeasure(const QWidget& control)
+    : m_control(control)
+    , m_font(QFontMetrics(control.font()))
 {}
 
 bool LabelMeasure::fitsWhole(std::string_view utf8) const
 {
-    return m_label.fitsWhole(fromText(utf8));
+    if (const auto* label = qobject_cast<const PanelLabel*>(&m_control))
+        return label->fitsWhole(fromText(utf8));
+    return width(utf8) <= m_control.width();
 }
 
 bool LabelMeasure::linesFit(std::string_view utf8) const
 {
-    return m_label.linesFit(fromText(utf8));
+    if (const auto* label = qobject_cast<const PanelLabel*>(&m_control))
+        return label->linesFit(fromText(utf8));
+    return fitsWhole(utf8);
 }

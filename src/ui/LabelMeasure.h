@@ -4,13 +4,14 @@
 #include "model/TextMeasure.h"
 #include "platform/gui/FontWidth.h"
 
-class PanelLabel;
+class QWidget;
 
-// How a panel label draws text: its font's widths and elision, and its own line breaking.
+// How a control draws text: its font's widths and elision; a panel label's own line breaking, one line in
+// the width of any other control.
 class LabelMeasure : public TextMeasure
 {
 public:
-    explicit LabelMeasure(const PanelLabel& label);
+    explicit LabelMeasure(const QWidget& control);
 
     int width(std::string_view utf8) const override { return m_font.width(utf8); }
     std::string elideMiddle(std::string_view utf8, int pixels) const override
@@ -25,6 +26,6 @@ public:
     bool linesFit(std::string_view utf8) const override;
 
 private:
-    const PanelLabel& m_label;
+    const QWidget& m_control;
     const FontWidth m_font;
 };

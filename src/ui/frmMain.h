@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/ProgressLine.h"
-#include "model/MainWindowModel.h"
-#include "model/WindowOptions.h"
-#include "platform/FileSystem.h"
+#include "model/MainWindowPresenter.h"
+#include "model/MainWindowView.h"
 #include "ui/MainServices.h"
 
-#include <QElapsedTimer>
-
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QWidget>
+
+#include <memory>
 
 struct ControlLayout;
 class HelpWindow;
@@ -21,28 +18,24 @@ class PanelLabel;
 class PictureBox;
 class QCheckBox;
 class QComboBox;
+class QEventLoop;
 class QFrame;
-class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class ShredRun;
 
-// The program's one window: the information panel that describes the target file, the two options,
-// the browse and help pictures and the two push buttons. Its handlers carry the names of the controls
-// and events they serve (cmdDelete_Click, Form_Load, ...).
+// The program's one window: the information panel that describes the target file, the two options, the
+// browse and help pictures and the two push buttons. It builds its controls from WindowLayout, draws what
+// the presenter (MainWindowPresenter) tells it and hands its events on to the handlers named after them.
 //
 // Everything of the window runs on the user-interface thread. The delete command overwrites the file on a
-// worker thread and waits for it in a nested event loop, so every handler here may run nested inside
+// worker thread and waits for it in a nested event loop, so every handler may run nested inside
 // cmdDelete_Click.
-class frmMain : public QWidget
+class frmMain : public QWidget, public MainWindowView
 {
     Q_OBJECT
 
 public:
-    // Passes that the delete command asks of the shredder.
-    static constexpr qint16 ShredPasses = 9;
-
     explicit frmMain(const MainServices& services, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -51,16 +44,13 @@ public:
 
     // Screen twips per pixel: 1440 divided by the screen's logical dots per inch (15 at 96).
     double twipsPerPixel() const { return m_twipsPerPixel; }
-    // Pixels for a figure in twips at this screen's twips per pixel.
-    int twipsToPixels(int twips) const;
+    int twipsToPixels(int twips) const { return m_presenter.twipsToPixels(twips); }
 
     // The full path of the file to destroy; empty when none is loaded.
-    QString TargetPath;
+    QString TargetPath() const;
     // True exactly while Form_Load runs.
-    bool IsLoading = false;
-
-    // True while the delete command is overwriting a file.
-    bool isShredding() const { return m_model.isShredding(); }
+    bool IsLoading() const { return m_presenter.IsLoading; }
+    bool isShredding() const { return m_presenter.isShredding(); }
 
     // Controls, named as in the layout; each also carries its name as objectName.
     QPushButton* cmdDelete = nullptr;
@@ -90,30 +80,20 @@ public:
     HelpWindow* helpWindow() const;
 
 public slots:
-    // Start-up.
     void Form_Initialize();
-    void Form_Load();
-
-    // The information panel: RefreshTarget brings title, labels, their visibility and cmdDelete in line
-    // with TargetPath, as the model describes it.
-    void RefreshTarget();
-
-    // Recolours the window, the frames and the check boxes from the stored colour scheme.
-    void ApplyBackColor();
-
-    void cmdDelete_Click();
-    void cmdCancel_Click();
-    // A key pressed while "&Beenden" has the focus: F12 and F11 store a colour scheme; every key
-    // re-applies the stored one.
+    void Form_Load() { m_presenter.Form_Load(); }
+    void RefreshTarget() { m_presenter.RefreshTarget(); }
+    void ApplyBackColor() { m_presenter.ApplyBackColor(); }
+    void cmdDelete_Click() { m_presenter.cmdDelete_Click(); }
+    void cmdCancel_Click() { m_presenter.cmdCancel_Click(); }
+    // A key pressed while "&Beenden" has the focus.
     void cmdCancel_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    void chkExplorer_Click();
-    void chkQuit_Click();
-    void Image1_Click();
-    void Image2_Click();
-
-    // A close that no outcome may hold back (a logout, a signal): during a run it waits for the file, and
-    // then closes whatever the run's outcome.
-    void closeWhenRunEnds();
+    void chkExplorer_Click() { m_presenter.chkExplorer_Click(); }
+    void chkQuit_Click() { m_presenter.chkQuit_Click(); }
+    void Image1_Click() { m_presenter.Image1_Click(); }
+    void Image2_Click() { m_presenter.Image2_Click(); }
+    // A close that no outcome may hold back (a logout, a signal).
+    void closeWhenRunEnds() { m_presenter.closeWhenRunEnds(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,54 +101,47 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // MainWindowView
+    bool isOpen() const override { return true; }
+    void setTitle(const std::string& text) override;
+    void setControlText(std::string_view control, const std::string& text) override;
+    void setSpokenText(std::string_view control, const std::string& text) override;
+    void setControlToolTip(std::string_view control, const std::string& text) override;
+    void setControlVisible(std::string_view control, bool visible) override;
+    void setControlEnabled(std::string_view control, bool enabled) override;
+    void setChecked(std::string_view control, bool checked) override;
+    bool isChecked(std::string_view control) const override;
+    void setChoices(std::string_view control, const std::vector<Choice>& entries) override;
+    void setProgress(int percent) override;
+    void setBackColor(std::int32_t colorNumber) override;
+    std::unique_ptr<TextMeasure> measure(std::string_view control) const override;
+    NumberFormat numberFormat() const override;
+    void focusControl(std::string_view control) override;
+    std::string focusedControl() const override;
+    void dropFocus() override;
+    bool screenReaderListening() const override;
+    void announce(std::string_view control) override;
+    void startProgressTimer(int ms) override;
+    void stopProgressTimer() override;
+    std::function<void()> runEndNotice() override;
+    void awaitRun() override;
+    bool startLookAlikeScan(const std::filesystem::path& path) override;
+    void stopLookAlikeScan() override;
+    void* dialogOwner() override { return static_cast<QWidget*>(this); }
+    void openHelp() override;
+    void closeWindow() override { close(); }
+
+    QWidget* named(std::string_view control) const;
     void createControls();
     QWidget* createControl(const ControlLayout& row, QWidget* parent);
-    // The drop handler of every drop surface: the first local file of the drop becomes the target.
-    void OLEDragDrop(const QMimeData* data);
-    void acceptDropsFor(QWidget* surface);
-    void refuseDropsFor(QWidget* control);
-    bool handleDragEvent(QObject* watched, QEvent* event);
-    void endRun();
-    // Says the outcome in label to a screen reader, which reads the focused control.
-    void announce(PanelLabel* label);
-    // The running (or just ended) delete command as the model needs it.
-    MainWindowModel::Run currentRun() const;
-    modShredder::ShredResult runShredder(const QString& path, const FileIdentity& identity);
-    // The look-alikes of a command-line target: looked for when its name holds U+FFFD, chosen among in
-    // cboLookAlike, forgotten when another target comes.
-    void startLookAlikeScan();
-    void forgetLookAlikes();
-    void lookAlikesFound(const QString& path, const QStringList& candidates);
-    void lookAlikeChosen(int index);
-    void showProgress();
 
-    FileSystem& m_fileSystem;
-    ShellEntries* m_shellEntries;
-    BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
-    // The window's decisions; it also holds the file TargetPath named when it was last described, the
-    // only one a run may touch.
-    MainWindowModel m_model;
-    WindowOptions m_options;
-
-    QSet<QObject*> m_dropSurfaces;
-    QSet<QObject*> m_dropRefusers;
-
-    // The running delete command's progress line, shown from half a second into the run.
-    const ShredRun* m_run = nullptr;
+    MainWindowPresenter m_presenter;
     QTimer* m_progressTimer = nullptr;
-    QElapsedTimer m_runClock;
-    ProgressLine m_progressLine;
-    QString m_runFileName;
-    QString m_runPath;
+    // The nested loop that waits for the running delete command.
+    std::shared_ptr<QEventLoop> m_runLoop;
     QProgressBar* m_progressValue = nullptr;
     QPointer<HelpWindow> m_help;
-    bool m_progressShown = false;
-    // The command-line target whose name may have been altered (a file manager's entry turns a byte that
-    // is no UTF-8 into U+FFFD), while its look-alikes matter; empty otherwise.
-    QString m_lookAlikeSource;
-    // The files it may stand for, once the scan has ended.
-    QStringList m_lookAlikes;
     LookAlikeScan* m_lookAlikeScan = nullptr;
 };

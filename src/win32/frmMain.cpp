@@ -1,23 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32/frmMain.h"
 
-#include "engine/ShredRun.h"
-#include "engine/Shredder.h"
 #include "model/WindowLayout.h"
 #include "platform/ColorText.h"
 #include "platform/NativeText.h"
-#include "shell/BrowseFolders.h"
-#include "target/CompactPath.h"
-#include "target/PanelText.h"
-#include "target/TargetIntake.h"
 #include "win32/GdiTextMeasure.h"
 #include "win32/ResourceIds.h"
+#include "win32/ScreenReader.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
-#include <exception>
 #include <stdexcept>
 
 using Kind = ControlLayout::Kind;
@@ -59,58 +53,15 @@ std::wstring windowText(HWND hwnd)
     return text;
 }
 
-// The virtual key of a character as the keyboard layout types it; 0 when it has none.
-UINT keyOf(wchar_t character)
+// A key as the layout writes it ("Ctrl+O", "Alt+D", "F1"); empty for one the layout has no use for.
+std::string keyText(UINT key, bool ctrl, bool alt, bool shift)
 {
-    const SHORT scan = VkKeyScanW(character);
-    return scan == -1 ? 0 : UINT(scan & 0xFF);
-}
-
-// The access key a caption marks with "&" ("&Beenden": B); 0 for none.
-UINT accessKeyOf(std::string_view caption)
-{
-    for (std::size_t at = caption.find('&'); at != std::string_view::npos && at + 1 < caption.size();
-         at = caption.find('&', at + 2)) {
-        if (caption[at + 1] == '&')
-            continue;
-        const std::wstring rest = wide(caption.substr(at + 1));
-        return rest.empty() ? 0 : keyOf(rest[0]);
-    }
-    return 0;
-}
-
-// A key as the layout writes it ("F1", "Ctrl+O", "Alt+W").
-struct Shortcut
-{
-    UINT key = 0;
-    bool ctrl = false;
-    bool alt = false;
-    bool shift = false;
-};
-
-Shortcut shortcutOf(std::string_view text)
-{
-    Shortcut shortcut;
-    while (true) {
-        const std::size_t plus = text.find('+');
-        if (plus == std::string_view::npos || plus + 1 == text.size())
-            break;
-        const std::string_view modifier = text.substr(0, plus);
-        shortcut.ctrl = shortcut.ctrl || modifier == "Ctrl";
-        shortcut.alt = shortcut.alt || modifier == "Alt";
-        shortcut.shift = shortcut.shift || modifier == "Shift";
-        text.remove_prefix(plus + 1);
-    }
-    if (text.size() > 1 && text[0] == 'F') {
-        int number = 0;
-        for (const char digit : text.substr(1))
-            number = digit >= '0' && digit <= '9' ? number * 10 + (digit - '0') : 100;
-        if (number >= 1 && number <= 24)
-            shortcut.key = UINT(VK_F1 + number - 1);
-    } else if (text.size() == 1) {
-        shortcut.key = keyOf(wchar_t(text[0]));
-    }
-    return shortcut;
+    std::string text = std::string(ctrl ? "Ctrl+" : "") + (alt ? "Alt+" : "") + (shift ? "Shift+" : "");
+    if (key >= VK_F1 && key <= VK_F24)
+        return text + "F" + std::to_string(key - VK_F1 + 1);
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return text + char(key);
+    return {};
 }
 
 bool pressed(int key)
@@ -121,23 +72,19 @@ bool pressed(int key)
 } // namespace
 
 frmMain::frmMain(const WindowServices& services)
-    : m_fileSystem(services.fileSystem)
-    , m_browseDialog(services.browseDialog)
-    , m_program(services.program)
-    , m_numbers(services.numbers)
+    : m_numbers(services.numbers)
     , m_openHelp(services.openHelp)
-    // 96 dots per inch until the window knows its screen (applyDpi).
-    , m_model(m_fileSystem, 15.0, m_numbers)
-    // Windows knows no root acting for another user: the context-menu entry is always the user's own.
-    , m_options(services.settings, services.registry, m_program, false)
+    // 96 dots per inch until the window knows its screen (applyDpi). Windows knows no root acting for
+    // another user: the context-menu entry is always the user's own.
+    , m_presenter(*this,
+                  {services.fileSystem, services.settings, services.registry, services.browseDialog,
+                   services.program, false, nullptr, services.numbers},
+                  15.0)
     , m_backColor(colorOf(WindowLayout::WindowColor))
     , m_backBrush(CreateSolidBrush(m_backColor))
     , m_ownBrush(true)
 {
-    // The progress bar and the tool tips are common controls; the manifest asks for their themed version.
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    Form_Initialize();
 
     static const ATOM registered = [] {
         WNDCLASSEXW windowClass{};
@@ -159,6 +106,7 @@ frmMain::frmMain(const WindowServices& services)
 
     createControls();
     addToolTips();
+    m_presenter.Form_Initialize();
     const UINT dpi = GetDpiForWindow(m_hwnd);
     applyDpi(dpi ? dpi : USER_DEFAULT_SCREEN_DPI, nullptr);
 
@@ -181,7 +129,7 @@ frmMain::frmMain(const WindowServices& services)
 frmMain::~frmMain()
 {
     // A run still going is finished first: the file is never abandoned halfway.
-    m_run.reset();
+    m_presenter.waitForRun();
     if (m_hwnd)
         DestroyWindow(m_hwnd);
     if (m_font)
@@ -198,13 +146,12 @@ frmMain::~frmMain()
 
 HWND frmMain::control(std::string_view name) const
 {
-    return named(name).hwnd;
+    return m_controls.at(indexOf(name)).hwnd;
 }
 
-const frmMain::Control& frmMain::named(std::string_view name) const
+std::size_t frmMain::indexOf(std::string_view name)
 {
-    const ControlLayout& row = WindowLayout::control(name);
-    return m_controls.at(std::size_t(&row - WindowLayout::controls().data()));
+    return std::size_t(&WindowLayout::control(name) - WindowLayout::controls().data());
 }
 
 RECT frmMain::controlRect(const ControlLayout& row) const
@@ -241,7 +188,7 @@ void frmMain::createControls()
     const auto rows = WindowLayout::controls();
     m_controls.reserve(rows.size());
     for (const ControlLayout& row : rows)
-        m_controls.push_back({&row});
+        m_controls.push_back({&row, nullptr, nullptr, std::nullopt});
 
     // Front to back: within each container the controls that lie in front first, then the layout's order.
     std::vector<std::size_t> windowRows;
@@ -338,7 +285,7 @@ void frmMain::addToolTips()
 void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
 {
     m_dpi = dpi;
-    m_model.setTwipsPerPixel(1440.0 / dpi);
+    m_presenter.setTwipsPerPixel(1440.0 / dpi);
 
     LOGFONTW face{};
     face.lfHeight = -int(DialogPixelsAt96 * dpi / USER_DEFAULT_SCREEN_DPI);
@@ -396,15 +343,7 @@ void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
         SetWindowPos(m_hwnd, nullptr, 0, 0, frame.right - frame.left + missingWidth,
                      frame.bottom - frame.top + missingHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 
-    // The name, the folder and the size are fitted to the labels' new widths; a run's outcome stays.
-    if (m_loaded) {
-        const std::optional<std::string> outcome = m_outcomeMessage;
-        RefreshTarget();
-        if (outcome) {
-            setText("lblMsg", *outcome);
-            m_outcomeMessage = outcome;
-        }
-    }
+    m_presenter.layoutChanged();
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
@@ -437,23 +376,9 @@ void frmMain::loadIcons()
 
 void frmMain::Form_Initialize()
 {
-    // The common controls are readied as the window is made; nothing is left to prepare.
-}
-
-void frmMain::Form_Load()
-{
-    IsLoading = true;
-    // Only the text "1" ticks a box; anything else stored there counts as unticked.
-    setChecked("chkExplorer", m_options.explorerEntry());
-    setChecked("chkQuit", m_options.quitAfterDelete());
-    // A ticked box is stored again, as the change of its state would store it.
-    if (isChecked("chkQuit"))
-        chkQuit_Click();
-    TargetPath = TargetIntake::commandLineTarget(m_program.arguments, m_program.workingFolder, m_fileSystem);
-    RefreshTarget();
-    ApplyBackColor();
-    m_loaded = true;
-    IsLoading = false;
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 void frmMain::show(int command)
@@ -461,226 +386,6 @@ void frmMain::show(int command)
     ShowWindow(m_hwnd, command);
     UpdateWindow(m_hwnd);
     moveFocus(false);
-}
-
-void frmMain::RefreshTarget()
-{
-    m_outcomeMessage.reset();
-    // The name's look-alikes are a matter of names that are no UTF-8, which Windows does not hand out.
-    const PanelState& state = m_model.refresh(TargetPath, {}, *textMeasure("lblFileName"));
-    SetWindowTextW(m_hwnd, wide(state.title).c_str());
-    m_fileNameShown = wide(state.fileName);
-    setText("lblFileName", state.fileNameWhole);
-    const GdiTextMeasure windowFont(m_font);
-    setText("lblFilePath", modCompactPath::CompactPath(windowFont, state.folder, WindowLayout::FilePathWidth,
-                                                       1440.0 / m_dpi));
-    setVisible("lblEmpty", state.empty);
-    for (const char* name : {"lblFileAttribute", "lblFileAttributeTitle", "lblFileNameTitle", "lblFilePath",
-                             "lblFilePathTitle", "lblFileSize", "lblMsg"})
-        setVisible(name, !state.empty);
-    if (state.attributes)
-        setText("lblFileAttribute", *state.attributes);
-    if (state.sizeText)
-        setText("lblFileSize", *state.sizeText);
-    else if (state.sizeBytes)
-        setText("lblFileSize", PanelText::sizeText(*state.sizeBytes, m_numbers, *textMeasure("lblFileSize"),
-                                                   state.sizeRoomPixels));
-    setText("lblMsg", state.message);
-    setEnabled("cmdDelete", state.deleteEnabled);
-    setVisible("cboLookAlike", state.choiceVisible);
-    setVisible("lblFileName", state.fileNameVisible);
-    // A target chosen during a run is shown, but the line below it keeps telling of the run.
-    if (m_progressShown)
-        showProgress();
-}
-
-void frmMain::ApplyBackColor()
-{
-    const auto stored = m_options.scheme();
-    if (!stored)
-        return;
-    // A text that does not convert, or a system colour the system does not know, keeps the colours the
-    // window has rather than painting it black.
-    const auto number = ColorText::number(*stored);
-    if (!number)
-        return;
-    const auto color = ColorText::color(*number);
-    if (!color)
-        return;
-    HBRUSH brush = nullptr;
-    COLORREF value = 0;
-    bool own = false;
-    if (color->system) {
-        brush = color->index <= COLOR_MENUBAR ? GetSysColorBrush(int(color->index)) : nullptr;
-        if (!brush)
-            return;
-        value = GetSysColor(int(color->index));
-    } else {
-        value = RGB(color->red, color->green, color->blue);
-        brush = CreateSolidBrush(value);
-        own = true;
-    }
-    if (m_ownBrush)
-        DeleteObject(m_backBrush);
-    m_backBrush = brush;
-    m_ownBrush = own;
-    m_backColor = value;
-    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
-}
-
-void frmMain::cmdDelete_Click()
-{
-    if (!m_model.deleteClicked(runClockMs())) {
-        showProgress();
-        return;
-    }
-    // The panel described the target just now: its whole name is the one the run destroys.
-    m_runFileName = m_model.panel().fileNameWhole;
-    m_runPath = TargetPath;
-    m_progressLine = ProgressLine();
-    m_progressShown = false;
-    m_runStartMs = GetTickCount64();
-    const HWND window = m_hwnd;
-    m_run = std::make_unique<ShredRun>(TargetPath, ShredPasses, m_fileSystem, m_model.targetIdentity(),
-                                       [window] { PostMessageW(window, RunFinishedMessage, 0, 0); });
-    SetTimer(m_hwnd, ProgressTimer, UINT(ProgressLine::ShowAfterMs), nullptr);
-    m_run->start();
-}
-
-// The run has ended (its thread said so): the model decides what the window does with its outcome.
-void frmMain::finishRun()
-{
-    if (!m_run)
-        return;
-    KillTimer(m_hwnd, ProgressTimer);
-    m_run->wait();
-    modShredder::ShredResult result;
-    bool failed = false;
-    try {
-        result = m_run->result();
-    } catch (const std::exception&) {
-        failed = true;
-    }
-    const MainWindowModel::Run run = currentRun();
-    m_run.reset();
-    m_progressShown = false;
-    setVisible("progressValue", false);
-
-    if (failed) {
-        // Nothing was opened or written; the panel is described afresh so that it shows why.
-        RefreshTarget();
-        if (const auto text = m_model.runFailedMessage()) {
-            setText("lblMsg", *text);
-            m_outcomeMessage = text;
-        }
-        endRun();
-        return;
-    }
-    const RunEnd end = m_model.runEnded(result, run, *textMeasure("lblEmpty"));
-    if (end.clearTarget)
-        TargetPath.clear();
-    if (end.close) {
-        close();
-        return;
-    }
-    if (end.notice)
-        setText("lblEmpty", *end.notice);
-    RefreshTarget();
-    if (const auto text = m_model.runMessage(result, run, *textMeasure("lblMsg"))) {
-        setText("lblMsg", *text);
-        m_outcomeMessage = text;
-    }
-    endRun();
-}
-
-MainWindowModel::Run frmMain::currentRun() const
-{
-    return {.fileName = m_runFileName,
-            .targetChanged = TargetPath != m_runPath,
-            .quitWanted = isChecked("chkQuit")};
-}
-
-std::int64_t frmMain::runClockMs() const
-{
-    return std::int64_t(GetTickCount64() - m_runStartMs);
-}
-
-// Brings the progress line, the title's percentage and the progress bar in line with the running run.
-void frmMain::showProgress()
-{
-    if (!m_run || !m_progressShown)
-        return;
-    const std::int64_t now = runClockMs();
-    m_progressLine.update(ProgressLine::sampleOf(m_run->progress(), now));
-    const ProgressState state = m_model.progress(m_progressLine, currentRun(), now, *textMeasure("lblMsg"));
-    setText("lblMsg", state.message);
-    SetWindowTextW(m_hwnd, wide(state.title).c_str());
-    SendMessageW(control("progressValue"), PBM_SETPOS, WPARAM(state.percent), 0);
-    setVisible("progressValue", true);
-}
-
-// The run is over; the model says whether a close that nothing may hold back closes the window now.
-void frmMain::endRun()
-{
-    if (m_model.endRun())
-        close();
-}
-
-void frmMain::close()
-{
-    if (m_hwnd)
-        SendMessageW(m_hwnd, WM_CLOSE, 0, 0);
-}
-
-void frmMain::closeWhenRunEnds()
-{
-    m_model.closeWhenRunEnds();
-    close();
-}
-
-void frmMain::cmdCancel_Click()
-{
-    close();
-}
-
-void frmMain::cmdCancel_KeyDown(WPARAM keyCode)
-{
-    m_options.storeScheme(keyCode == VK_F12   ? WindowOptions::SchemeKey::SystemFace
-                          : keyCode == VK_F11 ? WindowOptions::SchemeKey::White
-                                              : WindowOptions::SchemeKey::Other);
-    ApplyBackColor();
-}
-
-void frmMain::chkExplorer_Click()
-{
-    if (IsLoading)
-        return;
-    // A refused change puts the box back.
-    setChecked("chkExplorer", m_options.explorerClicked(isChecked("chkExplorer")));
-}
-
-void frmMain::chkQuit_Click()
-{
-    m_options.setQuitAfterDelete(isChecked("chkQuit"));
-}
-
-void frmMain::Image1_Click()
-{
-    const std::filesystem::path chosen = modBrowseFolders::BrowseForFolder(
-        m_browseDialog, std::string(WindowLayout::BrowseTitle), modBrowseFolders::startFolder(TargetPath),
-        m_hwnd, false, std::nullopt, true, true);
-    // A cancel keeps the loaded target, so the target and the panel still agree. A run that ended while the
-    // dialog was open may have closed the window.
-    if (chosen.empty() || !m_hwnd)
-        return;
-    TargetPath = chosen;
-    RefreshTarget();
-}
-
-void frmMain::Image2_Click()
-{
-    if (m_openHelp)
-        m_openHelp(m_hwnd);
 }
 
 void frmMain::OLEDragDrop(HDROP drop)
@@ -692,10 +397,7 @@ void frmMain::OLEDragDrop(HDROP drop)
         path = name;
     }
     DragFinish(drop);
-    if (path.empty())
-        return;
-    TargetPath = path;
-    RefreshTarget();
+    m_presenter.OLEDragDrop(path);
 }
 
 bool frmMain::dropTakenAt(POINT point) const
@@ -717,14 +419,39 @@ bool frmMain::dropTakenAt(POINT point) const
     return true;
 }
 
-void frmMain::setText(std::string_view name, const std::string& utf8)
+void frmMain::setTitle(const std::string& text)
 {
-    const HWND hwnd = control(name);
-    SetWindowTextW(hwnd, wide(utf8).c_str());
-    InvalidateRect(hwnd, nullptr, TRUE);
+    SetWindowTextW(m_hwnd, wide(text).c_str());
 }
 
-void frmMain::setVisible(std::string_view name, bool visible)
+void frmMain::setControlText(std::string_view name, const std::string& text)
+{
+    Control& control = m_controls[indexOf(name)];
+    control.drawn.reset();
+    SetWindowTextW(control.hwnd, wide(text).c_str());
+    InvalidateRect(control.hwnd, nullptr, TRUE);
+}
+
+// The window text is what screen readers read; the control goes on drawing the text it had.
+void frmMain::setSpokenText(std::string_view name, const std::string& text)
+{
+    Control& control = m_controls[indexOf(name)];
+    control.drawn = windowText(control.hwnd);
+    SetWindowTextW(control.hwnd, wide(text).c_str());
+}
+
+void frmMain::setControlToolTip(std::string_view name, const std::string& text)
+{
+    std::wstring tip = wide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = m_hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(control(name));
+    tool.lpszText = tip.data();
+    SendMessageW(m_toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frmMain::setControlVisible(std::string_view name, bool visible)
 {
     const HWND hwnd = control(name);
     if (!visible && GetFocus() == hwnd)
@@ -732,16 +459,14 @@ void frmMain::setVisible(std::string_view name, bool visible)
     ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void frmMain::setEnabled(std::string_view name, bool enabled)
+void frmMain::setControlEnabled(std::string_view name, bool enabled)
 {
     const HWND hwnd = control(name);
     // A disabled control that kept the focus would swallow every key.
-    if (!enabled && GetFocus() == hwnd) {
-        EnableWindow(hwnd, FALSE);
-        moveFocus(false);
-        return;
-    }
+    const bool focused = !enabled && GetFocus() == hwnd;
     EnableWindow(hwnd, enabled ? TRUE : FALSE);
+    if (focused)
+        moveFocus(false);
 }
 
 bool frmMain::isChecked(std::string_view name) const
@@ -752,6 +477,117 @@ bool frmMain::isChecked(std::string_view name) const
 void frmMain::setChecked(std::string_view name, bool checked)
 {
     SendMessageW(control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void frmMain::setChoices(std::string_view name, const std::vector<Choice>& entries)
+{
+    const HWND choice = control(name);
+    SendMessageW(choice, CB_RESETCONTENT, 0, 0);
+    for (const Choice& entry : entries)
+        SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(entry.whole).c_str()));
+    SendMessageW(choice, CB_SETCURSEL, 0, 0);
+}
+
+void frmMain::setProgress(int percent)
+{
+    // The progress control tells screen readers of each new value itself (EVENT_OBJECT_VALUECHANGE).
+    SendMessageW(control("progressValue"), PBM_SETPOS, WPARAM(percent), 0);
+}
+
+void frmMain::setBackColor(std::int32_t colorNumber)
+{
+    const auto color = ColorText::color(colorNumber);
+    HBRUSH brush = nullptr;
+    COLORREF value = 0;
+    bool own = false;
+    if (color->system) {
+        // A system colour the system does not know keeps the colours the window has.
+        brush = color->index <= COLOR_MENUBAR ? GetSysColorBrush(int(color->index)) : nullptr;
+        if (!brush)
+            return;
+        value = GetSysColor(int(color->index));
+    } else {
+        value = RGB(color->red, color->green, color->blue);
+        brush = CreateSolidBrush(value);
+        own = true;
+    }
+    if (m_ownBrush)
+        DeleteObject(m_backBrush);
+    m_backBrush = brush;
+    m_ownBrush = own;
+    m_backColor = value;
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+std::unique_ptr<TextMeasure> frmMain::measure(std::string_view name) const
+{
+    return textMeasure(name);
+}
+
+void frmMain::focusControl(std::string_view name)
+{
+    const HWND hwnd = control(name);
+    if (GetActiveWindow() == m_hwnd && IsWindowVisible(hwnd))
+        SetFocus(hwnd);
+}
+
+std::string frmMain::focusedControl() const
+{
+    const HWND focus = GetFocus();
+    for (const Control& control : m_controls)
+        if (control.hwnd && control.hwnd == focus)
+            return std::string(control.row->name);
+    return {};
+}
+
+void frmMain::dropFocus()
+{
+    if (IsChild(m_hwnd, GetFocus()))
+        SetFocus(m_hwnd);
+}
+
+bool frmMain::screenReaderListening() const
+{
+    return ScreenReader::listening();
+}
+
+void frmMain::announce(std::string_view name)
+{
+    if (!m_liveRegions) {
+        m_liveRegions = true;
+        for (const Control& control : m_controls)
+            if (control.row->kind == Kind::Label && control.hwnd)
+                ScreenReader::makeLiveRegion(control.hwnd);
+    }
+    ScreenReader::announce(control(name));
+}
+
+void frmMain::startProgressTimer(int ms)
+{
+    SetTimer(m_hwnd, ProgressTimer, UINT(ms), nullptr);
+}
+
+void frmMain::stopProgressTimer()
+{
+    KillTimer(m_hwnd, ProgressTimer);
+}
+
+std::function<void()> frmMain::runEndNotice()
+{
+    const HWND window = m_hwnd;
+    return [window] { PostMessageW(window, RunFinishedMessage, 0, 0); };
+}
+
+void frmMain::openHelp()
+{
+    if (m_openHelp)
+        m_openHelp(m_hwnd);
+}
+
+void frmMain::closeWindow()
+{
+    if (m_hwnd)
+        SendMessageW(m_hwnd, WM_CLOSE, 0, 0);
 }
 
 // The focus to the next (or previous) control of the tab order that can take it.
@@ -831,18 +667,11 @@ bool frmMain::preTranslate(const MSG& msg)
                 }
         }
     }
-    for (std::size_t i = 0; i < m_controls.size(); ++i) {
-        const ControlLayout& row = *m_controls[i].row;
-        const Shortcut shortcut = shortcutOf(row.shortcut);
-        const bool bound = shortcut.key != 0 && shortcut.key == key && shortcut.alt == alt &&
-                           shortcut.ctrl == ctrl && shortcut.shift == shift;
-        const bool accessKey = alt && !ctrl && key != 0 && accessKeyOf(row.caption) == key;
-        if (bound || accessKey) {
-            activate(i);
-            return true;
-        }
-    }
-    return false;
+    const ControlLayout* target = WindowLayout::keyTarget(keyText(key, ctrl, alt, shift));
+    if (!target)
+        return false;
+    activate(indexOf(target->name));
+    return true;
 }
 
 void frmMain::dispatch(MSG& msg)
@@ -857,13 +686,13 @@ void frmMain::clicked(std::size_t index)
 {
     const std::string_view name = m_controls[index].row->name;
     if (name == "cmdDelete")
-        cmdDelete_Click();
+        m_presenter.cmdDelete_Click();
     else if (name == "cmdCancel")
-        cmdCancel_Click();
+        m_presenter.cmdCancel_Click();
     else if (name == "chkExplorer")
-        chkExplorer_Click();
+        m_presenter.chkExplorer_Click();
     else if (name == "chkQuit")
-        chkQuit_Click();
+        m_presenter.chkQuit_Click();
     else if (name == "Image1" || name == "Image2") {
         // The pictures stay out of the tab order: a click hands the focus back to where it was.
         if (m_hwnd && GetFocus() == m_controls[index].hwnd) {
@@ -873,9 +702,9 @@ void frmMain::clicked(std::size_t index)
                 moveFocus(false);
         }
         if (name == "Image1")
-            Image1_Click();
+            m_presenter.Image1_Click();
         else
-            Image2_Click();
+            m_presenter.Image2_Click();
     }
 }
 
@@ -911,7 +740,7 @@ void frmMain::drawItem(const DRAWITEMSTRUCT& item) const
     }
     if (control.row->kind != Kind::Label)
         return;
-    const std::wstring text = control.row->name == "lblFileName" ? m_fileNameShown : windowText(control.hwnd);
+    const std::wstring text = control.drawn ? *control.drawn : windowText(control.hwnd);
     const COLORREF color =
         control.row->textColor ? colorOf(*control.row->textColor) : GetSysColor(COLOR_WINDOWTEXT);
     textMeasure(control.row->name)->draw(item.hDC, item.rcItem, text, color);
@@ -981,43 +810,27 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_TIMER:
-        if (wParam == ProgressTimer) {
-            // The run's own message may have been lost (a full message queue): the timer ends it then.
-            if (m_run && m_run->finished()) {
-                finishRun();
-                return 0;
-            }
-            // First half a second into the run, then every quarter second until it ends.
-            if (!m_progressShown) {
-                m_progressShown = true;
-                SetTimer(m_hwnd, ProgressTimer, UINT(ProgressLine::UpdateIntervalMs), nullptr);
-            }
-            showProgress();
-        }
+        if (wParam == ProgressTimer)
+            m_presenter.progressTimer();
         return 0;
     case RunFinishedMessage:
-        finishRun();
+        m_presenter.runFinished();
         return 0;
     case WM_CLOSE:
-        if (!m_model.closeRequested()) {
-            m_progressShown = m_run != nullptr;
-            showProgress();
-            return 0;
-        }
-        DestroyWindow(m_hwnd);
+        if (m_presenter.closeRequested())
+            DestroyWindow(m_hwnd);
         return 0;
     case WM_QUERYENDSESSION:
         // The session may end once the file is destroyed; until then the system is told why it waits.
-        if (isShredding()) {
-            ShutdownBlockReasonCreate(m_hwnd, wide(m_progressLine.closingText()).c_str());
-            closeWhenRunEnds();
+        if (const auto reason = m_presenter.sessionEnding()) {
+            ShutdownBlockReasonCreate(m_hwnd, wide(*reason).c_str());
             return FALSE;
         }
         return TRUE;
     case WM_ENDSESSION:
         // The process ends with the session: a run still going finishes its file first.
-        if (wParam && m_run)
-            m_run->wait();
+        if (wParam)
+            m_presenter.waitForRun();
         return 0;
     case WM_DPICHANGED:
         applyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
@@ -1032,7 +845,7 @@ LRESULT frmMain::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SYSCOLORCHANGE:
         // A system colour follows the desktop's scheme.
-        ApplyBackColor();
+        m_presenter.ApplyBackColor();
         break;
     default:
         break;
@@ -1060,7 +873,9 @@ LRESULT CALLBACK frmMain::controlProc(HWND hwnd, UINT message, WPARAM wParam, LP
         break;
     case WM_KEYDOWN:
         if (row.name == "cmdCancel")
-            window->cmdCancel_KeyDown(wParam);
+            window->m_presenter.cmdCancel_KeyDown(wParam == VK_F12   ? WindowOptions::SchemeKey::SystemFace
+                                                  : wParam == VK_F11 ? WindowOptions::SchemeKey::White
+                                                                     : WindowOptions::SchemeKey::Other);
         break;
     case WM_SETFOCUS:
         if (row.tabIndex >= 0)

@@ -36,7 +36,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nShowCmd)
     int exitCode = 0;
     {
         frmMain window(services);
-        window.Form_Initialize();
         window.Form_Load();
         window.show(nShowCmd);
         MSG message{};

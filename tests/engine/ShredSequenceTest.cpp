@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -291,6 +292,29 @@ TEST(ShredFailures, FailedOpenWritesNothingAndSaysWhy)
                                             {Kind::Open},
                                             {Kind::SetAttributes}}));
         EXPECT_EQ(fs.attributeWord, 33) << "read-only is put back";
+    }
+}
+
+// The engine's own checks, whatever the platform's open would still catch: a file swapped since it was
+// loaded, or one whose sweeps cannot fit, is never opened.
+TEST(ShredFailures, ASwappedFileOrOneWhoseSweepsCannotFitIsNeverOpened)
+{
+    const std::pair<std::function<void(RecordingFileSystem&)>, OpenStatus> rows[] = {
+        {[](RecordingFileSystem& fs) { fs.inode = 2; }, OpenStatus::Changed},
+        {[](RecordingFileSystem& fs) {
+             fs.seen = {OpenStatus::NoSpace, 8192, 4096};
+         },
+         OpenStatus::NoSpace},
+    };
+    for (const auto& [meanwhile, status] : rows) {
+        RecordingFileSystem fs;
+        fs.length = 70000;
+        const FileIdentity loaded = fs.identify(Path);
+        meanwhile(fs);
+        const ShredResult result = ShredFile(Path, 9, fs, {}, nullptr, loaded);
+        EXPECT_EQ(result.open, status);
+        EXPECT_TRUE(fs.callsOf(Kind::Open).empty());
+        EXPECT_TRUE(fs.callsOf(Kind::Write).empty());
     }
 }
 

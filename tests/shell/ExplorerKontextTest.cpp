@@ -4,6 +4,7 @@
 #include "platform/NativeText.h"
 #include "platform/ProgramInfo.h"
 #include "support/MemoryRegistry.h"
+#include "support/OsPath.h"
 
 #include <gtest/gtest.h>
 
@@ -180,14 +181,11 @@ TEST_F(ExplorerKontextTest, AFailedDeletionStopsTheRemovalAndStillClosesTheHandl
 // Windows path and file in quotes, so that blanks in either keep them whole and no "%" stands alone.
 TEST(ExplorerKontextCommandTest, TheProgramsEntryFitsThePlatformsShell)
 {
-    if constexpr (NativeText::WindowsPaths) {
-        const ProgramInfo program =
-            ProgramInfo::of(L"C:\\Program Files\\Tilgomatic 1.0\\tilgo.matic.exe", {}, L"C:\\");
-        EXPECT_EQ(modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)),
-                  "\"C:\\Program Files\\Tilgomatic 1.0\\tilgo.matic.exe\" \"%1\"");
-    } else {
-        const ProgramInfo program = ProgramInfo::of("/opt/Tilgomatic 1.0/tilgo.matic", {}, "/");
-        EXPECT_EQ(modExplorerKontext::commandValue(modExplorerKontext::programCommand(program)),
-                  "/opt/Tilgomatic 1.0/tilgo.matic 1% %1");
-    }
+    const ProgramInfo program = ProgramInfo::of(osPath("/opt/Tilgomatic 1.0/tilgo.matic"), {}, osPath("/"));
+    const std::string path = osText("/opt/Tilgomatic 1.0/tilgo.matic");
+    for (const bool windows : {false, true})
+        EXPECT_EQ(
+            modExplorerKontext::commandValue(modExplorerKontext::programCommand(program, windows), windows),
+            windows ? '"' + path + "\" \"%1\"" : path + " 1% %1");
+    EXPECT_EQ(modExplorerKontext::commandValue("x"), "x" + Placeholder);
 }

@@ -114,7 +114,20 @@ bool RecordingFileSystem::removeName(Handle handle)
 {
     checkHandle(handle);
     calls.push_back({Kind::RemoveName, {}, 0, -1, handle});
-    return true;
+    return !removeNameFails;
+}
+
+FileIdentity RecordingFileSystem::identify(const Path&)
+{
+    FileIdentity identity;
+    identity.known = true;
+    identity.inode = inode;
+    return identity;
+}
+
+bool RecordingFileSystem::isSameFile(const Path&, const FileIdentity& identity)
+{
+    return !identity.known || identity.inode == inode;
 }
 
 bool RecordingFileSystem::close(Handle handle)

@@ -53,6 +53,9 @@ public:
     std::set<int> failingSeeks;            // 0-based numbers of the seeks that report failure
     bool inspectBytes = true;              // false: record writes by size only (for very long runs)
     StorageMap storage = inPlaceStorage(); // what both storage maps answer
+    std::uint64_t inode = 1;               // the file the path names: a test swaps it by changing this
+    RunOutlook seen;                       // what outlook answers
+    bool removeNameFails = false;
 
     static constexpr Handle TheHandle = 7;
 
@@ -84,6 +87,9 @@ public:
     Path longPathName(const Path& path) override;
     StorageMap storageMap(Handle handle) override;
     StorageMap storageMapOf(const Path& path) override;
+    FileIdentity identify(const Path& path) override;
+    bool isSameFile(const Path& path, const FileIdentity& identity) override;
+    RunOutlook outlook(const FileIdentity&) override { return seen; }
 
     // An ext4 file that is written in place and has no other names.
     static StorageMap inPlaceStorage();

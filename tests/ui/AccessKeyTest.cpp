@@ -30,7 +30,7 @@ TEST_F(AccessKeyTest, AltDDestroysTheLoadedFile)
     activate();
     QTest::keyClick(window->focusWidget(), Qt::Key_D, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(file); }, 10000));
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
     EXPECT_TRUE(window->lblEmpty->text().startsWith(QStringLiteral("Die Datei wurde umgebracht!")));
 }
 

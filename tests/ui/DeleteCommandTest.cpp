@@ -2,6 +2,8 @@
 #include "WindowFixture.h"
 #include "engine/ProgressLine.h"
 #include "engine/ShredReport.h"
+#include "model/WindowLayout.h"
+#include "platform/CoreBridge.h"
 #include "platform/NativePath.h"
 #include "platform/linux/TerminationSignals.h"
 #include "support/CoreText.h"
@@ -24,11 +26,7 @@
 
 namespace {
 
-const QString Question = QStringLiteral("Möchten Sie diese Datei unwiderruflich schreddern und löschen, "
-                                        "damit sie nie wieder hergestellt werden kann?");
-const QString EmptyText =
-    QStringLiteral("Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder "
-                   "suchen Sie die Datei mit einem Klick auf den Ordner oben rechts.");
+const QString Question = CoreBridge::fromText(WindowLayout::Question);
 
 // Two full blocks: each sweep is two block writes.
 constexpr qint64 TwoBlocks = 65536;
@@ -39,7 +37,7 @@ protected:
     void expectDestroyedAndEmpty(const QString& file)
     {
         EXPECT_FALSE(QFileInfo::exists(file));
-        EXPECT_TRUE(window->TargetPath.isEmpty());
+        EXPECT_TRUE(window->TargetPath().isEmpty());
         EXPECT_TRUE(window->lblEmpty->isVisible());
         EXPECT_FALSE(window->lblMsg->isVisible());
         EXPECT_FALSE(window->lblFileName->isVisible());
@@ -110,7 +108,7 @@ TEST_F(DeleteCommandTest, FailedSyncLeavesTheFileToBeRunAgain)
         window->cmdDelete->click();
         EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(QFileInfo::exists(file));
-        EXPECT_EQ(window->TargetPath, file);
+        EXPECT_EQ(window->TargetPath(), file);
         EXPECT_EQ(window->lblMsg->text(), q(ShredReport::incompleteText()));
         EXPECT_TRUE(window->cmdDelete->isEnabled());
         fileSystem.failSyncs = false;
@@ -162,8 +160,8 @@ TEST_F(DeleteCommandTest, WithQuitTickedTheWindowCloses)
     window->cmdDelete->click();
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->lblEmpty->text(), EmptyText);
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_EQ(window->lblEmpty->text(), CoreBridge::fromText(WindowLayout::control("lblEmpty").caption));
+    EXPECT_TRUE(window->TargetPath().isEmpty());
 }
 
 // The command stays silent, but the refreshed panel shows why nothing happened.
@@ -172,7 +170,7 @@ TEST_F(DeleteCommandTest, VanishedFileEndsTheCommandWithThePanelSayingWhy)
     const QString file = openWithFile(QStringLiteral("weg.txt"));
     ASSERT_TRUE(QFile::remove(file));
     window->cmdDelete->click();
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("weg.txt"));
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_EQ(window->lblMsg->text(),
@@ -202,7 +200,7 @@ TEST_F(DeleteCommandTest, ReadOnlyFileInUseIsDescribedAsItNowIs)
     EXPECT_FALSE(QFileInfo(file).permissions() & QFile::WriteOwner);
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt"));
     EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
 }
 
 TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
@@ -221,7 +219,7 @@ TEST_F(DeleteCommandTest, FileInUseStaysAndTheReasonIsShown)
         ASSERT_TRUE(content.open(QIODevice::ReadOnly));
         EXPECT_EQ(content.readAll(), QByteArray(5000, 'x'));
     }
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_EQ(window->lblMsg->text(), q(ShredReport::inUseText("sleep")));
     EXPECT_FALSE(window->lblEmpty->isVisible());
@@ -290,7 +288,7 @@ TEST_F(DeleteCommandTest, DropDuringTheRunIsShownThenDropped)
         if (number == 1)
             postDrop(window->lblMsg, data.get());
         if (number == 3)
-            onUiThread([&] { targetDuringRun = window->TargetPath; });
+            onUiThread([&] { targetDuringRun = window->TargetPath(); });
     };
     window->cmdDelete->click();
     EXPECT_EQ(targetDuringRun, dropped);
@@ -317,7 +315,7 @@ TEST_F(DeleteCommandTest, CloseDuringTheRunWaitsForTheFile)
     EXPECT_TRUE(visibleDuringRun);
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
 }
 
 TEST_F(DeleteCommandTest, QuitButtonDuringTheRunClosesAfterIt)

@@ -55,7 +55,7 @@ TEST_F(DropTest, EverySurfaceTakesADroppedFile)
         EXPECT_TRUE(outcome.enterAccepted);
         EXPECT_EQ(outcome.enterAction, Qt::CopyAction);
         EXPECT_TRUE(outcome.dropAccepted);
-        EXPECT_EQ(window->TargetPath, file);
+        EXPECT_EQ(window->TargetPath(), file);
         EXPECT_EQ(window->lblFileName->text(), surface->objectName() + QStringLiteral(".txt"));
     }
 }
@@ -67,7 +67,7 @@ TEST_F(DropTest, EmptyStateTextTakesADroppedFile)
     const QString file = makeFile(QStringLiteral("leer.txt"));
     const auto data = filesData({file});
     EXPECT_TRUE(dragAndDrop(window->lblEmpty, *data).dropAccepted);
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_FALSE(window->lblEmpty->isVisible());
     EXPECT_TRUE(window->lblMsg->isVisible());
     EXPECT_TRUE(window->cmdDelete->isEnabled());
@@ -81,7 +81,7 @@ TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsTaken)
     const QString c = makeFile(QStringLiteral("c.txt"));
     const auto data = filesData({b, a, c});
     dragAndDrop(window->lblEmpty, *data);
-    EXPECT_EQ(window->TargetPath, b);
+    EXPECT_EQ(window->TargetPath(), b);
 }
 
 TEST_F(DropTest, DroppedPathIsKeptAsItIs)
@@ -103,7 +103,7 @@ TEST_F(DropTest, RefusingControlsKeepTheFileFromTheSurfaceBehind)
         const DropOutcome outcome = dragAndDrop(control, *data);
         EXPECT_EQ(outcome.enterAction, Qt::IgnoreAction);
         EXPECT_FALSE(outcome.dropAccepted);
-        EXPECT_EQ(window->TargetPath, loaded);
+        EXPECT_EQ(window->TargetPath(), loaded);
         EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
     }
 }
@@ -116,9 +116,9 @@ TEST_F(DropTest, WindowRefusesOverTheDisabledDeleteButton)
     const auto data = filesData({makeFile(QStringLiteral("a.txt"))});
     const DropOutcome outcome = dragAndDrop(window->cmdDelete, *data);
     EXPECT_FALSE(outcome.dropAccepted);
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
     EXPECT_FALSE(dragAndDrop(window.get(), *data, window->cmdDelete->geometry().center()).dropAccepted);
-    EXPECT_TRUE(window->TargetPath.isEmpty());
+    EXPECT_TRUE(window->TargetPath().isEmpty());
     EXPECT_TRUE(window->lblEmpty->isVisible());
 }
 
@@ -136,7 +136,7 @@ TEST_F(DropTest, DropsWithoutALocalFileAreRefusedEverywhere)
             const DropOutcome outcome =
                 dragAndDrop(surface, *data, surface == window.get() ? QPoint(1, 1) : QPoint());
             EXPECT_FALSE(outcome.enterAccepted);
-            EXPECT_EQ(window->TargetPath, loaded);
+            EXPECT_EQ(window->TargetPath(), loaded);
         }
     }
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
@@ -207,9 +207,12 @@ TEST_F(DropTest, LookAlikesAreChosenWithTheKeyboard)
     QStringList sizes;
     for (const QString& expected : {other, trueName}) { // in the order of their shown names
         QTest::keyClick(window->cboLookAlike, Qt::Key_Down);
-        EXPECT_EQ(NativePath::toNative(window->TargetPath), NativePath::toNative(expected));
-        EXPECT_TRUE(window->cboLookAlike->currentText().startsWith(
-            NativePath::displayText(expected.mid(expected.lastIndexOf(u'/') + 1))));
+        EXPECT_EQ(NativePath::toNative(window->TargetPath()), NativePath::toNative(expected));
+        // Shown, and read to screen readers whole: name, size and time.
+        const QString name = NativePath::displayText(expected.mid(expected.lastIndexOf(u'/') + 1));
+        EXPECT_TRUE(window->cboLookAlike->currentText().startsWith(name));
+        EXPECT_TRUE(
+            window->cboLookAlike->currentData(Qt::AccessibleTextRole).toString().startsWith(name + "  ("));
         EXPECT_TRUE(window->cmdDelete->isEnabled());
         sizes.append(window->lblFileSize->text());
     }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
+#include "model/WindowLayout.h"
+#include "platform/CoreBridge.h"
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
@@ -13,43 +15,6 @@
 #include <QToolTip>
 
 namespace {
-
-struct ControlRow
-{
-    const char* name;
-    const char* parent;
-    int left, top, width, height; // twips
-    const char* text;
-    const char* toolTip;
-};
-
-const char* const Drop = "Ziehen Sie eine Datei in dieses Fenster";
-
-const ControlRow Controls[] = {
-    {"Frame1", "frmMain", 30, 0, 4815, 2625, nullptr, Drop},
-    {"Frame2", "frmMain", 30, 2610, 4815, 735, nullptr, Drop},
-    {"cmdCancel", "frmMain", 180, 2850, 2235, 345, "&Beenden", ""},
-    {"cmdDelete", "frmMain", 2460, 2850, 2235, 345, "&Datei löschen", ""},
-    {"lblFileNameTitle", "Frame1", 120, 240, 1575, 225, "Dateiname", Drop},
-    {"lblFileSize", "Frame1", 1710, 240, 2685, 225, "Dateigrösse", Drop},
-    {"lblFileName", "Frame1", 120, 450, 4605, 225, "", Drop},
-    {"lblFilePathTitle", "Frame1", 120, 750, 4575, 225, "Speicherort", Drop},
-    {"lblFilePath", "Frame1", 120, 960, 4575, 225, "", Drop},
-    {"lblFileAttributeTitle", "Frame1", 120, 1260, 4575, 225, "Dateiattribute", Drop},
-    {"lblFileAttribute", "Frame1", 120, 1470, 4575, 225, "", Drop},
-    {"lblMsg", "Frame1", 120, 1740, 4575, 525,
-     "Möchten Sie diese Datei unwiderruflich schreddern und löschen, damit sie nie wieder hergestellt werden "
-     "kann?",
-     Drop},
-    {"lblEmpty", "Frame1", 1020, 600, 2805, 1335,
-     "Ziehen Sie die Datei die ermordet werden soll in dieses Fenster oder suchen Sie die Datei mit einem "
-     "Klick auf den Ordner oben rechts.",
-     ""},
-    {"chkExplorer", "Frame1", 120, 2250, 2235, 225, "Explorererweiterung", Drop},
-    {"chkQuit", "Frame1", 2430, 2250, 2235, 225, "Nach Löschen schliessen", Drop},
-    {"Image2", "Frame1", 4050, 180, 240, 240, nullptr, "Hilfe"},
-    {"Image1", "Frame1", 4440, 150, 240, 240, nullptr, "Datei laden"},
-};
 
 QString textOf(const QWidget* widget)
 {
@@ -112,16 +77,15 @@ TEST_F(LayoutTest, WindowIsCentredOnTheScreen)
 TEST_F(LayoutTest, EveryControlStandsWhereTheLayoutPutsIt)
 {
     created();
-    for (const ControlRow& row : Controls) {
+    for (const ControlLayout& row : WindowLayout::controls()) {
         SCOPED_TRACE(row.name);
-        QWidget* widget = control(row.name);
+        QWidget* widget = window->findChild<QWidget*>(CoreBridge::fromText(row.name));
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(row.parent));
-        EXPECT_EQ(widget->geometry(), QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
-        if (row.text) {
-            EXPECT_EQ(textOf(widget), QString::fromUtf8(row.text));
-        }
-        EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.toolTip));
+        EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(row.inPanel ? "Frame1" : "frmMain"));
+        EXPECT_EQ(widget->geometry(),
+                  QRect(px(row.left), px(row.top) - px(row.raise), px(row.width), px(row.height)));
+        EXPECT_EQ(textOf(widget), CoreBridge::fromText(row.caption));
+        EXPECT_EQ(widget->toolTip(), CoreBridge::fromText(row.toolTip));
     }
     EXPECT_EQ(window->toolTip(), QString());
 }
@@ -185,8 +149,8 @@ TEST_F(LayoutTest, StoredStateBeforeLoading)
     EXPECT_TRUE(window->cmdDelete->isEnabled());
     EXPECT_FALSE(window->chkExplorer->isChecked());
     EXPECT_FALSE(window->chkQuit->isChecked());
-    EXPECT_TRUE(window->TargetPath.isEmpty());
-    EXPECT_FALSE(window->IsLoading);
+    EXPECT_TRUE(window->TargetPath().isEmpty());
+    EXPECT_FALSE(window->IsLoading());
 }
 
 TEST_F(LayoutTest, ColoursAndAlignment)

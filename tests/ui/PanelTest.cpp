@@ -36,7 +36,7 @@ protected:
     }
     void expectEmptyState()
     {
-        EXPECT_TRUE(window->TargetPath.isEmpty());
+        EXPECT_TRUE(window->TargetPath().isEmpty());
         EXPECT_TRUE(window->lblEmpty->isVisible());
         for (PanelLabel* label : fileLabels())
             EXPECT_FALSE(label->isVisible()) << label->objectName().toStdString();
@@ -196,7 +196,7 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
     open();
     const QString missing = path(QStringLiteral("gibt es nicht.txt"));
     load(missing);
-    EXPECT_EQ(window->TargetPath, missing);
+    EXPECT_EQ(window->TargetPath(), missing);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gibt es nicht.txt"));
     EXPECT_EQ(window->lblFileAttribute->text(), q(PanelText::unreadableAttributeText()));
     EXPECT_EQ(window->lblFileSize->text(), q(PanelText::unknownSizeText()));
@@ -249,7 +249,7 @@ TEST_F(PanelTest, FifoSocketDeviceAndMarkedFilesAreRefusedWhenLoaded)
                  {makeFile(QStringLiteral("wachsend.log")), OpenStatus::AppendOnly, FS_APPEND_FL}};
 
     open({fifo});
-    EXPECT_EQ(window->TargetPath, fifo);
+    EXPECT_EQ(window->TargetPath(), fifo);
     EXPECT_EQ(window->lblMsg->text(), q(ShredReport::loadRefusalText(OpenStatus::NotRegularFile)));
     EXPECT_FALSE(window->cmdDelete->isEnabled());
     for (const auto& c : cases) {
@@ -294,7 +294,7 @@ TEST_F(PanelTest, CommandLineTargetAtStart)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char('|')).toStdString());
         open(c.arguments);
-        EXPECT_EQ(window->TargetPath, c.target);
+        EXPECT_EQ(window->TargetPath(), c.target);
         if (c.target.isEmpty()) {
             expectEmptyState();
         } else {

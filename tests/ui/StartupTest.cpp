@@ -51,7 +51,7 @@ TEST_F(StartupTest, FirstRunWritesNothingAndStartsWhite)
     EXPECT_FALSE(window->chkExplorer->isChecked());
     EXPECT_FALSE(window->chkQuit->isChecked());
     expectColour(Qt::white);
-    EXPECT_FALSE(window->IsLoading);
+    EXPECT_FALSE(window->IsLoading());
 }
 
 TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
@@ -99,10 +99,10 @@ TEST_F(StartupTest, DamagedStoreDoesNotStopTheStart)
     settings.throwOnRead = true;
     const QString file = makeFile(QStringLiteral("a.txt"));
     open({file});
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_FALSE(window->chkExplorer->isChecked());
     expectColour(Qt::white);
-    EXPECT_FALSE(window->IsLoading);
+    EXPECT_FALSE(window->IsLoading());
 }
 
 TEST_F(StartupTest, RenamedExecutableHasItsOwnOptions)
@@ -186,7 +186,7 @@ TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
     const QString file = makeFile(QStringLiteral("a.txt"));
     const auto data = filesData({file});
     EXPECT_TRUE(dragAndDrop(window->chkExplorer, *data).dropAccepted);
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
 }
 
 TEST(RootSessionTest, OnlyRootForSomeoneElseCounts)
@@ -314,11 +314,9 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     EXPECT_EQ(request.title, "Datei zum löschen suchen");
     EXPECT_EQ(request.startPath, CoreBridge::toPath(QDir::homePath())); // nothing loaded yet
     EXPECT_EQ(request.owner, static_cast<BrowseDialog::Owner>(static_cast<QWidget*>(window.get())));
-    EXPECT_FALSE(request.statusLine);
-    EXPECT_TRUE(request.newStyle);
     EXPECT_TRUE(request.includeFiles);
     EXPECT_TRUE(request.rootPath.empty());
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gewählt.txt"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
     click(window->Image1); // the next search starts beside the loaded file
@@ -331,7 +329,7 @@ TEST_F(StartupTest, CancelledBrowseKeepsTheLoadedTarget)
     browseDialog.answer.clear();
     click(window->Image1);
     EXPECT_EQ(browseDialog.shown, 1);
-    EXPECT_EQ(window->TargetPath, file);
+    EXPECT_EQ(window->TargetPath(), file);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
 }

@@ -103,7 +103,7 @@ void WindowFixture::load(const QString& filePath)
     const auto data = filesData({filePath});
     const DropOutcome outcome = dragAndDrop(window.get(), *data, QPoint(1, 1));
     ASSERT_TRUE(outcome.dropAccepted) << filePath.toStdString();
-    ASSERT_EQ(window->TargetPath, filePath);
+    ASSERT_EQ(window->TargetPath(), filePath);
 }
 
 QString WindowFixture::openWithFile(const QString& name, qint64 size)

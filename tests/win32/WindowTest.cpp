@@ -5,10 +5,10 @@
 #include "engine/ShredReport.h"
 #include "model/WindowLayout.h"
 #include "platform/NativeText.h"
-#include "platform/SettingsStore.h"
 #include "platform/gui/BrowseDialog.h"
 #include "platform/windows/WindowsFileSystem.h"
 #include "shell/ExplorerKontext.h"
+#include "support/MapSettings.h"
 #include "support/MemoryRegistry.h"
 #include "support/RecordingFileSystem.h"
 #include "target/PanelText.h"
@@ -28,29 +28,23 @@
 
 namespace {
 
-class MapSettings : public SettingsStore
-{
-public:
-    std::string read(const std::string&, const std::string&, const std::string& key,
-                     const std::string& defaultValue) override
-    {
-        const auto found = values.find(key);
-        return found == values.end() ? defaultValue : found->second;
-    }
-    bool save(const std::string&, const std::string&, const std::string& key,
-              const std::string& value) override
-    {
-        values[key] = value;
-        return true;
-    }
-    std::map<std::string, std::string> values;
-};
-
 class CancelledBrowse : public BrowseDialog
 {
 public:
-    std::filesystem::path exec(const Request&) override { return {}; }
+    std::filesystem::path exec(const Request&) override
+    {
+        ++shown;
+        return {};
+    }
+    int shown = 0;
 };
+
+// The live-region events the window raises, as an out-of-context hook of this thread sees them.
+std::vector<HWND> liveRegionEvents;
+void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD)
+{
+    liveRegionEvents.push_back(hwnd);
+}
 
 // Holds every sync until released, so that a run lasts as long as the test needs.
 class GatedFileSystem : public RecordingFileSystem
@@ -78,7 +72,7 @@ const std::filesystem::path ProgramPath = "C:\\Programme\\Tilgomatic\\tilgomatic
 
 class WindowTest : public ::testing::Test
 {
-protected:
+public:
     ~WindowTest() override
     {
         // A run held at its sync would keep the window's end waiting.
@@ -96,7 +90,6 @@ protected:
                                       {},
                                       [this](HWND) { ++helpOpened; }};
         window = std::make_unique<frmMain>(services);
-        window->Form_Initialize();
         window->Form_Load();
         window->show(SW_SHOWNORMAL);
         return *window;
@@ -123,11 +116,17 @@ protected:
     }
 
     // A key as the keyboard sends it to the focused control, through the message loop.
-    void key(UINT virtualKey, bool alt = false)
+    void key(UINT virtualKey, bool alt = false, bool ctrl = false, bool shift = false)
     {
+        BYTE state[256] = {};
+        state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        state[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(state);
         const HWND focus = GetFocus() ? GetFocus() : window->handle();
         PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, 1 | (alt ? LPARAM(1) << 29 : 0));
         pumpUntil([] { return false; }, 30);
+        state[VK_CONTROL] = state[VK_SHIFT] = 0;
+        SetKeyboardState(state);
     }
 
     std::string text(std::string_view name) const
@@ -193,7 +192,7 @@ TEST_F(WindowTest, DescribesTheStartFileAndDestroysItOnAltD)
     EXPECT_EQ(fileSystem.pathsOf(RecordingFileSystem::Kind::Open),
               std::vector<std::string>{NativeText::bytes(file)});
     EXPECT_EQ(fileSystem.callsOf(RecordingFileSystem::Kind::RemoveName).size(), 1U);
-    EXPECT_TRUE(window->TargetPath.empty());
+    EXPECT_TRUE(window->TargetPath().empty());
     EXPECT_TRUE(visible("lblEmpty"));
     EXPECT_EQ(text("lblEmpty"), ShredReport::successText());
     EXPECT_FALSE(visible("lblMsg"));
@@ -216,7 +215,7 @@ TEST_F(WindowTest, DestroysARealFile)
 
     pressDelete();
     EXPECT_FALSE(std::filesystem::exists(real));
-    EXPECT_TRUE(window->TargetPath.empty());
+    EXPECT_TRUE(window->TargetPath().empty());
     // What the notice says of the file depends on what the file system lets the run see.
     EXPECT_TRUE(visible("lblEmpty"));
     EXPECT_NE(text("lblEmpty"), WindowLayout::control("lblEmpty").caption);
@@ -246,10 +245,10 @@ TEST_F(WindowTest, FilesAreTakenWhereTheLayoutSaysAndRefusedElsewhere)
 {
     open();
     const auto taken = [this](HWND target, POINT point) {
-        window->TargetPath.clear();
+        window->presenter().TargetPath.clear();
         window->RefreshTarget();
         drop(target, file, point);
-        return window->TargetPath == file;
+        return window->TargetPath() == file;
     };
     for (const ControlLayout& row : WindowLayout::controls()) {
         const HWND control = window->control(row.name);
@@ -279,65 +278,184 @@ TEST_F(WindowTest, FilesAreTakenWhereTheLayoutSaysAndRefusedElsewhere)
     EXPECT_EQ(text("lblFileName"), "Bericht über Käse.txt");
 }
 
-TEST_F(WindowTest, EveryTextFitsItsControlAtEachDensity)
+class DensityTest : public WindowTest, public ::testing::WithParamInterface<unsigned>
 {
+};
+
+TEST_P(DensityTest, EveryTextFitsItsControl)
+{
+    const unsigned dpi = GetParam();
     fileSystem.length = 1023 * 1024 + 1000;
     fileSystem.attributeWord = 39; // the longest attribute words
     open({NativeText::bytes(file)});
     ProgressLine progress;
     progress.update({36, 35, 100000});
-    for (const unsigned dpi : {96U, 120U, 144U}) {
-        SCOPED_TRACE(dpi);
-        RECT suggested{0, 0, 100, 100};
-        SendMessageW(window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&suggested));
-        RECT client{};
-        GetClientRect(window->handle(), &client);
-        EXPECT_EQ(client.right, MulDiv(WindowLayout::ClientWidth, int(dpi), 1440));
-        EXPECT_EQ(client.bottom, MulDiv(WindowLayout::ClientHeight, int(dpi), 1440));
-        std::vector<std::pair<std::string_view, std::string>> texts = {
-            {"lblEmpty", ShredReport::successText()}, {"lblMsg", progress.text()}};
-        for (const ControlLayout& row : WindowLayout::controls()) {
-            if (row.kind == ControlLayout::Kind::Label)
-                texts.emplace_back(row.name, text(row.name));
-            else if (!row.caption.empty())
-                texts.emplace_back(row.name, drawnCaption(row.caption));
-        }
-        for (const auto& [name, shown] : texts) {
-            SCOPED_TRACE(std::string(name) + ": " + shown);
-            EXPECT_TRUE(window->textMeasure(name)->fitsWhole(shown));
-        }
+    RECT suggested{0, 0, 100, 100};
+    SendMessageW(window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT client{};
+    GetClientRect(window->handle(), &client);
+    EXPECT_EQ(client.right, MulDiv(WindowLayout::ClientWidth, int(dpi), 1440));
+    EXPECT_EQ(client.bottom, MulDiv(WindowLayout::ClientHeight, int(dpi), 1440));
+    std::vector<std::pair<std::string_view, std::string>> texts = {{"lblEmpty", ShredReport::successText()},
+                                                                   {"lblMsg", progress.text()}};
+    for (const ControlLayout& row : WindowLayout::controls()) {
+        if (row.kind == ControlLayout::Kind::Label)
+            texts.emplace_back(row.name, text(row.name));
+        else if (!row.caption.empty())
+            texts.emplace_back(row.name, drawnCaption(row.caption));
+    }
+    for (const auto& [name, shown] : texts) {
+        SCOPED_TRACE(std::string(name) + ": " + shown);
+        EXPECT_TRUE(window->textMeasure(name)->fitsWhole(shown));
     }
 }
 
-TEST_F(WindowTest, TheWindowsKeysAct)
+INSTANTIATE_TEST_SUITE_P(Dpi, DensityTest, ::testing::Values(96U, 120U, 144U));
+
+class KeyTest;
+
+// A key pressed where the focus is, and what it did.
+struct KeyCase
+{
+    const char* name;
+    const char* focus; // the control that has the focus first; nullptr: where the window puts it
+    UINT key;
+    bool alt, ctrl, shift;
+    std::function<bool(KeyTest&)> done;
+};
+
+class KeyTest : public WindowTest, public ::testing::WithParamInterface<KeyCase>
+{
+public:
+    bool focused(const char* name) const { return GetFocus() == window->control(name); }
+    std::string stored(const char* key) { return settings.values[key]; }
+    bool closed() const { return !window->isOpen(); }
+};
+
+TEST_P(KeyTest, Acts)
 {
     open({NativeText::bytes(file)});
-    // The tab order, from the first control that takes the focus; Shift+Tab goes back.
-    const auto focused = [this](const char* name) { return GetFocus() == window->control(name); };
-    EXPECT_TRUE(focused("chkExplorer"));
-    for (const char* next : {"chkQuit", "cmdCancel", "cmdDelete", "chkExplorer"}) {
-        key(VK_TAB);
-        EXPECT_TRUE(focused(next)) << next;
+    if (GetParam().focus)
+        SetFocus(window->control(GetParam().focus));
+    key(GetParam().key, GetParam().alt, GetParam().ctrl, GetParam().shift);
+    EXPECT_TRUE(GetParam().done(*this));
+}
+
+const KeyCase Keys[] = {
+    {"TabFromTheFirstControl", nullptr, VK_TAB, false, false, false,
+     [](KeyTest& t) { return t.focused("chkQuit"); }},
+    {"TabWrapsAround", "cmdDelete", VK_TAB, false, false, false,
+     [](KeyTest& t) { return t.focused("chkExplorer"); }},
+    {"ShiftTabGoesBack", "cmdCancel", VK_TAB, false, false, true,
+     [](KeyTest& t) { return t.focused("chkQuit"); }},
+    {"F1OpensTheHelp", nullptr, VK_F1, false, false, false, [](KeyTest& t) { return t.helpOpened == 1; }},
+    {"CtrlOOpensTheBrowseDialog", nullptr, 'O', false, true, false,
+     [](KeyTest& t) { return t.browseDialog.shown == 1; }},
+    {"OAloneOpensNothing", nullptr, 'O', false, false, false,
+     [](KeyTest& t) { return t.browseDialog.shown == 0; }},
+    {"F12OnBeendenStoresTheSystemFace", "cmdCancel", VK_F12, false, false, false,
+     [](KeyTest& t) {
+         return t.stored("BGColor") == WindowLayout::SystemFaceScheme &&
+                t.window->backColor() == GetSysColor(COLOR_BTNFACE);
+     }},
+    {"F11OnBeendenStoresWhite", "cmdCancel", VK_F11, false, false, false,
+     [](KeyTest& t) {
+         return t.stored("BGColor") == WindowLayout::WhiteScheme &&
+                t.window->backColor() == RGB(255, 255, 255);
+     }},
+    {"F12ElsewhereStoresNothing", "chkQuit", VK_F12, false, false, false,
+     [](KeyTest& t) { return t.stored("BGColor").empty(); }},
+    {"EscCloses", "chkQuit", VK_ESCAPE, false, false, false, [](KeyTest& t) { return t.closed(); }},
+    {"AltBCloses", nullptr, 'B', true, false, false, [](KeyTest& t) { return t.closed(); }},
+    {"EnterPressesTheFocusedButton", "cmdCancel", VK_RETURN, false, false, false,
+     [](KeyTest& t) { return t.closed(); }},
+    {"AltDDeletes", nullptr, 'D', true, false, false,
+     [](KeyTest& t) {
+         return t.pumpUntil(
+             [&t] { return !t.fileSystem.callsOf(RecordingFileSystem::Kind::RemoveName).empty(); });
+     }},
+    {"AltWWithoutAChoiceDoesNothing", "chkQuit", 'W', true, false, false,
+     [](KeyTest& t) { return t.focused("chkQuit"); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyTest, ::testing::ValuesIn(Keys),
+                         [](const ::testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+
+class DropSurfaceTest : public WindowTest, public ::testing::WithParamInterface<std::string_view>
+{
+};
+
+// Each control that takes part in drops, dropped on directly, and the window at the control's centre.
+TEST_P(DropSurfaceTest, TakesOrRefusesAsTheLayoutSays)
+{
+    const ControlLayout& row = WindowLayout::control(GetParam());
+    open();
+    drop(window->control(row.name), file, {1, 1});
+    EXPECT_EQ(window->TargetPath() == file, row.drops == ControlLayout::Drops::Take);
+    window->presenter().TargetPath.clear();
+    window->RefreshTarget();
+    if (IsWindowVisible(window->control(row.name))) {
+        drop(window->handle(), file, centreOf(row.name));
+        EXPECT_EQ(window->TargetPath() == file, row.drops == ControlLayout::Drops::Take);
     }
+}
+
+std::vector<std::string_view> dropSurfaces()
+{
+    std::vector<std::string_view> names;
+    for (const ControlLayout& row : WindowLayout::controls())
+        if (row.drops != ControlLayout::Drops::Pass && row.kind != ControlLayout::Kind::Frame)
+            names.push_back(row.name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, DropSurfaceTest, ::testing::ValuesIn(dropSurfaces()),
+                         [](const ::testing::TestParamInfo<std::string_view>& info) {
+                             return std::string(info.param);
+                         });
+
+// The outcome is announced once, on the label that shows it; with a screen reader the focus goes where the
+// Linux window puts it, never to the next check box.
+TEST_F(WindowTest, OutcomesAndRefusalsAreAnnouncedAndTheFocusStaysOffTheCheckBoxes)
+{
+    const HWINEVENTHOOK hook = SetWinEventHook(0x8019, 0x8019, nullptr, &liveRegionChanged,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    liveRegionEvents.clear();
+    open({NativeText::bytes(file)});
+    pressDelete();
+    EXPECT_TRUE(pumpUntil([] { return !liveRegionEvents.empty(); }, 3000));
+    EXPECT_EQ(liveRegionEvents, std::vector<HWND>{window->control("lblEmpty")});
+
+    SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, 0);
+    fileSystem.openStatus = OpenStatus::AccessDenied;
+    drop(window->handle(), file);
+    SetFocus(window->control("cmdDelete"));
+    pressDelete();
+    EXPECT_EQ(text("lblMsg"), ShredReport::openFailureText(OpenStatus::AccessDenied));
+    EXPECT_EQ(GetFocus(), window->control("lblMsg"));
+    fileSystem.openStatus = OpenStatus::Opened;
+    SetFocus(window->control("cmdDelete"));
+    pressDelete();
+    EXPECT_NE(GetFocus(), window->control("chkExplorer"));
+    SystemParametersInfoW(SPI_SETSCREENREADER, FALSE, nullptr, 0);
+    UnhookWinEvent(hook);
+}
+
+// While the worker overwrites the file, the window's thread answers: a key opens the help at once.
+TEST_F(WindowTest, TheRunGoesOnTheWorkerThreadWhileTheWindowAnswers)
+{
+    fileSystem.length = 100;
+    fileSystem.released = false;
+    open({NativeText::bytes(file)});
+    key('D', true);
+    EXPECT_TRUE(window->isShredding());
     key(VK_F1);
     EXPECT_EQ(helpOpened, 1);
-
-    // F12 and F11 on "&Beenden" store the colour scheme and paint the window in it.
-    SetFocus(window->control("cmdCancel"));
-    key(VK_F12);
-    EXPECT_EQ(settings.values["BGColor"], WindowLayout::SystemFaceScheme);
-    EXPECT_EQ(window->backColor(), GetSysColor(COLOR_BTNFACE));
-    key(VK_F11);
-    EXPECT_EQ(settings.values["BGColor"], WindowLayout::WhiteScheme);
-    EXPECT_EQ(window->backColor(), RGB(255, 255, 255));
-    // Elsewhere they do nothing.
-    SetFocus(window->control("chkQuit"));
-    key(VK_F12);
-    EXPECT_EQ(settings.values["BGColor"], WindowLayout::WhiteScheme);
-
-    key(VK_ESCAPE);
-    EXPECT_FALSE(window->isOpen());
+    key('D', true); // answered in the progress line, not obeyed
+    fileSystem.released = true;
+    ASSERT_TRUE(pumpUntil([this] { return !window->isShredding(); }));
+    EXPECT_EQ(fileSystem.callsOf(RecordingFileSystem::Kind::Open).size(), 1U);
 }
 
 TEST_F(WindowTest, AnswersDuringARunAndClosesOnlyOnceTheFileIsDestroyed)

@@ -17,8 +17,6 @@ public:
         std::string title;              // shown above the items (UTF-8)
         std::filesystem::path rootPath; // only items at or below it can be confirmed; empty: the whole system
         std::filesystem::path startPath; // shown when the dialog opens; empty or unknown shows the default
-        bool statusLine = false; // asked for a line naming the selection; the desktop's chooser has none
-        bool newStyle = false;
         bool includeFiles = false;
     };
 

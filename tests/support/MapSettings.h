@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <map>
+#include <string>
+
+// Settings kept in a map by key alone (one program, one section).
+class MapSettings : public SettingsStore
+{
+public:
+    std::string read(const std::string&, const std::string&, const std::string& key,
+                     const std::string& defaultValue) override
+    {
+        const auto found = values.find(key);
+        return found == values.end() ? defaultValue : found->second;
+    }
+    bool save(const std::string&, const std::string&, const std::string& key,
+              const std::string& value) override
+    {
+        values[key] = value;
+        return true;
+    }
+    std::map<std::string, std::string> values;
+};
