@@ -102,12 +102,13 @@ public:
         ended = false;
         return [this] { ended = true; };
     }
-    // Waits for the run as the Qt window does, ticking the progress timer meanwhile.
+    // Waits for the run as the Qt window does, ticking the progress timer meanwhile. What the user does comes
+    // first: until the view hands the run's end back, the run is going however soon its worker ends.
     void awaitRun() override
     {
-        presenter->progressTimer();
         if (duringRun)
             duringRun();
+        presenter->progressTimer();
         while (!ended)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         presenter->runFinished();
@@ -318,7 +319,7 @@ TEST_F(Journey, StoredOptionsAndColoursAtStart)
                 {"", "&H", {}},
                 {"true", "&H1234567890", {}},
                 {" 1", "&H00FFFFFF", 0xFFFFFF},
-                {"01", nullptr, {}}};
+                {"01", "&H01000000", {}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.options ? row.options : "none");
         settings = MapSettings();
