@@ -8,6 +8,7 @@
 #include "model/WindowLayout.h"
 #include "platform/FileAttributes.h"
 #include "platform/PathDisplay.h"
+#include "platform/ShellEntries.h"
 #include "platform/gui/BrowseDialog.h"
 #include "support/MapSettings.h"
 #include "support/MemoryRegistry.h"
@@ -101,12 +102,13 @@ public:
         ended = false;
         return [this] { ended = true; };
     }
-    // Waits for the run as the Qt window does, ticking the progress timer meanwhile.
+    // Waits for the run as the Qt window does, ticking the progress timer meanwhile. What the user does comes
+    // first: until the view hands the run's end back, the run is going however soon its worker ends.
     void awaitRun() override
     {
-        presenter->progressTimer();
         if (duringRun)
             duringRun();
+        presenter->progressTimer();
         while (!ended)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         presenter->runFinished();
@@ -129,6 +131,13 @@ public:
     std::filesystem::path exec(const Request&) override { return chosen; }
 };
 
+struct CountingShellEntries : ShellEntries
+{
+    void bringInLine() override { ++broughtInLine; }
+    std::vector<std::string> runningWithDelayedUpdate() const override { return {}; }
+    int broughtInLine = 0;
+};
+
 const std::filesystem::path Target = osPath("/home/anna/Belege/Kontoauszug März.pdf");
 
 struct Journey : testing::Test
@@ -137,6 +146,7 @@ struct Journey : testing::Test
     MapSettings settings;
     MemoryRegistry registry;
     OneChoice browse;
+    CountingShellEntries shells;
     RecordingView view;
     std::unique_ptr<MainWindowPresenter> presenter;
 
@@ -144,8 +154,13 @@ struct Journey : testing::Test
     {
         files.length = 1536;
         const MainWindowPresenter::Services services{
-            files, settings, registry, browse,
-            ProgramInfo::of(osPath("/opt/tilgomatic/tilgomatic"), {NativeText::bytes(target)}, osPath("/"))};
+            files,
+            settings,
+            registry,
+            browse,
+            ProgramInfo::of(osPath("/opt/tilgomatic/tilgomatic"), {NativeText::bytes(target)}, osPath("/")),
+            false,
+            &shells};
         presenter = std::make_unique<MainWindowPresenter>(view, services, 15.0);
         view.presenter = presenter.get();
         presenter->Form_Initialize();
@@ -173,35 +188,47 @@ TEST_F(Journey, EachKindOfTargetAndRunEndsAsBothWindowsShowIt)
         bool run;
         std::string message;   // lblMsg at the end
         std::string announced; // the control read out, empty for none
-        bool targetKept;
+        bool targetKept;       // when kept after a run, "Nach Löschen schliessen" was ticked in vain
+        bool deleteEnabled;
     };
     const auto none = [](Journey&) {};
     const Row rows[] = {
-        {"loaded", none, none, false, question, "", true},
+        {"loaded", none, none, false, question, "", true, true},
         {"folder refused", [](Journey& j) { j.files.attributeWord = FileAttributes::Directory; }, none, false,
-         PanelText::folderText(), "", true},
+         PanelText::folderText(), "", true, false},
         {"read-only refused", [](Journey& j) { j.files.storage.readOnly = true; }, none, false,
-         PanelText::readOnlyText(), "", true},
+         PanelText::readOnlyText(), "", true, false},
         {"no space warned",
          [](Journey& j) {
              j.files.seen = {OpenStatus::NoSpace, 4096, 1024};
          },
-         none, false, ShredReport::noSpaceWarningText(4096, 1024, NumberFormat{}), "", true},
-        {"destroyed", none, none, true, question, "lblEmpty", false},
+         none, false, ShredReport::noSpaceWarningText(4096, 1024, NumberFormat{}), "", true, true},
+        {"destroyed", none, none, true, question, "lblEmpty", false, false},
         {"open refused", none, [](Journey& j) { j.files.openStatus = OpenStatus::AccessDenied; }, true,
-         ShredReport::openFailureText(OpenStatus::AccessDenied), "lblMsg", true},
+         ShredReport::openFailureText(OpenStatus::AccessDenied), "lblMsg", true, true},
         {"held open", none, [](Journey& j) { j.files.openStatus = OpenStatus::InUse; }, true,
-         ShredReport::inUseText(""), "lblMsg", true},
+         ShredReport::inUseText(""), "lblMsg", true, true},
         {"changed, now with a warning", none,
          [](Journey& j) {
              j.files.openStatus = OpenStatus::Changed;
              j.files.storage = withOtherName();
          },
-         true, ShredReport::changedText(copies), "lblMsg", true},
+         true, ShredReport::changedText(copies), "lblMsg", true, true},
         {"changed, the plain question", none, [](Journey& j) { j.files.openStatus = OpenStatus::Changed; },
-         true, ShredReport::openFailureText(OpenStatus::Changed), "lblMsg", true},
+         true, ShredReport::openFailureText(OpenStatus::Changed), "lblMsg", true, true},
         {"name kept", none, [](Journey& j) { j.files.removeNameFails = true; }, true,
-         ShredReport::nameKeptText(), "lblMsg", true},
+         ShredReport::nameKeptText(), "lblMsg", true, true},
+        {"syncs failed", none, [](Journey& j) { j.files.failingSyncs = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}; },
+         true, ShredReport::incompleteText(), "lblMsg", true, true},
+        {"medium read-only by the run", none,
+         [](Journey& j) {
+             j.files.openStatus = OpenStatus::AccessDenied;
+             j.files.storage.readOnly = true;
+         },
+         true, ShredReport::readOnlyRefusalText(), "lblMsg", true, false},
+        // The run fails before its open; the panel, described afresh, says why.
+        {"vanished before the run", none, [](Journey& j) { j.files.lengthError = ENOENT; }, true,
+         PanelText::notDescribableText(Target), "lblMsg", true, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -215,7 +242,9 @@ TEST_F(Journey, EachKindOfTargetAndRunEndsAsBothWindowsShowIt)
         EXPECT_EQ(view.title, PanelText::windowTitle());
         if (row.run) {
             row.beforeRun(*this);
+            view.checked["chkQuit"] = row.targetKept;
             presenter->cmdDelete_Click();
+            EXPECT_EQ(view.closes, 0);
             EXPECT_EQ(view.timerMs, 0);
             EXPECT_FALSE(view.visible["progressValue"]);
         }
@@ -223,6 +252,7 @@ TEST_F(Journey, EachKindOfTargetAndRunEndsAsBothWindowsShowIt)
         EXPECT_EQ(view.announced, row.announced.empty() ? std::vector<std::string>{}
                                                         : std::vector<std::string>{row.announced});
         EXPECT_EQ(presenter->TargetPath.empty(), !row.targetKept);
+        EXPECT_EQ(view.enabled["cmdDelete"], row.deleteEnabled);
         EXPECT_EQ(view.visible["lblEmpty"], !row.targetKept);
         if (!row.targetKept) {
             EXPECT_EQ(view.text["lblEmpty"], ShredReport::successText());
@@ -259,14 +289,68 @@ TEST_F(Journey, ClosingDuringARunWaitsForTheFileAndTheScreenReaderHearsTheOutcom
     EXPECT_EQ(view.focus, "");
     EXPECT_EQ(view.announced, std::vector<std::string>{"lblEmpty"});
 
-    // The option closes the window after a run that can be vouched for.
+    // The option, read as the run ends, closes the window after a run that can be vouched for.
     open();
     view.closes = 0;
+    view.duringRun = [this] {
+        view.checked["chkQuit"] = true;
+        presenter->chkQuit_Click();
+    };
+    presenter->cmdDelete_Click();
+    EXPECT_EQ(settings.values["QuitAction"], "1");
+    EXPECT_EQ(view.closes, 1);
+}
+
+// Only the text "1" ticks a box; a ticked quit box is stored again, a wanted entry brought in line. A colour
+// text that does not convert, or is too short to be one, keeps the window's colours.
+TEST_F(Journey, StoredOptionsAndColoursAtStart)
+{
+    const struct
+    {
+        const char* options; // stored for both boxes; nullptr: nothing
+        const char* scheme;
+        std::optional<std::int32_t> color;
+    } rows[] = {{nullptr, nullptr, {}},
+                {"1", "&H8000000F", std::int32_t(0x8000000F)},
+                {"1x", "&H000000FF", 0xFF},
+                {"2", "0", {}},
+                {"-1", "&HXYZ", {}},
+                {"ja", "Blau", {}},
+                {"", "&H", {}},
+                {"true", "&H1234567890", {}},
+                {" 1", "&H00FFFFFF", 0xFFFFFF},
+                {"01", "&H01000000", {}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options ? row.options : "none");
+        settings = MapSettings();
+        registry.calls.clear();
+        shells.broughtInLine = 0;
+        view.backColor.reset();
+        if (row.options)
+            settings.values["ExplorerMnu"] = settings.values["QuitAction"] = row.options;
+        if (row.scheme)
+            settings.values["BGColor"] = row.scheme;
+        open();
+        const bool ticked = row.options && std::string(row.options) == "1";
+        EXPECT_EQ(view.checked["chkExplorer"], ticked);
+        EXPECT_EQ(view.checked["chkQuit"], ticked);
+        EXPECT_EQ(settings.saves,
+                  ticked ? std::vector<std::string>{"QuitAction=1"} : std::vector<std::string>{});
+        EXPECT_EQ(shells.broughtInLine, int(ticked));
+        EXPECT_TRUE(registry.calls.empty());
+        EXPECT_EQ(view.backColor, row.color);
+    }
+    // A store that cannot be read starts as the first run; each click of the quit box is stored.
+    settings.throwOnRead = true;
+    view.backColor.reset();
+    open();
+    EXPECT_FALSE(view.checked["chkExplorer"] || view.checked["chkQuit"] || view.backColor);
+    settings.saves.clear();
     view.checked["chkQuit"] = true;
     presenter->chkQuit_Click();
-    EXPECT_EQ(settings.values["QuitAction"], "1");
-    presenter->cmdDelete_Click();
-    EXPECT_EQ(view.closes, 1);
+    view.checked["chkQuit"] = false;
+    presenter->chkQuit_Click();
+    EXPECT_EQ(settings.saves, (std::vector<std::string>{"QuitAction=1", "QuitAction=0"}));
 }
 
 TEST_F(Journey, OptionsColoursDropsAndLookAlikes)
@@ -285,6 +369,14 @@ TEST_F(Journey, OptionsColoursDropsAndLookAlikes)
     EXPECT_FALSE(view.backColor);
     presenter->Image2_Click();
     EXPECT_EQ(view.helpOpened, 1);
+
+    // An attribute word without a text keeps the last one shown.
+    files.attributeWord = FileAttributes::Archive;
+    presenter->RefreshTarget();
+    const std::string attributes = view.text["lblFileAttribute"];
+    files.attributeWord = 8;
+    presenter->RefreshTarget();
+    EXPECT_EQ(view.text["lblFileAttribute"], attributes);
 
     // A drop and the browse dialog load; a cancelled dialog keeps the target.
     const std::filesystem::path other = osPath("/tmp/b.txt");

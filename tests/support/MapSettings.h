@@ -4,7 +4,9 @@
 #include "platform/SettingsStore.h"
 
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 // Settings kept in a map by key alone (one program, one section).
 class MapSettings : public SettingsStore
@@ -13,6 +15,8 @@ public:
     std::string read(const std::string&, const std::string&, const std::string& key,
                      const std::string& defaultValue) override
     {
+        if (throwOnRead)
+            throw std::runtime_error("damaged");
         const auto found = values.find(key);
         return found == values.end() ? defaultValue : found->second;
     }
@@ -20,7 +24,10 @@ public:
               const std::string& value) override
     {
         values[key] = value;
+        saves.push_back(key + '=' + value);
         return true;
     }
     std::map<std::string, std::string> values;
+    std::vector<std::string> saves;
+    bool throwOnRead = false; // a damaged store
 };

@@ -142,15 +142,6 @@ TEST_F(DropTest, DropsWithoutALocalFileAreRefusedEverywhere)
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
 }
 
-TEST_F(DropTest, ADropReplacesTheLoadedTargetAtOnce)
-{
-    openWithFile(QStringLiteral("a.txt"), 6);
-    const QString b = makeFile(QStringLiteral("b.txt"), 1536);
-    load(b);
-    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("b.txt"));
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 1,50\u00A0KB"));
-}
-
 TEST_F(DropTest, MovesAreAnsweredAsCopiesOrLinks)
 {
     open();

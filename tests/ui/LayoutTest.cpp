@@ -178,15 +178,6 @@ TEST_F(LayoutTest, ColoursAndAlignment)
     EXPECT_EQ(window->lblMsg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 
-// The labels are transparent: what shows between their letters is the frame's white.
-TEST_F(LayoutTest, LabelsShowTheFrameBehindThem)
-{
-    openWithFile("a.txt");
-    const QImage frame = window->Frame1->grab().toImage();
-    const QRect row = window->lblFileAttribute->geometry();
-    EXPECT_EQ(frame.pixelColor(row.right() - 2, row.center().y()), QColor(Qt::white));
-}
-
 // lblEmpty has no tool tip, and the frame's must not show through it; a file label shows its own.
 TEST_F(LayoutTest, EmptyStateTextShowsNoToolTip)
 {
@@ -196,13 +187,6 @@ TEST_F(LayoutTest, EmptyStateTextShowsNoToolTip)
     QApplication::sendEvent(window->lblEmpty, &overEmpty);
     EXPECT_TRUE(overEmpty.isAccepted());
     EXPECT_TRUE(QToolTip::text().isEmpty());
-}
-
-TEST_F(LayoutTest, AccessKeysOfTheButtons)
-{
-    created();
-    EXPECT_EQ(QKeySequence::mnemonic(window->cmdCancel->text()), QKeySequence(Qt::ALT | Qt::Key_B));
-    EXPECT_EQ(QKeySequence::mnemonic(window->cmdDelete->text()), QKeySequence(Qt::ALT | Qt::Key_D));
 }
 
 TEST_F(LayoutTest, FocusStartsOnExplorerAndCyclesThroughFourControls)

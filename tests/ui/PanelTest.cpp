@@ -7,7 +7,6 @@
 #include "ui/PanelLabel.h"
 #include "ui/PictureBox.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -50,18 +49,6 @@ protected:
         EXPECT_TRUE(window->cmdDelete->isEnabled());
     }
 };
-
-TEST_F(PanelTest, EmptyStartShowsOnlyTheInvitation)
-{
-    open();
-    expectEmptyState();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tilgomatic 1.0"));
-    EXPECT_EQ(window->lblFileName->text(), QString());
-    EXPECT_EQ(window->lblFilePath->text(), QString());
-    // Nothing was asked of the file system for an empty target: the stored texts stay.
-    EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse"));
-    EXPECT_EQ(window->lblFileAttribute->text(), QString());
-}
 
 TEST_F(PanelTest, LoadedFileIsDescribed)
 {
@@ -130,28 +117,6 @@ TEST_F(PanelTest, AttributesOfRealFiles)
     EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Schreibgeschützt, Versteckt"));
 }
 
-TEST_F(PanelTest, AttributeWordsOutsideTheTableKeepTheLastText)
-{
-    open();
-    const QString file = makeFile(QStringLiteral("a.txt"));
-    fileSystem.attributeWord = 32;
-    load(file);
-    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv"));
-    for (int word : {8, 12, 40, 0x10020}) { // the folder bit 16 has its own text
-        fileSystem.attributeWord = word;
-        window->RefreshTarget();
-        EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv")) << word;
-    }
-    fileSystem.attributeWord = 33;
-    window->RefreshTarget();
-    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Archiv, Schreibgeschützt"));
-    fileSystem.attributeWord = 39;
-    window->RefreshTarget();
-    EXPECT_EQ(window->lblFileAttribute->text(),
-              QStringLiteral("Archiv, Schreibgeschützt, System, Versteckt"));
-    expectLoadedState();
-}
-
 TEST_F(PanelTest, LongFolderIsShortenedToTheLabel)
 {
     open();
@@ -164,12 +129,6 @@ TEST_F(PanelTest, LongFolderIsShortenedToTheLabel)
     EXPECT_LE(QFontMetrics(window->font()).horizontalAdvance(shown), window->lblFilePath->width());
     EXPECT_EQ(window->lblFilePath->visibleLineCount(), 1);
     EXPECT_EQ(window->lblFileName->text(), QStringLiteral("beleg.pdf"));
-}
-
-TEST_F(PanelTest, ShortFolderIsShownWhole)
-{
-    openWithFile(QStringLiteral("kurz/a.txt"));
-    EXPECT_EQ(window->lblFilePath->text(), files.filePath(QStringLiteral("kurz")));
 }
 
 // Fonts put the dots of capitals above their ascent; a line flush with the label's top loses them.
@@ -211,19 +170,6 @@ TEST_F(PanelTest, MissingTargetIsNamedButNotOfferedForDeletion)
     EXPECT_EQ(window->lblMsg->text(), Question);
     EXPECT_EQ(window->lblFileSize->text(), QStringLiteral("Dateigrösse: 0,01\u00A0KB"));
     EXPECT_TRUE(window->cmdDelete->isEnabled());
-}
-
-TEST_F(PanelTest, FolderAsTargetIsCalledAFolderThatCannotBeDestroyed)
-{
-    openWithFile(QStringLiteral("a.txt"));
-    ASSERT_EQ(window->lblFileAttribute->text(), QStringLiteral("Normal"));
-    QDir(files.path()).mkdir(QStringLiteral("Ordner"));
-    load(path(QStringLiteral("Ordner")));
-    EXPECT_EQ(window->lblFileAttribute->text(), QStringLiteral("Ordner"));
-    EXPECT_EQ(window->lblFileSize->text(), q(PanelText::unknownSizeText()));
-    EXPECT_EQ(window->lblMsg->text(), q(PanelText::folderText()));
-    EXPECT_EQ(window->lblMsg->visibleLineCount(), window->lblMsg->lineCount());
-    EXPECT_FALSE(window->cmdDelete->isEnabled());
 }
 
 // What no run would open is refused as it is loaded, from the command line too, and cannot be deleted; a

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFrame>
 #include <QHelpEvent>
 #include <QProcessEnvironment>
@@ -17,7 +16,6 @@
 namespace {
 
 const QString App = QStringLiteral("tilgomatic");
-const QString CommandKey = QStringLiteral("*\\shell\\Tilgomatic\\command");
 
 class StartupTest : public WindowFixture
 {
@@ -42,28 +40,6 @@ protected:
     static QColor faceColour() { return QApplication::palette().color(QPalette::Button); }
 };
 
-TEST_F(StartupTest, FirstRunWritesNothingAndStartsWhite)
-{
-    open();
-    EXPECT_TRUE(settings.saves.isEmpty());
-    EXPECT_TRUE(registry.calls.empty());
-    EXPECT_EQ(shellEntries.broughtInLine, 0); // no entry is wanted: not even its files are looked at
-    EXPECT_FALSE(window->chkExplorer->isChecked());
-    EXPECT_FALSE(window->chkQuit->isChecked());
-    expectColour(Qt::white);
-    EXPECT_FALSE(window->IsLoading());
-}
-
-TEST_F(StartupTest, StoredExplorerOptionTicksTheBoxWithoutRegisteringAgain)
-{
-    settings.preset(App, QStringLiteral("ExplorerMnu"), QStringLiteral("1"));
-    open();
-    EXPECT_TRUE(window->chkExplorer->isChecked());
-    EXPECT_TRUE(registry.calls.empty());
-    EXPECT_TRUE(settings.saves.isEmpty());
-    EXPECT_EQ(shellEntries.broughtInLine, 1); // only what is missing of the files is written again
-}
-
 TEST_F(StartupTest, WhileThunarRunsTheExplorerOptionSaysThatAChangeWantsARestart)
 {
     shellEntries.running = {"Thunar"};
@@ -71,50 +47,6 @@ TEST_F(StartupTest, WhileThunarRunsTheExplorerOptionSaysThatAChangeWantsARestart
     QHelpEvent over(QEvent::ToolTip, QPoint(2, 2), window->chkExplorer->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(window->chkExplorer, &over);
     EXPECT_TRUE(window->chkExplorer->toolTip().contains(QLatin1String("thunar -q")));
-}
-
-TEST_F(StartupTest, StoredQuitOptionTicksTheBoxAndIsWrittenBack)
-{
-    settings.preset(App, QStringLiteral("QuitAction"), QStringLiteral("1"));
-    open();
-    EXPECT_TRUE(window->chkQuit->isChecked());
-    EXPECT_EQ(settings.saves, QStringList{QStringLiteral("tilgomatic/Options/QuitAction=1")});
-}
-
-TEST_F(StartupTest, OtherStoredValuesLeaveTheBoxesUnticked)
-{
-    for (const char* value : {"2", "-1", "ja", "", "1x", "true", " 1", "01"}) {
-        SCOPED_TRACE(value);
-        settings.preset(App, QStringLiteral("ExplorerMnu"), QLatin1String(value));
-        settings.preset(App, QStringLiteral("QuitAction"), QLatin1String(value));
-        open();
-        EXPECT_FALSE(window->chkExplorer->isChecked());
-        EXPECT_FALSE(window->chkQuit->isChecked());
-        EXPECT_TRUE(settings.saves.isEmpty());
-    }
-}
-
-TEST_F(StartupTest, DamagedStoreDoesNotStopTheStart)
-{
-    settings.throwOnRead = true;
-    const QString file = makeFile(QStringLiteral("a.txt"));
-    open({file});
-    EXPECT_EQ(window->TargetPath(), file);
-    EXPECT_FALSE(window->chkExplorer->isChecked());
-    expectColour(Qt::white);
-    EXPECT_FALSE(window->IsLoading());
-}
-
-TEST_F(StartupTest, RenamedExecutableHasItsOwnOptions)
-{
-    settings.preset(App, QStringLiteral("QuitAction"), QStringLiteral("1"));
-    settings.preset(App, QStringLiteral("BGColor"), QStringLiteral("&H8000000F"));
-    program.executableName = "tilgo-kopie";
-    open();
-    EXPECT_FALSE(window->chkQuit->isChecked());
-    expectColour(Qt::white);
-    window->chkQuit->click();
-    EXPECT_EQ(settings.saves, QStringList{QStringLiteral("tilgo-kopie/Options/QuitAction=1")});
 }
 
 // With the real settings file: a ticked option survives a restart, under the executable's name only.
@@ -127,6 +59,8 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
         frmMain first(services);
         first.Form_Load();
         first.chkQuit->click();
+        first.chkExplorer->click();
+        EXPECT_TRUE(registry.hasKey("*\\shell\\Tilgomatic"));
         first.cmdCancel->setFocus();
         sendKey(first.cmdCancel, Qt::Key_F12);
     }
@@ -134,6 +68,7 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
     frmMain second(services);
     second.Form_Load();
     EXPECT_TRUE(second.chkQuit->isChecked());
+    EXPECT_TRUE(second.chkExplorer->isChecked());
     EXPECT_EQ(second.Frame1->palette().color(QPalette::Window), faceColour());
 
     ProgramInfo renamed = program;
@@ -143,32 +78,6 @@ TEST_F(StartupTest, OptionsSurviveARestartInTheSettingsFile)
     third.Form_Load();
     EXPECT_FALSE(third.chkQuit->isChecked());
     EXPECT_EQ(third.Frame1->palette().color(QPalette::Window), QColor(Qt::white));
-}
-
-TEST_F(StartupTest, QuitOptionIsSavedAtEveryChange)
-{
-    open();
-    window->chkQuit->click();
-    window->chkQuit->click();
-    EXPECT_EQ(settings.saves, (QStringList{QStringLiteral("tilgomatic/Options/QuitAction=1"),
-                                           QStringLiteral("tilgomatic/Options/QuitAction=0")}));
-}
-
-TEST_F(StartupTest, ExplorerOptionRegistersAndRemovesTheEntry)
-{
-    open();
-    window->chkExplorer->click();
-    EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("1"));
-    ASSERT_TRUE(registry.hasKey(CoreBridge::toText(CommandKey)));
-    EXPECT_EQ(CoreBridge::fromText(registry.value(CoreBridge::toText(CommandKey))),
-              CoreBridge::fromPath(program.programFolder) + QStringLiteral("/tilgomatic 1% %1"));
-
-    window->chkExplorer->click();
-    EXPECT_EQ(settings.stored(App, QStringLiteral("ExplorerMnu")), QStringLiteral("0"));
-    EXPECT_FALSE(registry.hasKey(CoreBridge::toText(CommandKey)));
-    EXPECT_FALSE(registry.hasKey("*\\shell\\Tilgomatic"));
-    // The wish is stored before the registry is touched.
-    EXPECT_EQ(settings.saves.size(), 2);
 }
 
 TEST_F(StartupTest, AsRootForAnotherUserTheExplorerOptionIsOff)
@@ -225,15 +134,10 @@ TEST_F(StartupTest, F12AndF11OnTheQuitButtonSwitchTheColours)
     sendKey(window->cmdCancel, Qt::Key_F12, Qt::ShiftModifier);
     EXPECT_EQ(settings.stored(App, QStringLiteral("BGColor")), QStringLiteral("&H8000000F"));
     expectColour(faceColour());
-}
-
-TEST_F(StartupTest, OtherKeysOnTheQuitButtonOnlyReapply)
-{
-    open();
-    window->cmdCancel->setFocus();
+    // Any other key only applies the stored scheme again.
+    const auto saves = settings.saves.size();
     sendKey(window->cmdCancel, Qt::Key_A);
-    EXPECT_TRUE(settings.saves.isEmpty());
-    expectColour(Qt::white);
+    EXPECT_EQ(settings.saves.size(), saves);
     EXPECT_TRUE(window->isVisible());
 }
 
@@ -248,33 +152,6 @@ TEST_F(StartupTest, F12ElsewhereDoesNothing)
     }
     EXPECT_TRUE(settings.saves.isEmpty());
     expectColour(Qt::white);
-}
-
-TEST_F(StartupTest, StoredSchemeIsAppliedAtStart)
-{
-    settings.preset(App, QStringLiteral("BGColor"), QStringLiteral("&H8000000F"));
-    open();
-    expectColour(faceColour());
-    EXPECT_TRUE(settings.saves.isEmpty());
-}
-
-TEST_F(StartupTest, ShortColourTextChangesNothing)
-{
-    settings.preset(App, QStringLiteral("BGColor"), QStringLiteral("0"));
-    open();
-    expectColour(Qt::white);
-}
-
-TEST_F(StartupTest, ColourTextThatDoesNotConvertKeepsTheColours)
-{
-    open();
-    window->cmdCancel->setFocus();
-    sendKey(window->cmdCancel, Qt::Key_F12);
-    for (const char* text : {"&HXYZ", "Blau", "&H", "&H1234567890"}) {
-        settings.preset(App, QStringLiteral("BGColor"), QLatin1String(text));
-        window->ApplyBackColor();
-        expectColour(faceColour());
-    }
 }
 
 // A plain colour reaches the window, the frames, the check boxes and, through the labels, the panel.
@@ -296,13 +173,6 @@ TEST_F(StartupTest, EscapeAnywhereQuits)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(StartupTest, QuitButtonCloses)
-{
-    open();
-    window->cmdCancel->click();
-    EXPECT_FALSE(window->isVisible());
-}
-
 TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
 {
     open();
@@ -317,21 +187,8 @@ TEST_F(StartupTest, BrowsePictureLoadsTheChosenFile)
     EXPECT_TRUE(request.includeFiles);
     EXPECT_TRUE(request.rootPath.empty());
     EXPECT_EQ(window->TargetPath(), file);
-    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("gewählt.txt"));
-    EXPECT_TRUE(window->cmdDelete->isEnabled());
     click(window->Image1); // the next search starts beside the loaded file
     EXPECT_EQ(browseDialog.lastRequest->startPath, CoreBridge::toPath(QFileInfo(file).absolutePath()));
-}
-
-TEST_F(StartupTest, CancelledBrowseKeepsTheLoadedTarget)
-{
-    const QString file = openWithFile(QStringLiteral("geladen.txt"));
-    browseDialog.answer.clear();
-    click(window->Image1);
-    EXPECT_EQ(browseDialog.shown, 1);
-    EXPECT_EQ(window->TargetPath(), file);
-    EXPECT_EQ(window->lblFileName->text(), QStringLiteral("geladen.txt"));
-    EXPECT_TRUE(window->cmdDelete->isEnabled());
 }
 
 TEST_F(StartupTest, ReleaseOutsideThePictureIsNoClick)
