@@ -87,6 +87,13 @@ void setWindowColor(QWidget* widget, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
+// The services with the numbers' format of the user's locale, as the toolkit knows it.
+MainServices withNumbers(MainServices services)
+{
+    services.numbers = CoreBridge::numberFormat(QLocale());
+    return services;
+}
+
 } // namespace
 
 frmMain::frmMain(const MainServices& services, QWidget* parent)
@@ -94,11 +101,7 @@ frmMain::frmMain(const MainServices& services, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_program(services.program)
     , m_twipsPerPixel(screenTwipsPerPixel())
-    , m_presenter(*this,
-                  {services.fileSystem, services.settings, services.registry, services.browseDialog,
-                   services.program, services.rootForOtherUser, services.shellEntries,
-                   CoreBridge::numberFormat(QLocale())},
-                  m_twipsPerPixel)
+    , m_presenter(*this, withNumbers(services), m_twipsPerPixel)
 {
     AccessibleControls::install();
     setObjectName(QStringLiteral("frmMain"));
