@@ -71,6 +71,9 @@ std::string sentence(std::string phrase, const OverwriteCheck::Result& check)
 }
 
 constexpr std::string_view Question = " Trotzdem schreddern und löschen?";
+// What takes a mark that forbids writing off a file, at load and after a refused run alike.
+constexpr char UnmarkImmutable[] = "Als root „chattr -i“ ausführen, dann neu laden.";
+constexpr char UnmarkAppendOnly[] = "Als root „chattr -a“ ausführen, dann neu laden.";
 
 const std::string OtherNamesText = "Ihr Inhalt ist unter jedem Namen überschrieben; nur ihre "
                                    "weiteren Namen (harte Links) bleiben bestehen.";
@@ -230,11 +233,11 @@ std::string openFailureText(OpenStatus status)
         return "Die Datei wurde nicht gelöscht, weil sich einer ihrer weiteren Datenströme nicht öffnen "
                "liess. Bitte erneut versuchen.";
     case OpenStatus::Immutable:
-        return "Die Datei wurde nicht gelöscht, weil sie unveränderlich ist (chattr +i). Als root "
-               "„chattr -i“ ausführen, dann neu laden.";
+        return std::string("Die Datei wurde nicht gelöscht, weil sie unveränderlich ist (chattr +i). ") +
+               UnmarkImmutable;
     case OpenStatus::AppendOnly:
-        return "Die Datei wurde nicht gelöscht, weil sie nur wachsen darf (chattr +a). Als root "
-               "„chattr -a“ ausführen, dann neu laden.";
+        return std::string("Die Datei wurde nicht gelöscht, weil sie nur wachsen darf (chattr +a). ") +
+               UnmarkAppendOnly;
     case OpenStatus::Failed:
         break;
     }
@@ -251,8 +254,7 @@ std::string inUseText(const std::string& holder, bool tilgomatic)
     if (holder.empty())
         return openFailureText(OpenStatus::InUse);
     return "Die Datei wurde nicht gelöscht, weil „" + holder +
-           "“ sie geöffnet hat. Schliessen Sie sie "
-           "dort zuerst.";
+           "“ sie geöffnet hat. Schliessen Sie sie dort zuerst.";
 }
 
 std::string cloudWarningText()
@@ -294,9 +296,9 @@ std::string loadRefusalText(OpenStatus status)
         return "Dies ist keine gewöhnliche Datei (eine Pipe, ein Socket oder ein Gerät). Bitte eine Datei "
                "wählen.";
     case OpenStatus::Immutable:
-        return "Diese Datei ist unveränderlich (chattr +i). Als root „chattr -i“ ausführen, dann neu laden.";
+        return std::string("Diese Datei ist unveränderlich (chattr +i). ") + UnmarkImmutable;
     case OpenStatus::AppendOnly:
-        return "Diese Datei darf nur wachsen (chattr +a). Als root „chattr -a“ ausführen, dann neu laden.";
+        return std::string("Diese Datei darf nur wachsen (chattr +a). ") + UnmarkAppendOnly;
     default:
         return {};
     }

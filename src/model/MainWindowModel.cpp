@@ -146,19 +146,16 @@ const PanelState& MainWindowModel::refresh(const std::filesystem::path& target, 
     state.fileNameVisible = !empty && !choosing;
     if (lookAlikes.pending && !empty) {
         if (!choosing) {
-            state.message = TargetIntake::lookAlikeScanText();
-            state.messageKind = MessageKind::LookAlikeScan;
+            say(MessageKind::LookAlikeScan, TargetIntake::lookAlikeScanText());
             state.deleteEnabled = false;
         } else if (!lookAlikes.chosen) {
-            state.message = TargetIntake::ambiguityText(std::size_t(lookAlikes.count));
-            state.messageKind = MessageKind::LookAlikeChoice;
+            say(MessageKind::LookAlikeChoice, TargetIntake::ambiguityText(std::size_t(lookAlikes.count)));
             state.deleteEnabled = false;
         }
     }
     // Told once, in place of whatever the file's own line is; loaded again, the file shows that line.
     if (leftovers.any()) {
-        state.message = ShredReport::leftoverText(leftovers);
-        state.messageKind = MessageKind::LeftoverNotice;
+        say(MessageKind::LeftoverNotice, ShredReport::leftoverText(leftovers));
         state.deleteEnabled = false;
     }
     m_panel = std::move(state);

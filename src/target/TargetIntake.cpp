@@ -6,6 +6,7 @@
 #include "platform/PathDisplay.h"
 #include "platform/TextWidth.h"
 #include "target/LongPathName.h"
+#include "target/PanelText.h"
 
 #include <algorithm>
 #include <ctime>
@@ -176,12 +177,10 @@ std::string candidateDetail(std::int64_t size,
     return "  (" + detail + ")";
 }
 
+// The name as the panel shows it.
 std::string candidateName(const std::filesystem::path& path)
 {
-    const std::string bytes = NativeText::bytes(path);
-    const std::size_t slash = NativeText::lastSeparator(bytes);
-    return PathDisplay::displayText(
-        std::string_view(bytes).substr(slash == std::string::npos ? 0 : slash + 1));
+    return PathDisplay::displayText(PanelText::fileName(NativeText::bytes(path)));
 }
 
 } // namespace
