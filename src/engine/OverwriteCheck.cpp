@@ -65,6 +65,7 @@ FileSystemWays waysOf(const FileStorage& storage)
 using StorageRanges::clipped;
 using StorageRanges::devicePlaces;
 using StorageRanges::Ranges;
+using StorageRanges::shifted;
 
 // The extent of map that holds position, or nullptr; extents are in file order.
 const StorageExtent* extentAt(const FileStorage& map, std::uint64_t position)
@@ -217,14 +218,8 @@ Result judgeLayers(const StorageMap& before, const StorageMap& after, bool pendi
     std::vector<std::optional<Ranges>> places(before.layers.size());
     const std::optional<Ranges> filePlaces = devicePlaces(before, nullptr);
     // Where the data lies in what a loop device lies on: where it lay in the device above, offset.
-    const auto placesBeneath = [&](const StorageLayer& layer) -> std::optional<Ranges> {
-        const std::optional<Ranges>& above = layer.above < 0 ? filePlaces : places[size_t(layer.above)];
-        if (!above)
-            return std::nullopt;
-        Ranges shifted;
-        for (const auto& [start, end] : *above)
-            shifted.emplace_back(start + layer.offset, end + layer.offset);
-        return shifted;
+    const auto placesBeneath = [&](const StorageLayer& layer) {
+        return shifted(layer.above < 0 ? filePlaces : places[size_t(layer.above)], layer.offset);
     };
     Result firstUncheckable;
     firstUncheckable.outcome = Outcome::Verified;

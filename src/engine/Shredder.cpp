@@ -221,12 +221,14 @@ ShredResult ShredFile(const std::filesystem::path& path, std::int16_t passes, Fi
     // Further data streams take the same sweeps while the file stays ours; old data left in one of them
     // counts as left in the file.
     for (const FileSystem::OpenResult::Stream& stream : opened.streams) {
-        const StorageMap streamBefore = fileSystem.storageMap(stream.handle);
+        // Once one part was not verified, that decides: the later streams' maps would change nothing.
+        const bool judged = passes > 0 && result.overwrite.verified();
+        const StorageMap streamBefore = judged ? fileSystem.storageMap(stream.handle) : StorageMap{};
         sweepAll(stream.handle, stream.length, {});
-        const OverwriteCheck::Result check =
-            OverwriteCheck::judge(streamBefore, fileSystem.storageMap(stream.handle));
-        if (passes > 0 && result.overwrite.verified() && !check.verified())
-            result.overwrite = check;
+        if (judged)
+            if (const auto check = OverwriteCheck::judge(streamBefore, fileSystem.storageMap(stream.handle));
+                !check.verified())
+                result.overwrite = check;
         if (!fileSystem.close(stream.handle))
             result.syncsOk = false;
     }

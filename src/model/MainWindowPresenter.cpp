@@ -8,7 +8,6 @@
 #include "platform/ColorText.h"
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
-#include "platform/NativeText.h"
 #include "platform/ShellEntries.h"
 #include "shell/BrowseFolders.h"
 #include "shell/ExplorerKontext.h"
@@ -18,25 +17,13 @@
 
 #include <exception>
 
-namespace {
-
-// Whether a name may have been altered on its way here: a file manager shows a byte that is no UTF-8 as
-// U+FFFD and hands that on.
-bool mayStandForAnother(const std::string& name)
-{
-    return name.find("\xEF\xBF\xBD") != std::string::npos;
-}
-
-} // namespace
-
 MainWindowPresenter::MainWindowPresenter(MainWindowView& view, const Services& services, double twipsPerPixel)
     : m_view(view)
     , m_fileSystem(services.fileSystem)
     , m_browseDialog(services.browseDialog)
     , m_program(services.program)
     , m_shellEntries(services.shellEntries)
-    , m_numbers(services.numbers)
-    , m_model(m_fileSystem, twipsPerPixel, m_numbers)
+    , m_model(m_fileSystem, twipsPerPixel, services.numbers)
     , m_options(services.settings, services.registry, m_program, services.rootForOtherUser)
 {}
 
@@ -119,8 +106,7 @@ void MainWindowPresenter::RefreshTarget()
     m_view.setControlVisible("cboLookAlike", state.choiceVisible);
     m_view.setControlVisible("lblFileName", state.fileNameVisible);
     // A target chosen during a run is shown, but the line below it keeps telling of the run.
-    if (m_progressShown)
-        showProgress();
+    showProgress();
 }
 
 void MainWindowPresenter::ApplyBackColor()
@@ -167,6 +153,7 @@ void MainWindowPresenter::progressTimer()
     if (!m_progressShown) {
         m_progressShown = true;
         m_view.startProgressTimer(int(ProgressLine::UpdateIntervalMs));
+        m_view.setControlVisible("progressValue", true);
     }
     showProgress();
 }
@@ -274,14 +261,16 @@ void MainWindowPresenter::showProgress()
     m_view.setControlText("lblMsg", state.message);
     m_view.setTitle(state.title);
     m_view.setProgress(state.percent);
-    m_view.setControlVisible("progressValue", true);
 }
 
 bool MainWindowPresenter::closeRequested()
 {
     if (m_model.closeRequested())
         return true;
-    m_progressShown = m_run != nullptr;
+    if (m_run && !m_progressShown) {
+        m_progressShown = true;
+        m_view.setControlVisible("progressValue", true);
+    }
     showProgress();
     return false;
 }
@@ -366,7 +355,7 @@ void MainWindowPresenter::OLEDragDrop(const std::filesystem::path& path)
 void MainWindowPresenter::startLookAlikeScan()
 {
     forgetLookAlikes();
-    if (TargetPath.empty() || !mayStandForAnother(PanelText::fileName(NativeText::bytes(TargetPath))))
+    if (TargetPath.empty() || !TargetIntake::mayStandForOthers(TargetPath))
         return;
     if (m_view.startLookAlikeScan(TargetPath))
         m_lookAlikeSource = TargetPath;

@@ -62,7 +62,6 @@ public:
     bool IsLoading = false;
 
     bool isShredding() const { return m_model.isShredding(); }
-    const MainWindowModel& model() const { return m_model; }
     int twipsToPixels(int twips) const { return m_model.twipsToPixels(twips); }
     // The window moved to a screen of another pixel density; once its controls are laid out for it, the
     // panel is fitted to them afresh, and a run's outcome stays.
@@ -127,7 +126,6 @@ private:
     BrowseDialog& m_browseDialog;
     const ProgramInfo m_program;
     ShellEntries* const m_shellEntries;
-    const NumberFormat m_numbers;
     // The window's decisions; it also holds the file TargetPath named when it was last described, the only
     // one a run may touch.
     MainWindowModel m_model;

@@ -47,7 +47,7 @@ struct PanelState
     bool fileNameVisible = false;
     // The look-alike choice in place of the name.
     bool choiceVisible = false;
-    // The folder the file lies in, whole. The view shortens it to the folder label (modCompactPath).
+    // The folder the file lies in, whole; shortened to the folder label where it is shown (modCompactPath).
     std::string folder;
     std::optional<std::string> attributes;
     // The file's length, told in the unit that fits sizeRoomPixels (PanelText::sizeText), unless sizeText

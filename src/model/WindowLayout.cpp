@@ -201,10 +201,6 @@ std::span<const std::string_view> tabOrder()
     return order;
 }
 
-} // namespace WindowLayout
-
-namespace WindowLayout {
-
 const ControlLayout* keyTarget(std::string_view key)
 {
     for (const ControlLayout& row : Controls) {

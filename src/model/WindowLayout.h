@@ -22,6 +22,13 @@ inline constexpr int SizeGap = 60;
 // The arrow and the frame of the look-alike choice, which its entries leave room for.
 inline constexpr int ChoiceChrome = 450;
 
+// Twips per pixel on a screen of dpi dots per inch (1440 twips to the inch); 15, as at 96, where the screen
+// tells none.
+inline constexpr double twipsPerPixelAt(double dpi)
+{
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
 std::span<const ControlLayout> controls();
 // The row of name; every name of the window has one.
 const ControlLayout& control(std::string_view name);

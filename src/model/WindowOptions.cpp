@@ -55,6 +55,13 @@ void WindowOptions::setQuitAfterDelete(bool wanted)
     save(QuitKey, wanted ? "1" : "0");
 }
 
+WindowOptions::SchemeKey WindowOptions::schemeKeyOf(std::string_view key)
+{
+    if (key == "F12")
+        return SchemeKey::SystemFace;
+    return key == "F11" ? SchemeKey::White : SchemeKey::Other;
+}
+
 void WindowOptions::storeScheme(SchemeKey key)
 {
     if (key == SchemeKey::SystemFace)

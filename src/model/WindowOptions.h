@@ -39,6 +39,8 @@ public:
     // keeps its new state whether or not the entry could be changed.
     bool explorerClicked(bool ticked);
 
+    // The scheme a key stores, by the key's name as the layout writes keys ("F12", "F11").
+    static SchemeKey schemeKeyOf(std::string_view key);
     // F12 stores the system's face colour, F11 white; every other key stores nothing.
     void storeScheme(SchemeKey key);
     // The stored colour number's text; nullopt when there is none (a single character counts as none).

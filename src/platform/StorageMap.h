@@ -152,6 +152,17 @@ inline bool mapsDeviceOffsets(FileSystemKind kind)
     return kind == FileSystemKind::Ext || kind == FileSystemKind::Xfs || kind == FileSystemKind::F2fs;
 }
 
+// places, each moved by offset bytes: where they lie in what a loop device lies on.
+inline std::optional<Ranges> shifted(const std::optional<Ranges>& places, std::uint64_t offset)
+{
+    if (!places)
+        return std::nullopt;
+    Ranges moved;
+    for (const auto& [start, end] : *places)
+        moved.emplace_back(start + offset, end + offset);
+    return moved;
+}
+
 // Where the data of map within ranges lies on its device; nullopt when that cannot be told, so that the
 // device beneath is looked at as a whole.
 inline std::optional<Ranges> devicePlaces(const FileStorage& map, const Ranges* ranges)

@@ -102,6 +102,11 @@ bool mayStandFor(const std::vector<Unit>& name, std::string_view candidateBytes)
 
 namespace TargetIntake {
 
+bool mayStandForOthers(const std::filesystem::path& path)
+{
+    return PanelText::fileName(NativeText::bytes(path)).find(Replacement) != std::string::npos;
+}
+
 std::vector<std::filesystem::path> lookAlikes(const std::filesystem::path& path, FileSystem& fileSystem,
                                               const std::atomic<bool>* cancelled)
 {

@@ -26,6 +26,10 @@ namespace TargetIntake {
 std::filesystem::path commandLineTarget(const std::vector<std::string>& arguments,
                                         const std::filesystem::path& workingFolder, FileSystem& fileSystem);
 
+// Whether path's name may have been altered on its way here, so that it may stand for other files: it holds
+// U+FFFD.
+bool mayStandForOthers(const std::filesystem::path& path);
+
 // The other files in path's folder whose names path's name may stand for: where a file manager shows a
 // byte that is no UTF-8 as U+FFFD and hands that on, "K\uFFFDse.txt" may mean "K\xE4se.txt". Each U+FFFD
 // of the name stands for itself or for a run of such bytes. Empty when the name holds no U+FFFD.

@@ -23,6 +23,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -41,12 +42,11 @@ namespace {
 constexpr int HandHotspotX = 6;
 constexpr int HandHotspotY = 0;
 
-// 1440 twips to the inch over the primary screen's logical dots per inch; 15 when there is no screen.
+// Twips per pixel at the primary screen's logical dots per inch.
 double screenTwipsPerPixel()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
+    return WindowLayout::twipsPerPixelAt(screen ? screen->logicalDotsPerInchX() : 0.0);
 }
 
 // The pointing hand from the resources; the toolkit's own when the picture is missing.
@@ -166,7 +166,6 @@ QFont frmMain::dialogFont()
 // front of a later one, so each new control goes to the back.
 void frmMain::createControls()
 {
-    QHash<QString, QWidget*> byName;
     for (const ControlLayout& row : WindowLayout::controls()) {
         QWidget* parent = row.inPanel ? static_cast<QWidget*>(Frame1) : this;
         QWidget* control = createControl(row, parent);
@@ -190,12 +189,12 @@ void frmMain::createControls()
             control->hide();
         if (!row.inFront)
             control->lower();
-        byName.insert(control->objectName(), control);
+        m_byName.insert(control->objectName(), control);
         if (row.name == "Frame1")
             Frame1 = static_cast<QFrame*>(control);
     }
-    const auto named = [&byName]<typename Control>(Control*& member, const char* name) {
-        member = static_cast<Control*>(byName.value(QLatin1String(name)));
+    const auto named = [this]<typename Control>(Control*& member, const char* name) {
+        member = static_cast<Control*>(m_byName.value(QLatin1String(name)));
     };
     named(cmdDelete, "cmdDelete");
     named(cmdCancel, "cmdCancel");
@@ -214,11 +213,11 @@ void frmMain::createControls()
     named(lblFileNameTitle, "lblFileNameTitle");
     named(lblFileSize, "lblFileSize");
     named(cboLookAlike, "cboLookAlike");
-    m_progressValue = static_cast<QProgressBar*>(byName.value(QStringLiteral("progressValue")));
+    m_progressValue = static_cast<QProgressBar*>(m_byName.value(QStringLiteral("progressValue")));
     for (const ControlLayout& row : WindowLayout::controls()) {
         if (!row.title.empty())
-            static_cast<PanelLabel*>(byName.value(fromText(row.name)))
-                ->setTitle(static_cast<PanelLabel*>(byName.value(fromText(row.title))));
+            static_cast<PanelLabel*>(m_byName.value(fromText(row.name)))
+                ->setTitle(static_cast<PanelLabel*>(m_byName.value(fromText(row.title))));
     }
 
     connect(cboLookAlike, &QComboBox::currentIndexChanged, this,
@@ -241,9 +240,9 @@ void frmMain::createControls()
     drops->accept(this);
     for (const ControlLayout& row : WindowLayout::controls()) {
         if (row.drops == ControlLayout::Drops::Take)
-            drops->accept(byName.value(fromText(row.name)));
+            drops->accept(m_byName.value(fromText(row.name)));
         else if (row.drops == ControlLayout::Drops::Refuse)
-            drops->refuse(byName.value(fromText(row.name)));
+            drops->refuse(m_byName.value(fromText(row.name)));
     }
 }
 
@@ -372,14 +371,13 @@ void frmMain::keyPressEvent(QKeyEvent* event)
 
 void frmMain::cmdCancel_KeyDown(int keyCode, Qt::KeyboardModifiers)
 {
-    m_presenter.cmdCancel_KeyDown(keyCode == Qt::Key_F12   ? WindowOptions::SchemeKey::SystemFace
-                                  : keyCode == Qt::Key_F11 ? WindowOptions::SchemeKey::White
-                                                           : WindowOptions::SchemeKey::Other);
+    m_presenter.cmdCancel_KeyDown(WindowOptions::schemeKeyOf(
+        CoreBridge::toText(QKeySequence(keyCode).toString(QKeySequence::PortableText))));
 }
 
 QWidget* frmMain::named(std::string_view control) const
 {
-    return findChild<QWidget*>(fromText(control));
+    return m_byName.value(fromText(control));
 }
 
 void frmMain::setTitle(const std::string& text)

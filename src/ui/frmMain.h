@@ -5,6 +5,7 @@
 #include "model/MainWindowView.h"
 #include "ui/MainServices.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -137,6 +138,8 @@ private:
 
     const ProgramInfo m_program;
     const double m_twipsPerPixel;
+    // The controls by their names in the layout.
+    QHash<QString, QWidget*> m_byName;
     MainWindowPresenter m_presenter;
     QTimer* m_progressTimer = nullptr;
     // The nested loop that waits for the running delete command.

@@ -72,14 +72,10 @@ bool pressed(int key)
 } // namespace
 
 frmMain::frmMain(const WindowServices& services)
-    : m_numbers(services.numbers)
+    : m_numbers(services.core.numbers)
     , m_openHelp(services.openHelp)
-    // 96 dots per inch until the window knows its screen (applyDpi). Windows knows no root acting for
-    // another user: the context-menu entry is always the user's own.
-    , m_presenter(*this,
-                  {services.fileSystem, services.settings, services.registry, services.browseDialog,
-                   services.program, false, nullptr, services.numbers},
-                  15.0)
+    // 96 dots per inch until the window knows its screen (applyDpi).
+    , m_presenter(*this, services.core, WindowLayout::twipsPerPixelAt(USER_DEFAULT_SCREEN_DPI))
     , m_backColor(colorOf(WindowLayout::WindowColor))
     , m_backBrush(CreateSolidBrush(m_backColor))
     , m_ownBrush(true)
@@ -285,7 +281,7 @@ void frmMain::addToolTips()
 void frmMain::applyDpi(unsigned dpi, const RECT* suggested)
 {
     m_dpi = dpi;
-    m_presenter.setTwipsPerPixel(1440.0 / dpi);
+    m_presenter.setTwipsPerPixel(WindowLayout::twipsPerPixelAt(dpi));
 
     LOGFONTW face{};
     face.lfHeight = -int(DialogPixelsAt96 * dpi / USER_DEFAULT_SCREEN_DPI);
@@ -873,9 +869,8 @@ LRESULT CALLBACK frmMain::controlProc(HWND hwnd, UINT message, WPARAM wParam, LP
         break;
     case WM_KEYDOWN:
         if (row.name == "cmdCancel")
-            window->m_presenter.cmdCancel_KeyDown(wParam == VK_F12   ? WindowOptions::SchemeKey::SystemFace
-                                                  : wParam == VK_F11 ? WindowOptions::SchemeKey::White
-                                                                     : WindowOptions::SchemeKey::Other);
+            window->m_presenter.cmdCancel_KeyDown(
+                WindowOptions::schemeKeyOf(keyText(UINT(wParam), false, false, false)));
         break;
     case WM_SETFOCUS:
         if (row.tabIndex >= 0)

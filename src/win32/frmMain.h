@@ -20,7 +20,6 @@
 
 struct ControlLayout;
 class GdiTextMeasure;
-class ShredRun;
 
 // The program's one window on Windows, made of plain Win32 controls: the information panel that describes
 // the target file, the two options, the browse and help pictures and the two push buttons. It builds its
@@ -44,7 +43,6 @@ public:
     HWND control(std::string_view name) const;
 
     // The screen's dots per inch the window is laid out for, and its twips per pixel (1440 / dpi).
-    unsigned dpi() const { return m_dpi; }
     int twipsToPixels(int twips) const { return m_presenter.twipsToPixels(twips); }
     // Where the layout's row lies in the window's client area, in pixels.
     RECT controlRect(const ControlLayout& row) const;

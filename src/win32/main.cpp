@@ -28,8 +28,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nShowCmd)
     RegistrySettingsStore settings;
     WindowsRegistry registry;
     OpenFileDialog browseDialog;
+    // Windows knows no root acting for another user, and its context-menu entry is the registry's alone.
     const WindowServices services{
-        fileSystem, settings, registry, browseDialog, program, LocaleNumbers::user(), [&program](HWND owner) {
+        {fileSystem, settings, registry, browseDialog, program, false, nullptr, LocaleNumbers::user()},
+        [&program](HWND owner) {
             // A missing help file or viewer: the shell's answer shows nothing.
             ShellHelp::open(HelpFile::chmPath(program.programFolder), owner);
         }};

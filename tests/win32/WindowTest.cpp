@@ -82,12 +82,8 @@ public:
 
     frmMain& open(std::vector<std::string> arguments = {}, FileSystem* files = nullptr)
     {
-        const WindowServices services{files ? *files : fileSystem,
-                                      settings,
-                                      registry,
-                                      browseDialog,
-                                      ProgramInfo::of(ProgramPath, std::move(arguments), "C:\\"),
-                                      {},
+        const WindowServices services{{files ? *files : fileSystem, settings, registry, browseDialog,
+                                       ProgramInfo::of(ProgramPath, std::move(arguments), "C:\\")},
                                       [this](HWND) { ++helpOpened; }};
         window = std::make_unique<frmMain>(services);
         window->Form_Load();

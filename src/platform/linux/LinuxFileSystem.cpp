@@ -263,11 +263,11 @@ int makePrivateFolder(int folder, QByteArray& name)
 }
 
 // Removes the private folder held as privateFolder if name in folder still names it and it is empty, and
-// closes it; true unless it stays open because it was not empty and keepIfNotEmpty asked for that.
-bool dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name, bool keepIfNotEmpty = false)
+// closes it, unless it was not empty and keepIfNotEmpty asks to keep it open then.
+void dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name, bool keepIfNotEmpty = false)
 {
     if (privateFolder < 0)
-        return true;
+        return;
     struct stat held
     {
     };
@@ -277,10 +277,9 @@ bool dropPrivateFolder(int folder, int& privateFolder, const QByteArray& name, b
     if (::fstat(privateFolder, &held) == 0 &&
         ::fstatat(folder, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named) &&
         ::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0 && errno == ENOTEMPTY && keepIfNotEmpty)
-        return false;
+        return;
     ::close(privateFolder);
     privateFolder = -1;
-    return true;
 }
 
 bool onBtrfs(int descriptor)
@@ -320,15 +319,21 @@ FileSystem::OpenResult openFailure(int errorNumber)
     return openFailure(LinuxFileSystem::statusForError(errorNumber), errorNumber);
 }
 
-// InUse, naming the program seen holding the file (opened, whose descriptor fd is ours) where /proc tells.
-FileSystem::OpenResult inUse(int fd, const struct stat& opened, int errorNumber)
+// InUse, naming the holder where one was seen.
+FileSystem::OpenResult inUse(const std::optional<OpenHolders::Holder>& holder, int errorNumber)
 {
     FileSystem::OpenResult busy = openFailure(OpenStatus::InUse, errorNumber);
-    if (const auto holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd)) {
+    if (holder) {
         busy.holder = holder->name;
         busy.holderIsTilgomatic = holder->tilgomatic;
     }
     return busy;
+}
+
+// InUse, naming the program seen holding the file (opened, whose descriptor fd is ours) where /proc tells.
+FileSystem::OpenResult inUse(int fd, const struct stat& opened, int errorNumber)
+{
+    return inUse(OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd), errorNumber);
 }
 
 // Closes a descriptor that is being given up after a failure, keeping the errno of that failure.
@@ -633,8 +638,9 @@ FileSystem::OpenResult LinuxFileSystem::openExclusive(const FileSystem::Path& pa
         return abandon(fd, false, inUse(fd, opened, EWOULDBLOCK));
     }
     // Without a lease a holder that does not lock is seen only in /proc (those of our own user).
-    if (!leased && OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
-        return abandon(fd, false, inUse(fd, opened, EBUSY));
+    if (!leased)
+        if (auto holder = OpenHolders::seenElsewhere(opened.st_dev, opened.st_ino, fd))
+            return abandon(fd, false, inUse(holder, EBUSY));
 
     // The name must still name the file we hold, and we must be able to remove it once the sweeps are
     // done: overwriting a file whose name then stays would leave the user a husk under the old name.

@@ -37,6 +37,7 @@ namespace StorageProbe {
 namespace {
 
 using StorageRanges::Ranges;
+using StorageRanges::shifted;
 
 // Not in the system's list of file-system types.
 constexpr quint64 ZfsMagic = 0x2FC12FC1;
@@ -299,17 +300,6 @@ using Places = std::optional<Ranges>;
 
 void addLayers(const std::vector<dev_t>& devices, int above, const Places& places, bool flush, int depth,
                StorageMap& map);
-
-// places, each moved by offset bytes.
-Places shifted(const Places& places, quint64 offset)
-{
-    if (!places)
-        return std::nullopt;
-    Ranges moved;
-    for (const auto& [start, end] : *places)
-        moved.emplace_back(start + offset, end + offset);
-    return moved;
-}
 
 // A loop device (the layer at index) whose backing path is a block device (another loop device, zram, a
 // disk): it maps every block to the same block of that device, offset, so that device and its own layers are

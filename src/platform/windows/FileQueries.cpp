@@ -7,8 +7,6 @@
 
 #include <restartmanager.h>
 
-#include <algorithm>
-
 std::optional<std::vector<std::wstring>> FileQueries::streamNames(const std::wstring& apiPath)
 {
     std::vector<std::wstring> names;
@@ -53,13 +51,12 @@ std::wstring imageName(DWORD processId)
 
 } // namespace
 
-std::vector<std::wstring> FileQueries::holders(const std::wstring& apiPath)
+std::wstring FileQueries::holder(const std::wstring& apiPath)
 {
-    std::vector<std::wstring> names;
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (::RmStartSession(&session, 0, key) != ERROR_SUCCESS)
-        return names;
+        return {};
     LPCWSTR files[] = {apiPath.c_str()};
     UINT needed = 0;
     UINT count = 0;
@@ -85,10 +82,10 @@ std::vector<std::wstring> FileQueries::holders(const std::wstring& apiPath)
         std::wstring name = imageName(process.Process.dwProcessId);
         if (name.empty())
             name = process.strAppName;
-        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
-            names.push_back(name);
+        if (!name.empty())
+            return name;
     }
-    return names;
+    return {};
 }
 
 std::optional<FileQueries::AttributeTag> FileQueries::attributeTag(void* handle)

@@ -23,9 +23,9 @@ public:
     // The names of the further data streams of the file at apiPath (":geheim:$DATA"), the unnamed one left
     // out; empty where the file system has none (FAT, Wine); nullopt when they cannot be listed.
     virtual std::optional<std::vector<std::wstring>> streamNames(const std::wstring& apiPath);
-    // The programs that hold the file at apiPath open, by the names of their executables without ".exe"
-    // ("WINWORD"), or by the names they give themselves; empty when none can be told.
-    virtual std::vector<std::wstring> holders(const std::wstring& apiPath);
+    // A program that holds the file at apiPath open, by the name of its executable without ".exe"
+    // ("WINWORD"), or by the name it gives itself; empty when none can be told.
+    virtual std::wstring holder(const std::wstring& apiPath);
     // The attributes and the reparse tag of the open file handle (a HANDLE); nullopt when they cannot be
     // read.
     virtual std::optional<AttributeTag> attributeTag(void* handle);

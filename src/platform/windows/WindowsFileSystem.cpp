@@ -317,9 +317,8 @@ FileSystem::OpenResult refusal(const std::wstring& apiPath, const Named& named, 
 {
     FileSystem::OpenResult result = openFailure(error);
     if (result.status == OpenStatus::InUse) {
-        const std::vector<std::wstring> holders = queries.holders(apiPath);
-        if (!holders.empty())
-            result.holder = NativeText::fromUtf16(holders.front());
+        if (const std::wstring holder = queries.holder(apiPath); !holder.empty())
+            result.holder = NativeText::fromUtf16(holder);
     } else if (error == ERROR_ACCESS_DENIED && !(named.attributes & FILE_ATTRIBUTE_READONLY) &&
                queries.rightsAllowWrite(apiPath)) {
         result.status = OpenStatus::Blocked;
@@ -456,16 +455,15 @@ RunOutlook WindowsFileSystem::outlook(const FileIdentity& identity)
     if (!file || !describe(file.get(), named, *m_queries))
         return {};
     RunOutlook outlook;
-    outlook.cloud = named.cloud();
-    if (!named.dataHere()) {
+    if (named.dataHere()) {
+        if (const RunOutlook space = spaceOutlook(file.get()); space.status == OpenStatus::NoSpace)
+            outlook = space;
+        const auto streams = m_queries->streamNames(LongPath::forApi(identity.path));
+        outlook.streams = streams ? int(streams->size()) : 0;
+    } else {
         outlook.status = OpenStatus::CloudOnly;
-        return outlook;
     }
-    if (const RunOutlook space = spaceOutlook(file.get()); space.status == OpenStatus::NoSpace)
-        outlook = space;
     outlook.cloud = named.cloud();
-    const auto streams = m_queries->streamNames(LongPath::forApi(identity.path));
-    outlook.streams = streams ? int(streams->size()) : 0;
     return outlook;
 }
 

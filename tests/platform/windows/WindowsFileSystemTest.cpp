@@ -519,11 +519,11 @@ class RecordedQueries : public FileQueries
 {
 public:
     std::optional<std::vector<std::wstring>> streams = std::vector<std::wstring>();
-    std::vector<std::wstring> holderNames;
+    std::wstring holderName;
     std::uint32_t cloudAttributes = 0;
 
     std::optional<std::vector<std::wstring>> streamNames(const std::wstring&) override { return streams; }
-    std::vector<std::wstring> holders(const std::wstring&) override { return holderNames; }
+    std::wstring holder(const std::wstring&) override { return holderName; }
     std::optional<AttributeTag> attributeTag(void* handle) override
     {
         std::optional<AttributeTag> tag = FileQueries::attributeTag(handle);
@@ -563,7 +563,7 @@ TEST_F(WindowsFileSystemTest, StreamsHoldersAndCloudFilesOnRecordedAnswers)
     EXPECT_EQ(contents(dir / L"g.txt:eins"), Bytes(100, 0x46));
     answers.streams = std::vector<std::wstring>();
 
-    answers.holderNames = {L"WINWORD"};
+    answers.holderName = L"WINWORD";
     const Path busy = file(L"busy.docx", 100);
     HelperProcess holder(L"hold", busy);
     ASSERT_TRUE(holder.ready());
